@@ -1,0 +1,218 @@
+#include "app/IniFile.h"
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <unistd.h>
+
+namespace vantix {
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    const auto notBlank = [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; };
+    std::size_t b = 0, e = s.size();
+    while (b < e && !notBlank(s[b]))
+        ++b;
+    while (e > b && !notBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// "[name]" -> name
+std::optional<std::string_view> SectionName(std::string_view line) {
+    line = Trim(line);
+    if (line.size() < 2 || line.front() != '[')
+        return std::nullopt;
+    const auto close = line.find(']');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return Trim(line.substr(1, close - 1));
+}
+
+// "key = value" -> key, value (comments and other lines give nullopt)
+std::optional<std::pair<std::string_view, std::string_view>> KeyValue(std::string_view line) {
+    const std::string_view t = Trim(line);
+    if (t.empty() || t.front() == ';' || t.front() == '[')
+        return std::nullopt;
+    const auto eq = t.find('=');
+    if (eq == std::string_view::npos)
+        return std::nullopt;
+    return std::make_pair(Trim(t.substr(0, eq)), Trim(t.substr(eq + 1)));
+}
+
+struct Location {
+    std::optional<std::size_t> sectionLine; // the "[section]" line
+    std::optional<std::size_t> keyLine;     // the first matching key line
+    std::size_t insertAt = 0;               // after the last key line of the section
+};
+
+Location Locate(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+    Location loc;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (auto name = SectionName(lines[i])) {
+            if (inSection)
+                break; // a section ends where the next begins; later duplicates are ignored
+            if (EqualNoCase(*name, section)) {
+                inSection = true;
+                loc.sectionLine = i;
+                loc.insertAt = i + 1;
+            }
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (!Trim(lines[i]).empty())
+            loc.insertAt = i + 1;
+        if (auto kv = KeyValue(lines[i]); kv && !loc.keyLine && EqualNoCase(kv->first, key))
+            loc.keyLine = i;
+    }
+    return loc;
+}
+
+} // namespace
+
+IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+
+std::vector<std::string> IniFile::ReadLines() const {
+    std::vector<std::string> lines;
+    std::ifstream in(path_, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+bool IniFile::WriteLines(const std::vector<std::string>& lines) const {
+    // Write beside the file and rename over it, so a crash never leaves a
+    // half-written settings file.
+    const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        for (const auto& l : lines)
+            out << l << "\r\n";
+        out.flush();
+        if (!out) {
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), path_.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+int IniFile::ParseInt(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    unsigned base = 10;
+    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    std::uint32_t value = 0; // wraps like the Windows parser does
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        unsigned digit;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else
+            break;
+        value = value * base + digit;
+    }
+    if (negative)
+        value = 0u - value;
+    return static_cast<int>(value);
+}
+
+bool IniFile::HasKey(std::string_view section, std::string_view key) const {
+    return Locate(ReadLines(), section, key).keyLine.has_value();
+}
+
+std::string IniFile::GetString(std::string_view section, std::string_view key,
+                               std::string_view defaultValue) const {
+    const auto lines = ReadLines();
+    const Location loc = Locate(lines, section, key);
+    if (!loc.keyLine)
+        return std::string(defaultValue);
+    std::string_view value = KeyValue(lines[*loc.keyLine])->second;
+    if (value.size() >= 2 && ((value.front() == '"' && value.back() == '"') ||
+                              (value.front() == '\'' && value.back() == '\'')))
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
+}
+
+int IniFile::GetInt(std::string_view section, std::string_view key, int defaultValue) const {
+    const auto lines = ReadLines();
+    const Location loc = Locate(lines, section, key);
+    if (!loc.keyLine)
+        return defaultValue;
+    return ParseInt(KeyValue(lines[*loc.keyLine])->second);
+}
+
+bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    auto lines = ReadLines();
+    const Location loc = Locate(lines, section, key);
+    std::string line = std::string(key) + "=" + std::string(value);
+    if (loc.keyLine) {
+        // Keep the name as the file spells it.
+        line = std::string(KeyValue(lines[*loc.keyLine])->first) + "=" + std::string(value);
+        lines[*loc.keyLine] = line;
+    } else if (loc.sectionLine) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(loc.insertAt), line);
+    } else {
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(line);
+    }
+    return WriteLines(lines);
+}
+
+bool IniFile::WriteInt(std::string_view section, std::string_view key, int value) {
+    return WriteString(section, key, std::to_string(value));
+}
+
+bool IniFile::WriteBinary(std::string_view section, std::string_view key, const std::uint8_t* data,
+                          std::size_t size) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        text += digits[data[i] >> 4];
+        text += digits[data[i] & 0x0F];
+        sum = static_cast<std::uint8_t>(sum + data[i]);
+    }
+    text += digits[sum >> 4];
+    text += digits[sum & 0x0F];
+    return WriteString(section, key, text);
+}
+
+} // namespace vantix

@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantix {
+
+// A Windows private-profile INI file: case-insensitive section and key names,
+// other content (comments, unknown keys, order) kept on write, every write an
+// atomic replace of the file.
+class IniFile {
+public:
+    explicit IniFile(std::string path);
+
+    const std::string& Path() const { return path_; }
+
+    // GetPrivateProfileInt: default when missing; else blanks, sign, decimal
+    // digits (0x... is hex) up to the first other character; no digits give 0.
+    int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
+    // GetPrivateProfileString: text after '=', trimmed, one pair of enclosing
+    // quotes removed; the default when the key is missing.
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view defaultValue) const;
+    bool HasKey(std::string_view section, std::string_view key) const;
+
+    // Each returns false when the file could not be written.
+    bool WriteInt(std::string_view section, std::string_view key, int value);
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // Hex bytes followed by a one-byte checksum, as Windows writes them.
+    bool WriteBinary(std::string_view section, std::string_view key, const std::uint8_t* data,
+                     std::size_t size);
+
+    // Parses an integer with the GetProfileInt rules.
+    static int ParseInt(std::string_view text);
+
+private:
+    std::vector<std::string> ReadLines() const;
+    bool WriteLines(const std::vector<std::string>& lines) const;
+    std::string path_;
+};
+
+} // namespace vantix

@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "app/IniFile.h"
+
+namespace vantix {
+
+// The application's profile functions. Start-up points them at
+// <program directory>/Vantix.ini; every setting of the program goes through
+// them.
+class Profile {
+public:
+    // The process-wide profile (the application object's).
+    static IniFile& App();
+    static void SetAppPath(const std::string& iniPath);
+
+    static int GetInt(std::string_view section, std::string_view key, int defaultValue) {
+        return App().GetInt(section, key, defaultValue);
+    }
+    static std::string GetString(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue = {}) {
+        return App().GetString(section, key, defaultValue);
+    }
+    static bool WriteInt(std::string_view section, std::string_view key, int value) {
+        return App().WriteInt(section, key, value);
+    }
+    static bool WriteString(std::string_view section, std::string_view key, std::string_view value) {
+        return App().WriteString(section, key, value);
+    }
+};
+
+} // namespace vantix

@@ -1,0 +1,149 @@
+#include "ftdi/UserArea.h"
+
+#include <cstring>
+
+namespace FTDI {
+
+UserArea::UserArea()
+    : name{}, id(0), ec(0), beep(0), prefixCode{}, prefixMask(0), suffixCode{}, suffixMask(0),
+      mediaIdFormat(-1), bothTracks(-1), omitSentinel(-1), secondTrackBit(-1),
+      sendToKeyboard(0), storeToDatabase(0), bytes{}, deviceType(DeviceTypeNotUsed) {}
+
+UserArea::UserArea(const std::string& nameText, std::uint8_t id, std::uint8_t ec, int beep,
+                   int mediaIdFormat, int sendToKeyboard, int storeToDatabase, int bothTracks,
+                   int omitSentinel, int secondTrackBit, std::uint8_t prefix0,
+                   std::uint8_t prefix1, std::uint8_t prefix2, std::uint8_t prefix3,
+                   std::uint8_t prefixMask, std::uint8_t suffix0, std::uint8_t suffix1,
+                   std::uint8_t suffix2, std::uint8_t suffix3, std::uint8_t suffixMask,
+                   int deviceType)
+    : UserArea() {
+    std::strncpy(name, nameText.c_str(), 6);
+    name[6] = '\0';
+    this->id = id;
+    this->ec = ec;
+    this->beep = beep;
+    this->mediaIdFormat = mediaIdFormat;
+    this->sendToKeyboard = sendToKeyboard;
+    this->storeToDatabase = storeToDatabase;
+    this->bothTracks = bothTracks;
+    this->omitSentinel = omitSentinel;
+    this->secondTrackBit = secondTrackBit;
+    prefixCode[0] = prefix0;
+    prefixCode[1] = prefix1;
+    prefixCode[2] = prefix2;
+    prefixCode[3] = prefix3;
+    this->prefixMask = prefixMask;
+    suffixCode[0] = suffix0;
+    suffixCode[1] = suffix1;
+    suffixCode[2] = suffix2;
+    suffixCode[3] = suffix3;
+    this->suffixMask = suffixMask;
+    this->deviceType = deviceType;
+    Encode(deviceType);
+}
+
+std::string UserArea::Name() const {
+    return std::string(name, strnlen(name, 6));
+}
+
+void UserArea::Encode(int type) {
+    unsigned flags = 16u * static_cast<unsigned>(beep) + 2u * static_cast<unsigned>(sendToKeyboard) +
+                     static_cast<unsigned>(storeToDatabase);
+    if (type == DeviceTypeProximity) {
+        flags += 4u * static_cast<unsigned>(mediaIdFormat);
+    } else {
+        flags += 4u * static_cast<unsigned>(omitSentinel);
+        if (type == DeviceTypeTwoTracks)
+            flags += 128u * static_cast<unsigned>(bothTracks) + 8u * static_cast<unsigned>(secondTrackBit);
+    }
+    bytes[0] = static_cast<std::uint8_t>(flags & 0xFFu);
+    bytes[1] = id;
+    bytes[2] = ec;
+    bool ended = false;
+    for (int i = 0; i < 6; ++i) {
+        if (name[i] == '\0')
+            ended = true;
+        bytes[3 + i] = ended ? std::uint8_t{' '} : static_cast<std::uint8_t>(name[i]);
+    }
+    bytes[9] = static_cast<std::uint8_t>((prefixCode[0] << 4) + prefixCode[1]);
+    bytes[10] = static_cast<std::uint8_t>((prefixCode[2] << 4) + prefixCode[3]);
+    bytes[11] = prefixMask;
+    bytes[12] = static_cast<std::uint8_t>((suffixCode[0] << 4) + suffixCode[1]);
+    bytes[13] = static_cast<std::uint8_t>((suffixCode[2] << 4) + suffixCode[3]);
+    bytes[14] = suffixMask;
+    bytes[15] = 0xFF;
+}
+
+void UserArea::Decode(int type) {
+    deviceType = type;
+    const std::uint8_t flags = bytes[0];
+    storeToDatabase = flags & 0x01;
+    sendToKeyboard = (flags >> 1) & 0x01;
+    beep = (flags >> 4) & 0x07;
+    mediaIdFormat = type == DeviceTypeProximity ? (flags >> 2) & 0x03 : -1;
+    omitSentinel = type != DeviceTypeProximity ? (flags >> 2) & 0x01 : -1;
+    secondTrackBit = type == DeviceTypeTwoTracks ? (flags >> 3) & 0x01 : -1;
+    bothTracks = type == DeviceTypeTwoTracks ? (flags >> 7) & 0x01 : -1;
+    id = bytes[1];
+    ec = bytes[2];
+    for (int i = 0; i < 6; ++i)
+        name[i] = bytes[3 + i] == ' ' ? '\0' : static_cast<char>(bytes[3 + i]);
+    name[6] = '\0';
+    prefixCode[0] = bytes[9] >> 4;
+    prefixCode[1] = bytes[9] & 0x0F;
+    prefixCode[2] = bytes[10] >> 4;
+    prefixCode[3] = bytes[10] & 0x0F;
+    suffixCode[0] = bytes[12] >> 4;
+    suffixCode[1] = bytes[12] & 0x0F;
+    suffixCode[2] = bytes[13] >> 4;
+    suffixCode[3] = bytes[13] & 0x0F;
+    const std::uint8_t maskBits = type == DeviceTypeTwoTracks ? 0xFF : 0x0F;
+    prefixMask = bytes[11] & maskBits;
+    suffixMask = bytes[14] & maskBits;
+}
+
+int DetectDeviceType(const std::string& description) {
+    auto has = [&](const char* model) { return description.find(model) != std::string::npos; };
+    if (has("TR-614") || has("TR-617"))
+        return DeviceTypeProximity;
+    if (has("TR-613-1"))
+        return DeviceTypeTrack1;
+    if (has("TR-613-2"))
+        return DeviceTypeTrack2;
+    if (has("TR-613-3"))
+        return DeviceTypeTwoTracks;
+    return DeviceTypeNotUsed;
+}
+
+std::string ToHex(const std::uint8_t* data, std::size_t size) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(size * 2);
+    for (std::size_t i = 0; i < size; ++i) {
+        out += digits[data[i] >> 4];
+        out += digits[data[i] & 0x0F];
+    }
+    return out;
+}
+
+static int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool FromHex(const std::string& hex, std::uint8_t* out, std::size_t size) {
+    if (hex.size() != size * 2)
+        return false;
+    for (std::size_t i = 0; i < size; ++i) {
+        const int hi = HexValue(hex[2 * i]);
+        const int lo = HexValue(hex[2 * i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        out[i] = static_cast<std::uint8_t>(hi * 16 + lo);
+    }
+    return true;
+}
+
+} // namespace FTDI

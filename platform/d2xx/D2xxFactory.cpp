@@ -1,0 +1,27 @@
+#include "platform/d2xx/D2xx.h"
+#include "platform/d2xx/SimulatedD2xx.h"
+
+namespace FTDI {
+
+// Implemented beside their backends.
+std::unique_ptr<D2xx> CreateVendorD2xx(std::string& error);
+std::unique_ptr<D2xx> CreateLibFtdiD2xx(std::string& error);
+
+std::unique_ptr<D2xx> CreateD2xx(const std::string& backend, std::string& error) {
+    if (backend == BackendSimulator)
+        return std::make_unique<SimulatedD2xx>();
+    if (backend == BackendVendor)
+        return CreateVendorD2xx(error);
+    if (backend == BackendLibFtdi)
+        return CreateLibFtdiD2xx(error);
+    if (backend.empty()) {
+        std::string vendorError;
+        if (auto vendor = CreateVendorD2xx(vendorError))
+            return vendor;
+        return CreateLibFtdiD2xx(error);
+    }
+    error = "unknown device backend \"" + backend + "\" (use d2xx, libftdi or sim)";
+    return nullptr;
+}
+
+} // namespace FTDI

@@ -1,0 +1,344 @@
+#include "platform/d2xx/SimulatedD2xx.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "ftdi/Crc8.h"
+
+namespace FTDI {
+
+namespace {
+
+bool IsHex(const std::string& s) {
+    return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
+}
+
+std::uint8_t HexByte(const std::string& s, std::size_t at) {
+    return static_cast<std::uint8_t>(std::stoi(s.substr(at, 2), nullptr, 16));
+}
+
+} // namespace
+
+const std::vector<std::string>& SimulatedD2xx::CallNames() {
+    static const std::vector<std::string> names = {
+        "FT_Reload", "FT_Rescan", "FT_CreateDeviceInfoList", "FT_GetDeviceInfoList",
+        "FT_Open", "FT_Close", "FT_Read", "FT_Write", "FT_GetQueueStatus",
+        "FT_EE_UARead", "FT_EE_UAWrite"};
+    return names;
+}
+
+std::optional<std::string> SimulatedD2xx::CompleteIdentifier(const std::string& identifier) {
+    if (!IsHex(identifier))
+        return std::nullopt;
+    if (identifier.size() == 16)
+        return identifier;
+    if (identifier.size() != 14)
+        return std::nullopt;
+    // CRC over family code first, then the serial number from its low byte up.
+    std::uint8_t data[7];
+    for (int i = 0; i < 7; ++i)
+        data[i] = HexByte(identifier, 12 - 2 * i);
+    static const char digits[] = "0123456789ABCDEF";
+    const std::uint8_t crc = OneWireCrc8(data, 7);
+    return std::string{digits[crc >> 4], digits[crc & 0x0F]} + identifier;
+}
+
+std::string SimulatedD2xx::ProximityFrame(const std::string& identifier16) {
+    // Character 0 and 17..20 carry no data; the reader's own framing bytes.
+    std::string frame(21, ' ');
+    frame[0] = '\x02';
+    for (int pair = 0; pair < 8; ++pair) {
+        frame[1 + 2 * pair] = identifier16[14 - 2 * pair];
+        frame[2 + 2 * pair] = identifier16[15 - 2 * pair];
+    }
+    frame[17] = '\r';
+    frame[18] = '\n';
+    frame[19] = '\x03';
+    frame[20] = '\x03';
+    return frame;
+}
+
+void SimulatedD2xx::Plug(const std::string& serial, const std::string& description,
+                         const std::optional<UserAreaBytes>& userArea) {
+    std::lock_guard lock(mutex_);
+    auto it = std::find_if(readers_.begin(), readers_.end(),
+                           [&](const Reader& r) { return r.serial == serial; });
+    Reader reader;
+    if (it != readers_.end()) {
+        reader = std::move(*it);
+        readers_.erase(it);
+    } else {
+        reader.serial = serial;
+        reader.userArea.fill(0xFF);
+    }
+    reader.description = description;
+    reader.plugged = true;
+    reader.waiting.clear();
+    if (userArea)
+        reader.userArea = *userArea;
+    readers_.push_back(std::move(reader));
+}
+
+bool SimulatedD2xx::Unplug(const std::string& serial) {
+    std::lock_guard lock(mutex_);
+    Reader* reader = Find(serial);
+    if (!reader || !reader->plugged)
+        return false;
+    reader->plugged = false;
+    reader->waiting.clear();
+    return true;
+}
+
+bool SimulatedD2xx::PresentCard(const std::string& serial, const std::string& identifier) {
+    const auto full = CompleteIdentifier(identifier);
+    if (!full)
+        return false;
+    const std::string frame = ProximityFrame(*full);
+    return Inject(serial, Bytes(frame.begin(), frame.end()));
+}
+
+bool SimulatedD2xx::Inject(const std::string& serial, const Bytes& bytes) {
+    std::lock_guard lock(mutex_);
+    Reader* reader = Find(serial);
+    if (!reader || !reader->plugged)
+        return false;
+    reader->waiting.insert(reader->waiting.end(), bytes.begin(), bytes.end());
+    return true;
+}
+
+bool SimulatedD2xx::FailNext(const std::string& call, FT_STATUS status) {
+    const auto& names = CallNames();
+    if (std::find(names.begin(), names.end(), call) == names.end())
+        return false;
+    std::lock_guard lock(mutex_);
+    failNext_[call] = status == FT_OK ? FT_IO_ERROR : status;
+    return true;
+}
+
+std::vector<std::string> SimulatedD2xx::PluggedSerials() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> out;
+    for (const auto& r : readers_)
+        if (r.plugged)
+            out.push_back(r.serial);
+    return out;
+}
+
+std::optional<SimulatedD2xx::UserAreaBytes> SimulatedD2xx::UserAreaOf(const std::string& serial) const {
+    std::lock_guard lock(mutex_);
+    const Reader* reader = Find(serial);
+    if (!reader)
+        return std::nullopt;
+    return reader->userArea;
+}
+
+SimulatedD2xx::Bytes SimulatedD2xx::Written(const std::string& serial) const {
+    std::lock_guard lock(mutex_);
+    const Reader* reader = Find(serial);
+    return reader ? reader->written : Bytes{};
+}
+
+std::size_t SimulatedD2xx::Waiting(const std::string& serial) const {
+    std::lock_guard lock(mutex_);
+    const Reader* reader = Find(serial);
+    return reader ? reader->waiting.size() : 0;
+}
+
+int SimulatedD2xx::OpenHandles() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(open_.size());
+}
+
+int SimulatedD2xx::CallCount(const std::string& call) const {
+    std::lock_guard lock(mutex_);
+    auto it = calls_.find(call);
+    return it == calls_.end() ? 0 : it->second;
+}
+
+FT_STATUS SimulatedD2xx::Enter(const char* call) {
+    ++calls_[call];
+    auto it = failNext_.find(call);
+    if (it == failNext_.end())
+        return FT_OK;
+    const FT_STATUS status = it->second;
+    failNext_.erase(it);
+    return status;
+}
+
+SimulatedD2xx::Reader* SimulatedD2xx::Find(const std::string& serial) {
+    for (auto& r : readers_)
+        if (r.serial == serial)
+            return &r;
+    return nullptr;
+}
+
+const SimulatedD2xx::Reader* SimulatedD2xx::Find(const std::string& serial) const {
+    for (const auto& r : readers_)
+        if (r.serial == serial)
+            return &r;
+    return nullptr;
+}
+
+SimulatedD2xx::Reader* SimulatedD2xx::ReaderOf(FT_HANDLE handle) {
+    auto it = open_.find(reinterpret_cast<std::uintptr_t>(handle));
+    if (it == open_.end())
+        return nullptr;
+    return Find(it->second);
+}
+
+FT_STATUS SimulatedD2xx::FT_Reload(WORD, WORD) {
+    std::lock_guard lock(mutex_);
+    return Enter("FT_Reload");
+}
+
+FT_STATUS SimulatedD2xx::FT_Rescan() {
+    std::lock_guard lock(mutex_);
+    return Enter("FT_Rescan");
+}
+
+FT_STATUS SimulatedD2xx::FT_CreateDeviceInfoList(DWORD* numDevs) {
+    std::lock_guard lock(mutex_);
+    if (FT_STATUS s = Enter("FT_CreateDeviceInfoList"))
+        return s;
+    *numDevs = static_cast<DWORD>(std::count_if(readers_.begin(), readers_.end(),
+                                                [](const Reader& r) { return r.plugged; }));
+    return FT_OK;
+}
+
+FT_STATUS SimulatedD2xx::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* dest, DWORD* numDevs) {
+    std::lock_guard lock(mutex_);
+    if (FT_STATUS s = Enter("FT_GetDeviceInfoList"))
+        return s;
+    // The caller's array holds *numDevs entries at most (the real library
+    // trusts the caller; we do not write past what it says it has).
+    const DWORD capacity = *numDevs;
+    DWORD n = 0;
+    for (const auto& r : readers_) {
+        if (!r.plugged)
+            continue;
+        if (n < capacity) {
+            FT_DEVICE_LIST_INFO_NODE& node = dest[n];
+            std::memset(&node, 0, sizeof node);
+            node.Type = 5; // FT232R
+            node.ID = (0x0403u << 16) | 0x6001u;
+            node.LocId = 0x100 + n;
+            std::strncpy(node.SerialNumber, r.serial.c_str(), sizeof node.SerialNumber - 1);
+            std::strncpy(node.Description, r.description.c_str(), sizeof node.Description - 1);
+            for (const auto& [h, serial] : open_)
+                if (serial == r.serial) {
+                    node.Flags |= 1;
+                    node.ftHandle = reinterpret_cast<FT_HANDLE>(h);
+                }
+        }
+        ++n;
+    }
+    *numDevs = n;
+    return FT_OK;
+}
+
+FT_STATUS SimulatedD2xx::FT_Open(int deviceNumber, FT_HANDLE* handle) {
+    std::lock_guard lock(mutex_);
+    if (FT_STATUS s = Enter("FT_Open"))
+        return s;
+    int n = 0;
+    for (const auto& r : readers_) {
+        if (!r.plugged)
+            continue;
+        if (n++ == deviceNumber) {
+            const std::uintptr_t h = nextHandle_++;
+            open_[h] = r.serial;
+            *handle = reinterpret_cast<FT_HANDLE>(h);
+            return FT_OK;
+        }
+    }
+    return FT_DEVICE_NOT_FOUND;
+}
+
+FT_STATUS SimulatedD2xx::FT_Close(FT_HANDLE handle) {
+    std::lock_guard lock(mutex_);
+    if (FT_STATUS s = Enter("FT_Close"))
+        return s;
+    return open_.erase(reinterpret_cast<std::uintptr_t>(handle)) ? FT_OK : FT_INVALID_HANDLE;
+}
+
+FT_STATUS SimulatedD2xx::FT_Read(FT_HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesReturned) {
+    std::lock_guard lock(mutex_);
+    *bytesReturned = 0;
+    if (FT_STATUS s = Enter("FT_Read"))
+        return s;
+    Reader* reader = ReaderOf(handle);
+    if (!reader)
+        return FT_INVALID_HANDLE;
+    if (!reader->plugged)
+        return FT_IO_ERROR;
+    const DWORD n = std::min<DWORD>(bytesToRead, static_cast<DWORD>(reader->waiting.size()));
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::copy_n(reader->waiting.begin(), n, out);
+    reader->waiting.erase(reader->waiting.begin(), reader->waiting.begin() + n);
+    *bytesReturned = n;
+    return FT_OK;
+}
+
+FT_STATUS SimulatedD2xx::FT_Write(FT_HANDLE handle, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten) {
+    std::lock_guard lock(mutex_);
+    *bytesWritten = 0;
+    if (FT_STATUS s = Enter("FT_Write"))
+        return s;
+    Reader* reader = ReaderOf(handle);
+    if (!reader)
+        return FT_INVALID_HANDLE;
+    if (!reader->plugged)
+        return FT_IO_ERROR;
+    const auto* in = static_cast<const std::uint8_t*>(buffer);
+    reader->written.insert(reader->written.end(), in, in + bytesToWrite);
+    *bytesWritten = bytesToWrite;
+    return FT_OK;
+}
+
+FT_STATUS SimulatedD2xx::FT_GetQueueStatus(FT_HANDLE handle, DWORD* amountInRxQueue) {
+    std::lock_guard lock(mutex_);
+    *amountInRxQueue = 0;
+    if (FT_STATUS s = Enter("FT_GetQueueStatus"))
+        return s;
+    Reader* reader = ReaderOf(handle);
+    if (!reader)
+        return FT_INVALID_HANDLE;
+    if (!reader->plugged)
+        return FT_IO_ERROR;
+    *amountInRxQueue = static_cast<DWORD>(reader->waiting.size());
+    return FT_OK;
+}
+
+FT_STATUS SimulatedD2xx::FT_EE_UARead(FT_HANDLE handle, unsigned char* data, DWORD dataLen, DWORD* bytesRead) {
+    std::lock_guard lock(mutex_);
+    *bytesRead = 0;
+    if (FT_STATUS s = Enter("FT_EE_UARead"))
+        return s;
+    Reader* reader = ReaderOf(handle);
+    if (!reader)
+        return FT_INVALID_HANDLE;
+    if (!reader->plugged)
+        return FT_IO_ERROR;
+    const DWORD n = std::min<DWORD>(dataLen, static_cast<DWORD>(reader->userArea.size()));
+    std::copy_n(reader->userArea.begin(), n, data);
+    *bytesRead = n;
+    return FT_OK;
+}
+
+FT_STATUS SimulatedD2xx::FT_EE_UAWrite(FT_HANDLE handle, unsigned char* data, DWORD dataLen) {
+    std::lock_guard lock(mutex_);
+    if (FT_STATUS s = Enter("FT_EE_UAWrite"))
+        return s;
+    Reader* reader = ReaderOf(handle);
+    if (!reader)
+        return FT_INVALID_HANDLE;
+    if (!reader->plugged)
+        return FT_IO_ERROR;
+    if (dataLen > reader->userArea.size())
+        return FT_INVALID_ARGS;
+    std::copy_n(data, dataLen, reader->userArea.begin());
+    return FT_OK;
+}
+
+} // namespace FTDI

@@ -1,0 +1,25 @@
+#pragma once
+#include <filesystem>
+#include <string>
+
+namespace vantix::test {
+
+// A fresh directory removed with everything in it at the end of its scope.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+
+} // namespace vantix::test
