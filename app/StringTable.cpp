@@ -18,6 +18,7 @@ const Entry kBuiltin[] = {
 #include "app/strings_app.inc"
 #include "frame/strings_frame.inc"
 #include "dialogs/strings_dialogs.inc"
+#include "dialogs/strings_storage.inc"
 #include "views/strings_views.inc"
 };
 
