@@ -1,0 +1,309 @@
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "app/Profile.h"
+#include "ftdi/Messages.h"
+#include "tests/support/TempDir.h"
+#include "views/CV_Device.h"
+#include "views/CV_Log2.h"
+#include "views/CV_Registrations.h"
+#include "views/PaneLayout.h"
+
+using namespace vantix;
+
+namespace {
+
+FTDI::DevData Reader(const char* name, int beep, int keyboard, int database, int id, int ec,
+                     const char* description = "Proximity Reader") {
+    FTDI::UserArea ua;
+    std::snprintf(ua.name, sizeof ua.name, "%s", name);
+    ua.beep = beep;
+    ua.sendToKeyboard = keyboard;
+    ua.storeToDatabase = database;
+    ua.id = static_cast<std::uint8_t>(id);
+    ua.ec = static_cast<std::uint8_t>(ec);
+    FTDI::DevData device;
+    device.userArea = ua;
+    device.deviceType = 0;
+    device.description = description;
+    return device;
+}
+
+QStringList Row(const ListPane& pane, int row) {
+    QStringList texts;
+    for (int c = 0; c < pane.columnCount(); ++c)
+        texts << pane.Text(row, c);
+    return texts;
+}
+
+QStringList Serials(const CV_Device& view) {
+    QStringList serials;
+    for (int r = 0; r < view.RowCount(); ++r)
+        serials << view.Text(r, CV_Device::ColSerial);
+    return serials;
+}
+
+} // namespace
+
+TEST(DeviceView, ColumnsAndWidths) {
+    CV_Device view;
+    ASSERT_EQ(view.columnCount(), 8);
+    const int widths[] = {80, 55, 48, 48, 64, 30, 48, 157};
+    for (int c = 0; c < 8; ++c)
+        EXPECT_EQ(view.columnWidth(c), widths[c]) << c;
+    EXPECT_EQ(view.headerItem()->text(0), "Serial number");
+    EXPECT_EQ(view.headerItem()->text(7), "Description");
+}
+
+TEST(DeviceView, RowsStayInSerialOrderAndShowTheConfiguration) {
+    CV_Device view;
+    view.AddDevice("FTB200", Reader("DOOR", 7, 1, 0, 12, 3));
+    view.AddDevice("FTC300", Reader("GATE", 0, 0, 1, 255, 0));
+    view.AddDevice("FTA100", Reader("DESK", 3, 1, 1, 1, 2, "Track 2 Reader"));
+    EXPECT_EQ(Serials(view), (QStringList{"FTA100", "FTB200", "FTC300"}));
+    // beep 7 is one beep, 0 is eight
+    EXPECT_EQ(Row(view, 1), (QStringList{"FTB200", "DOOR", "1", "Yes", "No", "12", "3", "Proximity Reader"}));
+    EXPECT_EQ(Row(view, 2), (QStringList{"FTC300", "GATE", "8", "No", "Yes", "255", "0", "Proximity Reader"}));
+    EXPECT_EQ(Row(view, 0)[7], "Track 2 Reader");
+}
+
+TEST(DeviceView, ChangeRewritesConfigurationButKeepsSerialAndDescription) {
+    CV_Device view;
+    view.AddDevice("FT1", Reader("OLD", 7, 1, 1, 1, 1, "Original"));
+    EXPECT_TRUE(view.UpdateDevice("FT1", Reader("NEW", 5, 0, 0, 9, 8, "Other description")));
+    EXPECT_EQ(Row(view, 0), (QStringList{"FT1", "NEW", "3", "No", "No", "9", "8", "Original"}));
+    EXPECT_FALSE(view.UpdateDevice("FT2", Reader("X", 0, 0, 0, 0, 0)));
+    EXPECT_EQ(view.RowCount(), 1);
+}
+
+TEST(DeviceView, FindsOnlyTheWholeSerialAndRemovesThatRow) {
+    CV_Device view;
+    view.AddDevice("FT12", Reader("A", 7, 1, 1, 1, 1));
+    view.AddDevice("FT1", Reader("B", 7, 1, 1, 1, 1));
+    EXPECT_EQ(view.FindRow("FT1"), 0);
+    EXPECT_EQ(view.FindRow("FT12"), 1);
+    EXPECT_EQ(view.FindRow("FT"), -1);
+    EXPECT_FALSE(view.RemoveDevice("FT123"));
+    EXPECT_TRUE(view.RemoveDevice("FT1"));
+    EXPECT_EQ(Serials(view), QStringList{"FT12"});
+}
+
+TEST(DeviceView, AddingAListedReaderAgainKeepsOneRow) {
+    CV_Device view;
+    view.AddDevice("FT1", Reader("A", 7, 1, 1, 1, 1));
+    view.AddDevice("FT1", Reader("B", 6, 1, 1, 1, 1));
+    ASSERT_EQ(view.RowCount(), 1);
+    EXPECT_EQ(view.Text(0, CV_Device::ColName), "B");
+}
+
+TEST(DeviceView, ContextMenuOnlyWithASelectedRow) {
+    CV_Device view;
+    view.resize(400, 200);
+    view.show();
+    view.AddDevice("FT1", Reader("A", 7, 1, 1, 1, 1));
+    view.AddDevice("FT2", Reader("B", 7, 1, 1, 1, 1));
+    EXPECT_EQ(view.CreateContextMenu(), nullptr);
+
+    bool popupShown = false;
+    auto rightClick = [&] {
+        QTimer::singleShot(50, [&] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                popupShown = true;
+                popup->close();
+            }
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), view.mapToGlobal(QPoint(10, 10)));
+        QApplication::sendEvent(view.viewport(), &event);
+        QTest::qWait(100);
+    };
+    rightClick();
+    EXPECT_FALSE(popupShown);
+
+    view.topLevelItem(1)->setSelected(true);
+    view.topLevelItem(0)->setSelected(true);
+    EXPECT_EQ(view.FirstSelectedSerial(), "FT1");
+    rightClick();
+    EXPECT_TRUE(popupShown);
+
+    auto menu = view.CreateContextMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0]->text(), "&Edit");
+    EXPECT_EQ(menu->actions()[1]->text(), "&Buzz");
+    QSignalSpy edit(&view, &CV_Device::editRequested);
+    QSignalSpy buzz(&view, &CV_Device::buzzRequested);
+    menu->actions()[1]->trigger();
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(edit.count(), 1);
+    EXPECT_EQ(buzz.count(), 1);
+}
+
+TEST(DeviceView, EnterAndDoubleClickAskForEditEvenOnEmptySpace) {
+    CV_Device view;
+    view.resize(400, 200);
+    view.show();
+    QSignalSpy edit(&view, &CV_Device::editRequested);
+    QTest::keyClick(&view, Qt::Key_Return);
+    QTest::keyClick(&view, Qt::Key_Enter);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(50, 150));
+    EXPECT_EQ(edit.count(), 3);
+    EXPECT_FALSE(view.FirstSelectedSerial().has_value());
+}
+
+TEST(RegistrationView, KeepsTheLast301InArrivalOrder) {
+    CV_Registrations view;
+    ASSERT_EQ(view.columnCount(), 5);
+    const int widths[] = {80, 128, 48, 48, 72};
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(view.columnWidth(c), widths[c]);
+    FTDI::MessageRegistration r;
+    r.serialNumber = "FT9";
+    r.idText = "12";
+    r.ecText = "3";
+    r.dateTime = "2026-12-06 10:00:00";
+    for (int i = 0; i < 1000; ++i) {
+        r.mediaId = QString::number(90000000 + i).toStdString();
+        view.AddRegistration(r);
+    }
+    ASSERT_EQ(view.RowCount(), 301);
+    EXPECT_EQ(view.Text(0, 0), "90000699");
+    EXPECT_EQ(Row(view, 300), (QStringList{"90000999", "2026-12-06 10:00:00", "12", "3", "FT9"}));
+}
+
+TEST(LogView, KeepsTheLast300WithTimeAndSymbol) {
+    CV_Log2 view;
+    ASSERT_EQ(view.columnCount(), 2);
+    EXPECT_EQ(view.columnWidth(0), 144);
+    EXPECT_EQ(view.columnWidth(1), 300);
+    for (int i = 0; i < 400; ++i)
+        view.AddLog(QString("line %1").arg(i), i % 3);
+    ASSERT_EQ(view.RowCount(), 300);
+    EXPECT_EQ(view.Text(0, 1), "line 100");
+    EXPECT_EQ(view.Text(299, 1), "line 399");
+    EXPECT_EQ(view.ImageOf(299), 399 % 3);
+    EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$)").match(view.Text(299, 0)).hasMatch());
+    EXPECT_FALSE(view.topLevelItem(299)->icon(0).isNull());
+    view.AddLog(130, LogWarning);
+    EXPECT_EQ(view.Text(299, 1), "Serial number");
+    view.AddLog("no symbol", 7);
+    EXPECT_TRUE(view.topLevelItem(299)->icon(0).isNull());
+}
+
+TEST(LogView, SymbolsAreCutFromTheStripWithMagentaTransparent) {
+    CV_Log2 view;
+    view.AddLog("error", LogError);
+    view.AddLog("info", LogInformation);
+    view.AddLog("warning", LogWarning);
+    const QImage error = view.topLevelItem(0)->icon(0).pixmap(16, 16).toImage();
+    const QImage info = view.topLevelItem(1)->icon(0).pixmap(16, 16).toImage();
+    const QImage warning = view.topLevelItem(2)->icon(0).pixmap(16, 16).toImage();
+    EXPECT_EQ(qAlpha(error.pixel(0, 0)), 0); // corner is magenta in the strip
+    EXPECT_GT(qRed(error.pixel(7, 2)), 150);  // red disc
+    EXPECT_GT(qBlue(info.pixel(5, 1)), 200);  // white bubble
+    EXPECT_GT(qGreen(warning.pixel(5, 12)), 150); // yellow triangle
+    EXPECT_NE(error, info);
+}
+
+// Splitter that lets a test move its bar like a drag does.
+class DraggableSplitter : public CRBSplitterWnd {
+public:
+    using CRBSplitterWnd::CRBSplitterWnd;
+    void Drag(int position) { moveSplitter(position, 1); }
+};
+
+TEST(Splitter, RowModeKeepsTheBottomPaneAndADragChangesIt) {
+    DraggableSplitter splitter(Qt::Vertical, 1, 150);
+    splitter.addWidget(new QWidget);
+    splitter.addWidget(new QWidget);
+    splitter.resize(300, 500);
+    splitter.show();
+    EXPECT_EQ(splitter.FirstPaneSize(), 350);
+    splitter.resize(300, 800);
+    EXPECT_EQ(splitter.FirstPaneSize(), 650);
+    EXPECT_EQ(splitter.widget(1)->height(), 150 - splitter.handleWidth());
+    splitter.Drag(500);
+    EXPECT_EQ(splitter.RememberedSize(), 300);
+    splitter.resize(300, 600);
+    EXPECT_EQ(splitter.FirstPaneSize(), 300);
+    splitter.resize(300, 100); // smaller than the kept pane: the first gets nothing
+    EXPECT_EQ(splitter.FirstPaneSize(), 0);
+}
+
+TEST(Splitter, ColumnModeKeepsTheRightPane) {
+    CRBSplitterWnd splitter(Qt::Horizontal, 0, 120);
+    splitter.addWidget(new QWidget);
+    splitter.addWidget(new QWidget);
+    splitter.resize(400, 100);
+    splitter.show();
+    splitter.resize(900, 100);
+    EXPECT_EQ(splitter.FirstPaneSize(), 780);
+}
+
+TEST(PaneLayout, UpperPanesKeepTheirHeightsAndTheLogTakesTheRest) {
+    PaneLayout layout({90, 170});
+    layout.resize(540, 500);
+    layout.show();
+    EXPECT_EQ(layout.Devices().height(), 90);
+    EXPECT_EQ(layout.Registrations().height(), 170);
+    const int logBefore = layout.Log().height();
+    layout.resize(540, 700);
+    EXPECT_EQ(layout.Devices().height(), 90);
+    EXPECT_EQ(layout.Registrations().height(), 170);
+    EXPECT_EQ(layout.Log().height(), logBefore + 200);
+    EXPECT_EQ(layout.CurrentSizes().deviceHeight, 90);
+    EXPECT_EQ(layout.CurrentSizes().registrationHeight, 170);
+}
+
+TEST(PaneLayout, HeightsRoundTripThroughTheSettingsFile) {
+    test::TempDir dir;
+    Profile::SetAppPath(dir.File("Vantix.ini"));
+    EXPECT_EQ(SplitSizes::Read().deviceHeight, 100);
+    EXPECT_EQ(SplitSizes::Read().registrationHeight, 200);
+    {
+        // Never shown (the program starts hidden): the heights it was given go back.
+        PaneLayout hidden({123, 234});
+        hidden.CurrentSizes().Write();
+    }
+    SplitSizes read = SplitSizes::Read();
+    EXPECT_EQ(read.deviceHeight, 123);
+    EXPECT_EQ(read.registrationHeight, 234);
+    PaneLayout shown(read);
+    shown.resize(540, 540);
+    shown.show();
+    EXPECT_EQ(shown.CurrentSizes().deviceHeight, 123);
+    EXPECT_EQ(shown.CurrentSizes().registrationHeight, 234);
+    EXPECT_NE(test::ReadFile(dir.File("Vantix.ini")).find("DeviceSplitSize=123"), std::string::npos);
+}
+
+TEST(PaneLayout, FilledPanesScreenshot) {
+    PaneLayout layout({100, 200});
+    layout.Devices().AddDevice("FTX4K2QA", Reader("DOOR", 7, 1, 1, 12, 3, "Proximity Reader"));
+    layout.Devices().AddDevice("FT9Z1B07", Reader("DESK", 5, 1, 0, 1, 1, "Track 2 Reader"));
+    layout.Devices().topLevelItem(0)->setSelected(true);
+    FTDI::MessageRegistration r;
+    r.serialNumber = "FTX4K2QA";
+    r.idText = "12";
+    r.ecText = "3";
+    for (int i = 0; i < 3; ++i) {
+        r.mediaId = QString::number(412345670 + i).right(8).toStdString();
+        r.dateTime = QString("2026-12-06 10:0%1:00").arg(i).toStdString();
+        layout.Registrations().AddRegistration(r);
+    }
+    layout.Log().AddLog("Using database.", LogInformation);
+    layout.Log().AddLog("Unable to connect to database.", LogError);
+    layout.Log().AddLog("No notification area is available.", LogWarning);
+    layout.resize(540, 480);
+    layout.show();
+    const QPixmap shot = layout.grab();
+    EXPECT_EQ(shot.size(), QSize(540, 480));
+    const QString dir = qEnvironmentVariable("VANTIX_BIN_DIR");
+    if (!dir.isEmpty())
+        shot.save(dir + "/../panes.png");
+}

@@ -1,0 +1,57 @@
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+#include "views/CSystemTray.h"
+#include "views/ViewIds.h"
+
+using namespace vantix;
+
+TEST(Tray, MenuHoldsRestoreAboutExitInOrder) {
+    CSystemTray tray;
+    const QList<QAction*> actions = tray.Menu().actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_EQ(actions[0]->text(), "Restore");
+    EXPECT_EQ(actions[1]->text(), "About...");
+    EXPECT_EQ(actions[2]->text(), "Exit");
+    QSignalSpy commands(&tray, &CSystemTray::commandRequested);
+    for (QAction* action : actions)
+        action->trigger();
+    ASSERT_EQ(commands.count(), 3);
+    EXPECT_EQ(commands[0][0].toInt(), CmdRestore);
+    EXPECT_EQ(commands[1][0].toInt(), CmdAbout);
+    EXPECT_EQ(commands[2][0].toInt(), CmdExit);
+}
+
+TEST(Tray, DefaultItemIsBoldAndChosenByDoubleClick) {
+    CSystemTray tray;
+    QSignalSpy commands(&tray, &CSystemTray::commandRequested);
+    emit tray.Icon().activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(commands.count(), 0) << "no default item yet";
+
+    EXPECT_FALSE(tray.SetDefaultMenuItem(12345, false));
+    EXPECT_FALSE(tray.SetDefaultMenuItem(3, true));
+    ASSERT_TRUE(tray.SetDefaultMenuItem(CmdRestore, false));
+    QAction* restore = tray.Menu().actions()[0];
+    EXPECT_EQ(tray.Menu().defaultAction(), restore);
+    EXPECT_TRUE(restore->font().bold());
+    EXPECT_FALSE(tray.Menu().actions()[2]->font().bold());
+
+    emit tray.Icon().activated(QSystemTrayIcon::DoubleClick);
+    emit tray.Icon().activated(QSystemTrayIcon::Trigger);
+    ASSERT_EQ(commands.count(), 1);
+    EXPECT_EQ(commands[0][0].toInt(), CmdRestore);
+
+    // By position; the former default loses its bold face.
+    ASSERT_TRUE(tray.SetDefaultMenuItem(1, true));
+    EXPECT_EQ(tray.DefaultCommand(), CmdAbout);
+    EXPECT_FALSE(restore->font().bold());
+}
+
+TEST(Tray, WithoutTrayHostCreateSaysSoButKeepsTheIcon) {
+    // The offscreen platform has no notification area.
+    ASSERT_FALSE(CSystemTray::TrayHostAvailable());
+    CSystemTray tray;
+    EXPECT_FALSE(tray.Create("Vantix", QIcon(ResourcePath(ResTrayIcon))));
+    EXPECT_EQ(tray.Icon().toolTip(), "Vantix");
+    EXPECT_FALSE(tray.Icon().icon().isNull());
+}
