@@ -212,18 +212,21 @@ TEST(LogView, SymbolsAreCutFromTheStripWithMagentaTransparent) {
 }
 
 // Splitter that lets a test move its bar like a drag does.
+// Two empty panes, shown at the given size; its bar can be moved like a drag does.
 class DraggableSplitter : public CRBSplitterWnd {
 public:
-    using CRBSplitterWnd::CRBSplitterWnd;
+    DraggableSplitter(Qt::Orientation orientation, int mode, int remembered, QSize size)
+        : CRBSplitterWnd(orientation, mode, remembered) {
+        addWidget(new QWidget);
+        addWidget(new QWidget);
+        resize(size);
+        show();
+    }
     void Drag(int position) { moveSplitter(position, 1); }
 };
 
 TEST(Splitter, RowModeKeepsTheBottomPaneAndADragChangesIt) {
-    DraggableSplitter splitter(Qt::Vertical, 1, 150);
-    splitter.addWidget(new QWidget);
-    splitter.addWidget(new QWidget);
-    splitter.resize(300, 500);
-    splitter.show();
+    DraggableSplitter splitter(Qt::Vertical, 1, 150, QSize(300, 500));
     EXPECT_EQ(splitter.FirstPaneSize(), 350);
     splitter.resize(300, 800);
     EXPECT_EQ(splitter.FirstPaneSize(), 650);
@@ -237,13 +240,11 @@ TEST(Splitter, RowModeKeepsTheBottomPaneAndADragChangesIt) {
 }
 
 TEST(Splitter, ColumnModeKeepsTheRightPane) {
-    CRBSplitterWnd splitter(Qt::Horizontal, 0, 120);
-    splitter.addWidget(new QWidget);
-    splitter.addWidget(new QWidget);
-    splitter.resize(400, 100);
-    splitter.show();
+    DraggableSplitter splitter(Qt::Horizontal, 0, 120, QSize(400, 100));
     splitter.resize(900, 100);
     EXPECT_EQ(splitter.FirstPaneSize(), 780);
+    splitter.Drag(600);
+    EXPECT_EQ(splitter.RememberedSize(), 300);
 }
 
 TEST(PaneLayout, UpperPanesKeepTheirHeightsAndTheLogTakesTheRest) {
