@@ -132,14 +132,14 @@ TEST_F(NotifierTest, ShowWhileAppearingReplacesTheTextWithoutRestartingTheSlide)
 
 TEST_F(NotifierTest, ShowWhileWaitingReplacesTheTextAndWaitsAgain) {
     UseAreas(kBottomTaskbar);
-    notifier.Show("first", 100, 600, 100);
+    notifier.Show("first", 100, 1000, 100);
     ASSERT_TRUE(WaitFor(State::Waiting));
-    QTest::qWait(400);
-    notifier.Show("second", 100, 600, 100);
+    QTest::qWait(600);
+    notifier.Show("second", 100, 1000, 100);
     EXPECT_EQ(notifier.Text(), "second");
     EXPECT_EQ(notifier.AnimationState(), State::Waiting);
-    // The first stay would have ended 200 ms from here.
-    QTest::qWait(400);
+    // The first stay ended 400 ms after this Show; the second lasts 1000 ms.
+    QTest::qWait(700);
     EXPECT_EQ(notifier.AnimationState(), State::Waiting);
     EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 738 - 64));
     ASSERT_TRUE(WaitFor(State::Idle));
@@ -150,13 +150,13 @@ TEST_F(NotifierTest, ShowWhileDisappearingBringsItBackAtOnce) {
     notifier.Show("first", 100, 50, 800);
     ASSERT_TRUE(WaitFor(State::Disappearing));
     ASSERT_TRUE(WaitUntil([&] { return notifier.CurrentPosition().y() > 738 - 60; }, 3000));
-    notifier.Show("again", 100, 300, 100);
+    notifier.Show("again", 100, 600, 100);
     EXPECT_EQ(notifier.Text(), "again");
     EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 738 - 64));
     EXPECT_EQ(notifier.pos(), notifier.CurrentPosition());
     // Still counted as leaving until the new stay is over, then it slides out.
     EXPECT_EQ(notifier.AnimationState(), State::Disappearing);
-    QTest::qWait(150);
+    QTest::qWait(250);
     EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 738 - 64));
     ASSERT_TRUE(WaitFor(State::Idle, 5000));
 }

@@ -27,19 +27,17 @@ bool OnPath(const std::string& program) {
 }
 
 // A child process that is ended when the object goes; optionally with its
-// stdin and stdout connected to us.
+// stdout connected to us.
 class Child {
 public:
     Child(std::vector<std::string> argv, bool piped) {
-        int in[2] = {-1, -1}, out[2] = {-1, -1};
+        int out[2] = {-1, -1};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         if (piped) {
-            if (pipe(in) != 0 || pipe(out) != 0)
+            if (pipe(out) != 0)
                 throw std::runtime_error("pipe failed");
-            posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
             posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-            posix_spawn_file_actions_addclose(&actions, in[1]);
             posix_spawn_file_actions_addclose(&actions, out[0]);
         } else {
             posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
@@ -52,17 +50,13 @@ public:
         const int rc = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (piped) {
-            close(in[0]);
             close(out[1]);
-            toChild_ = in[1];
             fromChild_ = out[0];
         }
         if (rc != 0)
             throw std::runtime_error("cannot start " + argv[0]);
     }
     ~Child() {
-        if (toChild_ >= 0)
-            close(toChild_);
         if (fromChild_ >= 0)
             close(fromChild_);
         Stop();
@@ -77,7 +71,6 @@ public:
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
-    void Send(const std::string& line) { (void)!write(toChild_, line.data(), line.size()); }
 
     // Reads lines until one starts with prefix; that line, or nothing after ms.
     std::optional<std::string> WaitForLine(const std::string& prefix, int ms) {
@@ -105,7 +98,6 @@ public:
 
 private:
     pid_t pid_ = -1;
-    int toChild_ = -1;
     int fromChild_ = -1;
     std::string buffer_;
 };
@@ -161,5 +153,4 @@ TEST(TrayHost, IconAppearsWithTheHostReturnsAfterItsRestartAndDoubleClickRestore
     ASSERT_TRUE(probe.WaitForLine("tray 0 ", 5000));
     trayer = StartTrayer();
     EXPECT_TRUE(probe.WaitForLine("tray 1 22x22", 8000)) << "the icon comes back with the host";
-    probe.Send("quit\n");
 }

@@ -3,10 +3,8 @@
 // "cmd <id>" for every command the tray asks for, so a test can follow what
 // the tray host does with it. Any line on stdin ends it.
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
-#include <unistd.h>
 
 #include "views/CSystemTray.h"
 #include "views/ViewIds.h"
@@ -28,9 +26,5 @@ int main(int argc, char* argv[]) {
         std::fflush(stdout);
     });
     report.start(100);
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        app.quit();
-    });
     return app.exec();
 }
