@@ -5,6 +5,7 @@
 #include "frame/OdbcCatalog.h"
 #include "frame/RegistrationCall.h"
 #include "frame/RegistrationImport.h"
+#include "tests/frame/SampleRegistration.h"
 #include "tests/support/PgServer.h"
 #include "tests/support/TempDir.h"
 
@@ -23,17 +24,6 @@ protected:
     void SetUp() override { server().Clear(); }
     static PgServer& server() { return PgServer::Shared(); }
 };
-
-FTDI::MessageRegistration Registration() {
-    FTDI::MessageRegistration r;
-    r.mediaId = "0249541F";
-    r.id = 1;
-    r.ec = 12;
-    r.dateTime = "2016-02-22 14:07:00";
-    r.date = "2016-02-22";
-    r.time = "14:07:00";
-    return r;
-}
 
 std::string Line(const std::string& mediaId, const std::string& dateTime, int id = 1, int code = 12) {
     return mediaId + "," + dateTime + "," + dateTime.substr(0, 10) + "," + dateTime.substr(11) + "," +
@@ -61,7 +51,7 @@ protected:
 TEST_F(Database, LiveCallStoresTheRegistration) {
     CADODatabase db;
     ASSERT_TRUE(db.Open(server().ConnectionString(), "", "")) << db.GetLastErrorText();
-    ASSERT_TRUE(db.Execute(LiveRegistrationCall(Registration(), CallSyntax::Call))) << db.GetLastErrorText();
+    ASSERT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call))) << db.GetLastErrorText();
     EXPECT_EQ(server().Query("SELECT media_id, reg_date, reg_datetime, kind, reader_id, code FROM registrations"),
               "0249541F|2016-02-22|2016-02-22 14:07:00|999|1|12");
 }
@@ -71,7 +61,7 @@ TEST_F(Database, OpenReconnectsAndAnEmptyStringReusesTheStoredOne) {
     ASSERT_TRUE(db.Open(server().ConnectionString()));
     ASSERT_TRUE(db.Open());
     EXPECT_EQ(db.GetConnectionString(), server().ConnectionString());
-    EXPECT_TRUE(db.Execute(LiveRegistrationCall(Registration(), CallSyntax::Call)));
+    EXPECT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
     db.Close();
     EXPECT_FALSE(db.IsOpen());
     EXPECT_EQ(server().RowCount(), 1);
@@ -81,14 +71,14 @@ TEST_F(Database, FailingStatementRecordsTheErrorText) {
     CADODatabase db;
     ASSERT_TRUE(db.Open(server().ConnectionString()));
     // PostgreSQL has no exec: the default form fails there.
-    EXPECT_FALSE(db.Execute(LiveRegistrationCall(Registration(), CallSyntax::Exec)));
+    EXPECT_FALSE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Exec)));
     const std::string text = db.GetLastErrorText();
     EXPECT_THAT(text, StartsWith("Connection String = " + server().ConnectionString() + "\nCADODataBase Error\n\tCode = "));
     EXPECT_THAT(text, testing::MatchesRegex("(.|\n)*\tCode = [0-9a-f]{8}\n\tCode meaning = SQLSTATE 42601: "
                                             "Syntax error\n\tSource = [^\n]+\n\tDescription = [^\n](.|\n)*\n"));
     EXPECT_THAT(text, HasSubstr("exec"));
     // The connection stays usable after a failed statement.
-    EXPECT_TRUE(db.Execute(LiveRegistrationCall(Registration(), CallSyntax::Call)));
+    EXPECT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
 }
 
 TEST_F(Database, FailedOpenRecordsTheDriverManagersError) {
@@ -106,11 +96,11 @@ TEST_F(Database, RollbackDropsAndCommitKeeps) {
     CADODatabase db;
     ASSERT_TRUE(db.Open(server().ConnectionString()));
     db.BeginTransaction();
-    ASSERT_TRUE(db.Execute(LiveRegistrationCall(Registration(), CallSyntax::Call)));
+    ASSERT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
     db.RollbackTransaction();
     EXPECT_EQ(server().RowCount(), 0);
     db.BeginTransaction();
-    ASSERT_TRUE(db.Execute(LiveRegistrationCall(Registration(), CallSyntax::Call)));
+    ASSERT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
     db.CommitTransaction();
     EXPECT_EQ(server().RowCount(), 1);
 }

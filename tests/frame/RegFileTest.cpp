@@ -6,10 +6,12 @@
 
 #include "frame/C_RegFile.h"
 #include "frame/RegFileReader.h"
+#include "tests/frame/SampleRegistration.h"
 #include "tests/support/TempDir.h"
 
 using namespace vantix;
 using vantix::test::ReadFile;
+using vantix::test::SampleRegistration;
 using vantix::test::TempDir;
 using vantix::test::WriteFile;
 
@@ -26,21 +28,6 @@ std::time_t Feb22_2016() {
     t.tm_min = 7;
     t.tm_isdst = -1;
     return std::mktime(&t);
-}
-
-FTDI::MessageRegistration Registration(const std::string& mediaId, int id, int ec,
-                                       const std::string& minute = "2016-02-22 14:07") {
-    FTDI::MessageRegistration r;
-    r.serialNumber = "FT0001";
-    r.mediaId = mediaId;
-    r.id = id;
-    r.ec = ec;
-    r.dateTime = minute + ":00";
-    r.date = minute.substr(0, 10);
-    r.time = minute.substr(11) + ":00";
-    r.idText = std::to_string(id);
-    r.ecText = std::to_string(ec);
-    return r;
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {
@@ -79,10 +66,10 @@ TEST(RegFile, EmptyFileGetsTheHeaderAndAFullOneDoesNot) {
 TEST(RegFile, WritesSevenFieldsWithCrLfAndFlushesEachLine) {
     TempDir dir;
     C_RegFile file(dir.Path().string(), Feb22_2016());
-    ASSERT_TRUE(file.WriteRegistration(Registration("0249541F", 1, 12)));
+    ASSERT_TRUE(file.WriteRegistration(SampleRegistration("0249541F", 1, 12)));
     // Read while the file is still open: the line must already be on disk.
     EXPECT_EQ(ReadFile(file.FileName()), kHeaderLine + "0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001\r\n");
-    ASSERT_TRUE(file.WriteRegistration(Registration("00000001", 0, 255)));
+    ASSERT_TRUE(file.WriteRegistration(SampleRegistration("00000001", 0, 255)));
     EXPECT_EQ(ReadLines(file.FileName()).back(), "00000001,2016-02-22 14:07:00,2016-02-22,14:07:00,0,255,FT0001");
 }
 
@@ -91,7 +78,7 @@ TEST(RegFile, LastLineWithoutLineEndIsEndedBeforeAppending) {
     const std::string path = dir.File("Vantix-201602.vtxreg");
     WriteFile(path, kHeaderLine + "0249541F,2016-02-22 14:07:00,2016-02");
     C_RegFile file(dir.Path().string(), Feb22_2016());
-    ASSERT_TRUE(file.WriteRegistration(Registration("0000ABCD", 3, 4)));
+    ASSERT_TRUE(file.WriteRegistration(SampleRegistration("0000ABCD", 3, 4)));
     EXPECT_EQ(ReadFile(path), kHeaderLine + "0249541F,2016-02-22 14:07:00,2016-02\r\n" +
                                   "0000ABCD,2016-02-22 14:07:00,2016-02-22,14:07:00,3,4,FT0001\r\n");
 }
@@ -105,11 +92,11 @@ TEST(RegFile, UnopenableFileIsReportedAndRetriedAtTheNextRegistration) {
     EXPECT_FALSE(file.IsOpen());
     EXPECT_NE(file.LastError().find(path), std::string::npos) << file.LastError();
 
-    EXPECT_FALSE(file.WriteRegistration(Registration("0249541F", 1, 12)));
+    EXPECT_FALSE(file.WriteRegistration(SampleRegistration("0249541F", 1, 12)));
     EXPECT_NE(file.LastError().find("Vantix-201602.vtxreg"), std::string::npos);
 
     std::filesystem::remove(path);
-    ASSERT_TRUE(file.WriteRegistration(Registration("0249541F", 1, 12)));
+    ASSERT_TRUE(file.WriteRegistration(SampleRegistration("0249541F", 1, 12)));
     EXPECT_TRUE(file.LastError().empty());
     EXPECT_EQ(ReadLines(path).size(), 2u);
 }
@@ -119,7 +106,7 @@ TEST(RegFile, WriteFailureIsReported) {
     TempDir dir;
     std::filesystem::create_symlink("/dev/full", dir.File("Vantix-201602.vtxreg"));
     C_RegFile file(dir.Path().string(), Feb22_2016());
-    EXPECT_FALSE(file.WriteRegistration(Registration("0249541F", 1, 12)));
+    EXPECT_FALSE(file.WriteRegistration(SampleRegistration("0249541F", 1, 12)));
     EXPECT_NE(file.LastError().find("Vantix-201602.vtxreg"), std::string::npos) << file.LastError();
 }
 
@@ -183,7 +170,7 @@ TEST(RegFileReading, ReaderBesideAnAppendingWriterSeesOnlyWholeLines) {
     C_RegFile file(dir.Path().string(), Feb22_2016());
     std::atomic<bool> done{false};
     std::thread writer([&] {
-        for (int i = 0; i < 20000; ++i) file.WriteRegistration(Registration("0249541F", i % 256, 255 - i % 256));
+        for (int i = 0; i < 20000; ++i) file.WriteRegistration(SampleRegistration("0249541F", i % 256, 255 - i % 256));
         done = true;
     });
     int passes = 0;

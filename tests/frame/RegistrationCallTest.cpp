@@ -3,29 +3,13 @@
 #include "app/Profile.h"
 #include "frame/RegistrationCall.h"
 #include "frame/RegistrationStrings.h"
+#include "tests/frame/SampleRegistration.h"
 #include "tests/support/TempDir.h"
 
 using namespace vantix;
 
-namespace {
-
-FTDI::MessageRegistration Feb22Registration() {
-    FTDI::MessageRegistration r;
-    r.mediaId = "0249541F";
-    r.id = 1;
-    r.ec = 12;
-    r.dateTime = "2016-02-22 14:07:00";
-    r.date = "2016-02-22";
-    r.time = "14:07:00";
-    r.idText = "1";
-    r.ecText = "12";
-    return r;
-}
-
-} // namespace
-
 TEST(RegistrationCall, ExecFormsAreExactlyTheStoredProcedureTexts) {
-    EXPECT_EQ(LiveRegistrationCall(Feb22Registration(), CallSyntax::Exec),
+    EXPECT_EQ(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Exec),
               "exec spVantixReg '0249541F', '2016-02-22', '2016-02-22 14:07:00', '999', 1, 12");
     RegistrationFields f;
     ASSERT_TRUE(ParseRegistrationLine("0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001", f));
@@ -34,7 +18,7 @@ TEST(RegistrationCall, ExecFormsAreExactlyTheStoredProcedureTexts) {
 }
 
 TEST(RegistrationCall, CallFormsKeepArgumentsAndQuoting) {
-    EXPECT_EQ(LiveRegistrationCall(Feb22Registration(), CallSyntax::Call),
+    EXPECT_EQ(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call),
               "CALL spVantixReg('0249541F', '2016-02-22', '2016-02-22 14:07:00', '999', 1, 12)");
     RegistrationFields f;
     ASSERT_TRUE(ParseRegistrationLine("0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001", f));

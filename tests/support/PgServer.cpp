@@ -65,12 +65,6 @@ std::string AsPostgres(const std::string& command) {
     return ::geteuid() == 0 ? "runuser -u postgres -- " + command : command;
 }
 
-std::string ShellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 const char* kSchema =
     "CREATE TABLE registrations ("
     " id serial PRIMARY KEY, media_id text NOT NULL, reg_date text NOT NULL, reg_datetime text NOT NULL,"
@@ -135,6 +129,12 @@ PgServer& PgServer::Shared() {
     auto& slot = SharedSlot();
     if (!slot) slot = std::make_unique<PgServer>();
     return *slot;
+}
+
+std::string ShellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 void PgServerEnvironment::TearDown() { SharedSlot().reset(); }

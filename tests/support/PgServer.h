@@ -43,6 +43,9 @@ private:
 
 // Stops the shared server when the test program ends. Register with
 // ::testing::AddGlobalTestEnvironment(new PgServerEnvironment) (gtest owns it).
+// 'text' for a POSIX shell.
+std::string ShellQuote(const std::string& text);
+
 class PgServerEnvironment : public ::testing::Environment {
 public:
     void TearDown() override;

@@ -11,6 +11,7 @@
 
 using testing::HasSubstr;
 using vantix::test::PgServer;
+using vantix::test::ShellQuote;
 
 namespace {
 
@@ -21,12 +22,6 @@ struct Outcome {
     int status;
     std::string out; // stdout and stderr together
 };
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
 
 Outcome Vantixctl(const std::string& arguments) {
     const std::string command = std::string(std::getenv("VANTIX_BIN_DIR")) + "/vantixctl import " + arguments + " 2>&1";
@@ -48,7 +43,7 @@ protected:
                                        "0249541E,2016-03-01 08:00:00,2016-03-01,08:00:00,2,13,FT0001\r\n");
     }
     std::string Args(const std::string& conn) const {
-        return Quote(file_) + " --from '2016-02-01 00:00:00' --to '2016-02-29 23:59:59' --conn " + Quote(conn);
+        return ShellQuote(file_) + " --from '2016-02-01 00:00:00' --to '2016-02-29 23:59:59' --conn " + ShellQuote(conn);
     }
     vantix::test::TempDir dir_;
     std::string file_ = dir_.File("Vantix-201602.vtxreg");
@@ -74,7 +69,7 @@ TEST_F(ImportCommand, ExecFormFailsOnPostgreSqlAndReportsTheError) {
 
 TEST_F(ImportCommand, BadUsageAndBadConnection) {
     EXPECT_EQ(Vantixctl("").status, 2);
-    EXPECT_EQ(Vantixctl(Quote(file_) + " --from 2016-02-01 --to '2016-02-29 23:59:59' --conn x").status, 2);
+    EXPECT_EQ(Vantixctl(ShellQuote(file_) + " --from 2016-02-01 --to '2016-02-29 23:59:59' --conn x").status, 2);
     EXPECT_EQ(Vantixctl(Args("x") + " --call-syntax odd").status, 2);
     const Outcome o = Vantixctl(Args("DSN=NoSuchSource"));
     EXPECT_EQ(o.status, 1);
