@@ -1,5 +1,6 @@
 #include "dialogs/ConnectionStringDialog.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -130,8 +131,11 @@ std::string ConnectionStringDialog::ConnectionString() const {
 void ConnectionStringDialog::UpdatePreview() { preview_->setText(QString::fromStdString(ConnectionString())); }
 
 bool ConnectionStringDialog::TestConnection() {
+    // Connecting can take up to the login time-out.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     CADODatabase db;
     const bool ok = db.Open(ConnectionString());
+    QApplication::restoreOverrideCursor();
     testResult_->setText(ok ? Tr(kStrConnectionOk)
                             : Tr(kStrConnectionFailed) + "\n" + QString::fromStdString(db.GetLastErrorText()));
     return ok;

@@ -139,7 +139,12 @@ CADODatabase::~CADODatabase() {
 }
 
 bool CADODatabase::Open(const std::string& connectionString, const std::string& user, const std::string& password) {
-    Close();
+    try {
+        Close();
+    } catch (const ComError&) {
+        // The old connection is gone either way (Close frees its handle);
+        // a failed goodbye must not stop the new connection.
+    }
     if (!connectionString.empty()) connectionString_ = connectionString;
     try {
         if (!env_.Valid()) throw ComError(0xFFFFFFFFu, "Unknown error", "ODBC", "The ODBC environment cannot be created.");
