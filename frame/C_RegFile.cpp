@@ -38,7 +38,7 @@ std::string C_RegFile::FormatLine(const FTDI::MessageRegistration& r) {
     line.reserve(r.mediaId.size() + r.dateTime.size() + r.date.size() + r.time.size() + r.idText.size() +
                  r.ecText.size() + r.serialNumber.size() + 6);
     for (const std::string* field : {&r.mediaId, &r.dateTime, &r.date, &r.time, &r.idText, &r.ecText, &r.serialNumber}) {
-        if (!line.empty() || field != &r.mediaId) line += ',';
+        if (field != &r.mediaId) line += ',';
         line += *field;
     }
     return line;

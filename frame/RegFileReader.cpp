@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +14,8 @@ namespace vantix {
 namespace {
 
 constexpr size_t kChunk = 1 << 16;
+constexpr int kTailWaits = 10;
+constexpr std::chrono::milliseconds kTailWait{5};
 
 bool StartsWithDigit(std::string_view field) { return !field.empty() && field[0] >= '0' && field[0] <= '9'; }
 
@@ -95,6 +99,7 @@ bool RegFileReader::Fill() {
 bool RegFileReader::NextLine(std::string_view& line) {
     if (!fd_.Valid()) return false;
     size_t scanned = begin_;
+    int tailWaits = 0;
     for (;;) {
         const char* data = buffer_.data();
         const void* nl = std::memchr(data + scanned, '\n', end_ - scanned);
@@ -106,12 +111,22 @@ bool RegFileReader::NextLine(std::string_view& line) {
             begin_ = at + 1;
             return true;
         }
-        if (eof_ || !error_.empty()) break;
+        if (!error_.empty()) return false;
         const size_t seen = end_ - begin_;
-        if (!Fill()) break;
+        if (eof_) {
+            // Text without a line end at the end of the file: either a writer
+            // is in the middle of appending that line (the kernel may show a
+            // write in parts) or the file really ends so. Give a writer a
+            // moment to finish before taking it as the last line.
+            if (seen == 0 || tailWaits == kTailWaits) break;
+            ++tailWaits;
+            std::this_thread::sleep_for(kTailWait);
+            eof_ = false;
+        }
+        if (!Fill() && !error_.empty()) return false;
         scanned = begin_ + seen;
     }
-    if (!error_.empty() || begin_ == end_) return false;
+    if (begin_ == end_) return false;
     // The last line of a file that does not end with a line end.
     size_t len = end_ - begin_;
     if (buffer_[begin_ + len - 1] == '\r') --len;
