@@ -9,13 +9,13 @@ std::string FormatText(std::string_view format, std::initializer_list<std::strin
     for (size_t i = 0; i < format.size(); ++i) {
         const char c = format[i];
         if (c == '%' && i + 1 < format.size()) {
-            const char spec = format[i + 1];
-            if (spec == '%') {
+            const char conversion = format[i + 1];
+            if (conversion == '%') {
                 out += '%';
                 ++i;
                 continue;
             }
-            if (spec == 's' || spec == 'd') {
+            if (conversion == 's' || conversion == 'd') {
                 if (next != args.end()) out += *next++;
                 ++i;
                 continue;
