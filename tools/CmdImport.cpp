@@ -1,12 +1,93 @@
+#include <csignal>
 #include <iostream>
 
+#include "frame/RegistrationCall.h"
+#include "frame/RegistrationImport.h"
 #include "tools/Commands.h"
 
 namespace vantixctl {
 
-int RunImport(const Args&) {
-    std::cerr << "vantixctl: not available yet\n";
-    return ExitRefused;
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) { g_interrupted = 1; }
+
+int UsageError(const std::string& reason) {
+    std::cerr << "vantixctl import: " << reason << "\n"
+              << "usage: vantixctl import FILE --from \"YYYY-MM-DD hh:mm:ss\" --to \"YYYY-MM-DD hh:mm:ss\" "
+                 "--conn STRING [--call-syntax exec|call]\n";
+    return ExitUsage;
+}
+
+// Restores the previous Ctrl-C handling when the import ends.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous_);
+        g_interrupted = 0;
+    }
+    ~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    struct sigaction previous_ {};
+};
+
+} // namespace
+
+// Replays a registration file into the database: the import of the program,
+// headless. Ctrl-C cancels and rolls back.
+int RunImport(const Args& args) {
+    vantix::ImportRequest request;
+    std::string syntaxName = "exec";
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size()) return false;
+            into = args[++i];
+            return true;
+        };
+        bool ok = true;
+        if (arg == "--from") ok = value(request.window.from);
+        else if (arg == "--to") ok = value(request.window.to);
+        else if (arg == "--conn") ok = value(request.connectionString);
+        else if (arg == "--call-syntax") ok = value(syntaxName);
+        else if (arg.rfind("--", 0) == 0) return UsageError("unknown option " + arg);
+        else if (request.filePath.empty()) request.filePath = arg;
+        else return UsageError("more than one file given");
+        if (!ok) return UsageError(arg + " needs a value");
+    }
+    if (request.filePath.empty()) return UsageError("no file given");
+    if (!vantix::IsValidBound(request.window.from)) return UsageError("--from must be \"YYYY-MM-DD hh:mm:ss\"");
+    if (!vantix::IsValidBound(request.window.to)) return UsageError("--to must be \"YYYY-MM-DD hh:mm:ss\"");
+    if (request.connectionString.empty()) return UsageError("--conn needs a connection string");
+    if (!vantix::ParseCallSyntax(syntaxName, request.syntax)) return UsageError("--call-syntax is exec or call");
+
+    InterruptGuard interrupt;
+    int lines = 0;
+    vantix::RegistrationImport import(
+        [&](int imported, int counted) {
+            // A progress line, rewritten in place; not for every line of a big file.
+            if (++lines % 1000 == 0) std::cerr << "\r" << imported << " / " << counted << std::flush;
+        },
+        [] { return g_interrupted != 0; });
+    const vantix::ImportResult result = import.Run(request);
+    if (lines > 0) std::cerr << "\r" << result.imported << " / " << result.counted << "\n";
+
+    if (!result.errorText.empty()) std::cerr << "vantixctl import: " << result.errorText << "\n";
+    if (!result.summary.empty()) std::cout << result.summary << "\n";
+    switch (result.outcome) {
+    case vantix::ImportResult::Outcome::Finished: return ExitOk;
+    case vantix::ImportResult::Outcome::Cancelled:
+        std::cerr << "vantixctl import: cancelled, nothing imported\n";
+        return ExitRefused;
+    default: return ExitRefused;
+    }
 }
 
 } // namespace vantixctl

@@ -1,0 +1,127 @@
+#include "dialogs/CD_ImportReg.h"
+
+#include <QDateEdit>
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include "app/Profile.h"
+#include "app/Tr.h"
+#include "frame/RegFileReader.h"
+#include "frame/RegistrationStrings.h"
+
+namespace vantix {
+
+namespace {
+
+constexpr const char* kSection = "DialogImportRegs";
+constexpr const char* kPathKey = "FilePath";
+
+std::string Bound(const QDate& date, const QTime& time) {
+    return FormatBound(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
+}
+
+} // namespace
+
+CD_ImportReg::CD_ImportReg(QWidget* parent)
+    : QDialog(parent), path_(new QLineEdit(this)), fromDateEdit_(new QDateEdit(this)),
+      fromTimeEdit_(new QTimeEdit(this)), toDateEdit_(new QDateEdit(this)), toTimeEdit_(new QTimeEdit(this)) {
+    setWindowTitle(Tr(kStrImportTitle));
+    for (QDateEdit* date : {fromDateEdit_, toDateEdit_}) {
+        date->setCalendarPopup(true);
+        date->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    }
+    for (QTimeEdit* time : {fromTimeEdit_, toTimeEdit_}) time->setDisplayFormat("HH:mm:ss");
+    auto* browse = new QPushButton(Tr(kStrBrowse), this);
+    browse->setObjectName("browse");
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(Tr(kStrTextFile), this), 0, 0, 1, 3);
+    grid->addWidget(path_, 1, 0, 1, 2);
+    grid->addWidget(browse, 1, 2);
+    grid->addWidget(new QLabel(Tr(kStrFrom), this), 2, 0);
+    grid->addWidget(new QLabel(Tr(kStrTo), this), 2, 1);
+    grid->addWidget(fromDateEdit_, 3, 0);
+    grid->addWidget(toDateEdit_, 3, 1);
+    grid->addWidget(fromTimeEdit_, 4, 0);
+    grid->addWidget(toTimeEdit_, 4, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(buttons);
+    connect(browse, &QPushButton::clicked, this, &CD_ImportReg::Browse);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CD_ImportReg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void CD_ImportReg::showEvent(QShowEvent* event) {
+    if (!initialised_) {
+        initialised_ = true;
+        if (filePath.isEmpty()) filePath = QString::fromStdString(Profile::GetString(kSection, kPathKey));
+        const QDateTime now = QDateTime::currentDateTime();
+        fromDate = now.addDays(-30).date();
+        fromTime = QTime(0, 0, 0);
+        toDate = now.date();
+        toTime = QTime(23, 59, 59);
+        DoDataExchange(false);
+    }
+    QDialog::showEvent(event);
+}
+
+void CD_ImportReg::DoDataExchange(bool save) {
+    if (save) {
+        filePath = path_->text();
+        fromDate = fromDateEdit_->date();
+        fromTime = fromTimeEdit_->time();
+        toDate = toDateEdit_->date();
+        toTime = toTimeEdit_->time();
+    } else {
+        path_->setText(filePath);
+        fromDateEdit_->setDate(fromDate);
+        fromTimeEdit_->setTime(fromTime);
+        toDateEdit_->setDate(toDate);
+        toTimeEdit_->setTime(toTime);
+    }
+}
+
+std::string CD_ImportReg::From() const { return Bound(fromDate, fromTime); }
+
+std::string CD_ImportReg::To() const { return Bound(toDate, toTime); }
+
+void CD_ImportReg::Browse() {
+    QFileDialog dialog(this, Tr(kStrImportTitle), QString(), Tr(kStrRegFileFilter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setDefaultSuffix("vtxreg");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    filePath = dialog.selectedFiles().front();
+    path_->setText(filePath);
+}
+
+void CD_ImportReg::accept() {
+    DoDataExchange(true);
+    filePath = filePath.trimmed();
+    path_->setText(filePath);
+    if (filePath.isEmpty()) return;
+    RegFileReader reader;
+    const std::string path = filePath.toStdString();
+    if (!reader.Open(path)) {
+        ShowFileError(QString::fromStdString(FormatString(LoadString(kStrFileOpenFailed), path, reader.Error())));
+        return;
+    }
+    Profile::WriteString(kSection, kPathKey, path);
+    QDialog::accept();
+}
+
+void CD_ImportReg::ShowFileError(const QString& text) {
+    QMessageBox::critical(this, windowTitle(), text.left(2048));
+}
+
+} // namespace vantix

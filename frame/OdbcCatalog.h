@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vantix {
+
+// What the ODBC driver manager has installed.
+struct OdbcSource {
+    std::string name;
+    std::string description;
+};
+std::vector<OdbcSource> ListOdbcDrivers();
+std::vector<OdbcSource> ListOdbcDataSources();
+
+// One key=value pair of a connection string.
+using ConnectionPair = std::pair<std::string, std::string>;
+
+// Splits "Driver={PostgreSQL Unicode};Server=db;..." into pairs, in order.
+// Braced values keep their semicolons ("}}" inside braces is one "}").
+std::vector<ConnectionPair> SplitConnectionString(const std::string& text);
+// The reverse: values that need it are put in braces.
+std::string JoinConnectionString(const std::vector<ConnectionPair>& pairs);
+
+} // namespace vantix

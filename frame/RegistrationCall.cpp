@@ -1,0 +1,66 @@
+#include "frame/RegistrationCall.h"
+
+#include <strings.h>
+
+#include "app/Profile.h"
+
+namespace vantix {
+
+namespace {
+
+std::string BuildCall(CallSyntax syntax, std::string_view mediaId, std::string_view date,
+                      std::string_view dateTime, const std::string& id, const std::string& code) {
+    std::string args = QuoteSqlText(mediaId);
+    args += ", ";
+    args += QuoteSqlText(date);
+    args += ", ";
+    args += QuoteSqlText(dateTime);
+    args += ", '999', ";
+    args += id;
+    args += ", ";
+    args += code;
+    return syntax == CallSyntax::Exec ? "exec spVantixReg " + args : "CALL spVantixReg(" + args + ")";
+}
+
+} // namespace
+
+bool ParseCallSyntax(std::string_view name, CallSyntax& syntax) {
+    const std::string text(name);
+    if (::strcasecmp(text.c_str(), "exec") == 0) {
+        syntax = CallSyntax::Exec;
+        return true;
+    }
+    if (::strcasecmp(text.c_str(), "call") == 0) {
+        syntax = CallSyntax::Call;
+        return true;
+    }
+    return false;
+}
+
+CallSyntax CallSyntaxFromProfile() {
+    CallSyntax syntax = CallSyntax::Exec;
+    ParseCallSyntax(Profile::GetString("Settings", kCallSyntaxKey, "exec"), syntax);
+    return syntax;
+}
+
+std::string QuoteSqlText(std::string_view value) {
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted += '\'';
+    for (char c : value) {
+        if (c == '\'') quoted += '\'';
+        quoted += c;
+    }
+    quoted += '\'';
+    return quoted;
+}
+
+std::string LiveRegistrationCall(const FTDI::MessageRegistration& r, CallSyntax syntax) {
+    return BuildCall(syntax, r.mediaId, r.date, r.dateTime, std::to_string(r.id), std::to_string(r.ec));
+}
+
+std::string ImportRegistrationCall(const RegistrationFields& f, CallSyntax syntax) {
+    return BuildCall(syntax, f.mediaId, f.date, f.dateTime, QuoteSqlText(f.id), QuoteSqlText(f.code));
+}
+
+} // namespace vantix

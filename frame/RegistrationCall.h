@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "frame/RegFileReader.h"
+#include "ftdi/Messages.h"
+
+namespace vantix {
+
+// How the stored procedure is called. SQL Server knows "exec"; PostgreSQL and
+// MariaDB only "CALL name(...)". Chosen by the INI key
+// [Settings] CallSyntax = exec | call (default exec).
+enum class CallSyntax { Exec, Call };
+
+inline constexpr const char* kCallSyntaxKey = "CallSyntax";
+
+// "exec" or "call" (any case); anything else gives false.
+bool ParseCallSyntax(std::string_view name, CallSyntax& syntax);
+// The form selected in the profile (Vantix.ini).
+CallSyntax CallSyntaxFromProfile();
+
+// A value between single quotes with every quote doubled, so that no value
+// can end the literal early.
+std::string QuoteSqlText(std::string_view value);
+
+// The call for a registration as it is read:
+// exec spVantixReg '<mediaId>', '<date>', '<dateTime>', '999', <id>, <ec>
+std::string LiveRegistrationCall(const FTDI::MessageRegistration& registration, CallSyntax syntax);
+
+// The call for a line of a registration file, every value as quoted text:
+// exec spVantixReg '<mediaId>', '<date>', '<dateTime>', '999', '<id>', '<code>'
+std::string ImportRegistrationCall(const RegistrationFields& fields, CallSyntax syntax);
+
+} // namespace vantix

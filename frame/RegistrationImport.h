@@ -1,0 +1,57 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "frame/RegFileReader.h"
+#include "frame/RegistrationCall.h"
+
+namespace vantix {
+
+class CADODatabase;
+
+// What one import run replays: a registration file, its time window and the
+// database to call.
+struct ImportRequest {
+    std::string filePath;
+    TimeWindow window;
+    std::string connectionString;
+    CallSyntax syntax = CallSyntax::Exec;
+};
+
+struct ImportResult {
+    enum class Outcome {
+        Finished,       // end of file; everything committed
+        Stopped,        // a failed statement or a read error; those before it committed
+        Cancelled,      // rolled back; nothing to report
+        Failed,         // connection, transaction or file error; nothing committed
+    };
+    Outcome outcome = Outcome::Failed;
+    int imported = 0;
+    int counted = 0;
+    std::string errorText; // shown as an error first, when not empty
+    std::string summary;   // "Imported %d of %d registrations." unless cancelled or failed
+};
+
+// Replays a registration file into the database in one transaction. Knows
+// nothing of windows: the caller shows progress and the messages.
+class RegistrationImport {
+public:
+    // After every line: the counters so far.
+    using Progress = std::function<void(int imported, int counted)>;
+    // After every line: true stops the run and rolls it back.
+    using CancelPoll = std::function<bool()>;
+
+    RegistrationImport(Progress progress, CancelPoll cancel)
+        : progress_(std::move(progress)), cancel_(std::move(cancel)) {}
+
+    ImportResult Run(const ImportRequest& request);
+
+private:
+    // Reads and calls until end of file, a failed statement or a cancel.
+    void ProcessLines(RegFileReader& reader, CADODatabase& db, const ImportRequest& request, ImportResult& result);
+
+    Progress progress_;
+    CancelPoll cancel_;
+};
+
+} // namespace vantix
