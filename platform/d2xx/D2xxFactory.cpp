@@ -1,11 +1,9 @@
 #include "platform/d2xx/D2xx.h"
+#include "platform/d2xx/LibFtdiD2xx.h"
 #include "platform/d2xx/SimulatedD2xx.h"
 #include "platform/d2xx/VendorD2xx.h"
 
 namespace FTDI {
-
-// Implemented beside their backends.
-std::unique_ptr<D2xx> CreateLibFtdiD2xx(std::string& error);
 
 std::unique_ptr<D2xx> CreateD2xx(const std::string& backend, std::string& error) {
     if (backend == BackendSimulator)
