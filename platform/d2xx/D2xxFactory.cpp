@@ -1,13 +1,13 @@
 #include "platform/d2xx/D2xx.h"
 #include "platform/d2xx/LibFtdiD2xx.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/SimControlServer.h"
 #include "platform/d2xx/VendorD2xx.h"
 
 namespace FTDI {
 
 std::unique_ptr<D2xx> CreateD2xx(const std::string& backend, std::string& error) {
     if (backend == BackendSimulator)
-        return std::make_unique<SimulatedD2xx>();
+        return CreateServedSimulator(error);
     if (backend == BackendVendor)
         return CreateVendorD2xx(error);
     if (backend == BackendLibFtdi)
