@@ -7,7 +7,7 @@ namespace FTDI {
 
 std::unique_ptr<D2xx> CreateD2xx(const std::string& backend, std::string& error) {
     if (backend == BackendSimulator)
-        return CreateServedSimulator(error);
+        return CreateServedSimulator(DefaultSimSocketPath(), error);
     if (backend == BackendVendor)
         return CreateVendorD2xx(error);
     if (backend == BackendLibFtdi)
@@ -16,7 +16,10 @@ std::unique_ptr<D2xx> CreateD2xx(const std::string& backend, std::string& error)
         std::string vendorError;
         if (auto vendor = CreateVendorD2xx(vendorError))
             return vendor;
-        return CreateLibFtdiD2xx(error);
+        auto libftdi = CreateLibFtdiD2xx(error);
+        if (!libftdi)
+            error = vendorError + "; " + error;
+        return libftdi;
     }
     error = "unknown device backend \"" + backend + "\" (use d2xx, libftdi or sim)";
     return nullptr;

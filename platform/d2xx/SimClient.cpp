@@ -1,7 +1,6 @@
 #include "platform/d2xx/SimClient.h"
 
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,36 +11,25 @@
 #include <vector>
 
 #include "ftdi/UserArea.h"
-#include "platform/d2xx/SimControlServer.h"
+#include "platform/d2xx/UnixSocket.h"
 
 namespace FTDI {
 
 bool SimRequest(const std::string& path, const std::string& commands, std::string& reply, std::string& error) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path) {
-        error = "bad socket path \"" + path + "\"";
+    sockaddr_un address;
+    if (!UnixAddress(path, address, error))
         return false;
-    }
-    std::memcpy(address.sun_path, path.c_str(), path.size());
-    FileDescriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!fd || connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0) {
+    FileDescriptor fd = ConnectUnix(address);
+    if (!fd) {
         error = "no simulator answers on " + path + ": " + std::strerror(errno);
         return false;
     }
     // A simulator that hangs must not hang its client.
     const timeval timeout{5, 0};
     setsockopt(fd.Get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    const std::string text = commands + "\n";
-    for (std::size_t sent = 0; sent < text.size();) {
-        const ssize_t n = send(fd.Get(), text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = std::string("cannot send to the simulator: ") + std::strerror(errno);
-            return false;
-        }
-        sent += static_cast<std::size_t>(n);
+    if (!SendAll(fd.Get(), commands + "\n")) {
+        error = std::string("cannot send to the simulator: ") + std::strerror(errno);
+        return false;
     }
     shutdown(fd.Get(), SHUT_WR);
     reply.clear();

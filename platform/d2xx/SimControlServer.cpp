@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,36 +20,8 @@ constexpr std::size_t MaxLine = 64 * 1024;
 
 std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
 
-bool MakeAddress(const std::string& path, sockaddr_un& address, std::string& error) {
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path) {
-        error = "the socket path \"" + path + "\" is empty or longer than " +
-                std::to_string(sizeof address.sun_path - 1) + " characters";
-        return false;
-    }
-    std::memcpy(address.sun_path, path.c_str(), path.size());
-    return true;
-}
-
-bool SendAll(int fd, const std::string& text) {
-    std::size_t sent = 0;
-    while (sent < text.size()) {
-        const ssize_t n = send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Someone answers on the path: a live server, not a stale file.
-bool Answers(const sockaddr_un& address) {
-    FileDescriptor probe(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    return probe && connect(probe.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-}
+bool Answers(const sockaddr_un& address) { return static_cast<bool>(ConnectUnix(address)); }
 
 } // namespace
 
@@ -60,20 +31,6 @@ std::string DefaultSimSocketPath() {
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
         return std::string(runtime) + "/vantix-sim.sock";
     return "/tmp/vantix-sim-" + std::to_string(getuid()) + ".sock";
-}
-
-FileDescriptor::~FileDescriptor() {
-    if (fd_ >= 0)
-        close(fd_);
-}
-
-FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = other.Release();
-    }
-    return *this;
 }
 
 SimControlServer::~SimControlServer() {
@@ -95,7 +52,7 @@ bool SimControlServer::Start(const std::string& path, std::string& error) {
         return false;
     }
     sockaddr_un address;
-    if (!MakeAddress(path, address, error))
+    if (!UnixAddress(path, address, error))
         return false;
     struct stat info {};
     if (lstat(path.c_str(), &info) == 0) {
@@ -201,7 +158,7 @@ void SimControlServer::Serve() {
     }
 }
 
-std::unique_ptr<D2xx> CreateServedSimulator(std::string& error) {
+std::unique_ptr<ServedSimulatedD2xx> CreateServedSimulator(const std::string& path, std::string& error) {
     std::vector<SimReader> readers;
     if (const char* text = std::getenv("VANTIX_SIM_READERS");
         text && !ParseSimReaders(text, readers, error)) {
@@ -211,7 +168,7 @@ std::unique_ptr<D2xx> CreateServedSimulator(std::string& error) {
     auto sim = std::make_unique<ServedSimulatedD2xx>();
     for (const auto& reader : readers)
         sim->Plug(reader.serial, reader.description, reader.userArea);
-    if (!sim->Start(DefaultSimSocketPath(), error))
+    if (!sim->Start(path, error))
         return nullptr;
     return sim;
 }

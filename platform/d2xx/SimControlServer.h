@@ -6,32 +6,13 @@
 #include <thread>
 
 #include "platform/d2xx/SimCommands.h"
+#include "platform/d2xx/UnixSocket.h"
 
 namespace FTDI {
 
 // The control socket's path: VANTIX_SIM_SOCKET, else
 // $XDG_RUNTIME_DIR/vantix-sim.sock, else /tmp/vantix-sim-<uid>.sock.
 std::string DefaultSimSocketPath();
-
-// A file descriptor closed with its owner.
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor();
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.Release()) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept;
-    int Get() const { return fd_; }
-    int Release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
 
 // Serves the control language on a Unix-domain stream socket from its own
 // thread. Each connection may send several command lines; each gets its
@@ -71,7 +52,7 @@ private:
     SimControlServer server_;
 };
 
-// The "sim" backend: readers from VANTIX_SIM_READERS, channel at the default path.
-std::unique_ptr<D2xx> CreateServedSimulator(std::string& error);
+// The "sim" backend: readers from VANTIX_SIM_READERS, channel on path.
+std::unique_ptr<ServedSimulatedD2xx> CreateServedSimulator(const std::string& path, std::string& error);
 
 } // namespace FTDI
