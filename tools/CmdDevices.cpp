@@ -108,6 +108,17 @@ bool StartSession(const CommonOptions& options, Session& session, std::string& e
     return session.d2xx && ListReaders(*session.d2xx, session.readers, error);
 }
 
+// The attached reader with that serial, or null with the reason.
+const ListedReader* FindAttached(const CommonOptions& options, const std::string& serial, Session& session,
+                                 std::string& error) {
+    if (!StartSession(options, session, error))
+        return nullptr;
+    const ListedReader* reader = session.Find(serial);
+    if (!reader)
+        error = "no reader " + serial + " is attached";
+    return reader;
+}
+
 } // namespace
 
 int RunList(const Args& args, const CommonOptions& options) {
@@ -138,11 +149,9 @@ int RunShow(const Args& args, const CommonOptions& options) {
     }
     Session session;
     std::string error;
-    if (!StartSession(options, session, error))
-        return Refuse("show", error);
-    const ListedReader* reader = session.Find(args[0]);
+    const ListedReader* reader = FindAttached(options, args[0], session, error);
     if (!reader)
-        return Refuse("show", "no reader " + args[0] + " is attached");
+        return Refuse("show", error);
     return Describe(*session.d2xx, *reader, error) ? ExitOk : Refuse("show", error);
 }
 
@@ -153,11 +162,9 @@ int RunSet(const Args& args, const CommonOptions& options) {
     }
     Session session;
     std::string error;
-    if (!StartSession(options, session, error))
-        return Refuse("set", error);
-    const ListedReader* reader = session.Find(args[0]);
+    const ListedReader* reader = FindAttached(options, args[0], session, error);
     if (!reader)
-        return Refuse("set", "no reader " + args[0] + " is attached");
+        return Refuse("set", error);
     const int type = DetectDeviceType(reader->description);
     if (type == DeviceTypeNotUsed)
         return Refuse("set", "\"" + reader->description + "\" is not a known reader model; its layout is unknown");
