@@ -117,7 +117,8 @@ std::string SimCommands::Fail(const Words& words) {
     FT_STATUS status = FT_IO_ERROR;
     if (words.size() == 3) {
         const std::string& text = words[2];
-        if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit) || std::stoul(text) == 0)
+        const bool digits = std::all_of(text.begin(), text.end(), [](unsigned char c) { return c >= '0' && c <= '9'; });
+        if (text.empty() || text.size() > 9 || !digits || std::stoul(text) == 0)
             return Error("a failure status is a non-zero decimal number");
         status = static_cast<FT_STATUS>(std::stoul(text));
     }
