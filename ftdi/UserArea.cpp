@@ -46,17 +46,31 @@ std::string UserArea::Name() const {
     return std::string(name, strnlen(name, 6));
 }
 
+namespace {
+
+// A field that does not apply to the type holds -1, and a caller may pass an
+// out-of-range value; keeping each field to its own bits stops either from
+// spilling into a neighbouring flag of the stored byte.
+unsigned Bits(int value, unsigned width) {
+    return value < 0 ? 0u : static_cast<unsigned>(value) & ((1u << width) - 1u);
+}
+
+std::uint8_t Nibbles(std::uint8_t high, std::uint8_t low) {
+    return static_cast<std::uint8_t>(((high & 0x0Fu) << 4) | (low & 0x0Fu));
+}
+
+} // namespace
+
 void UserArea::Encode(int type) {
-    unsigned flags = 16u * static_cast<unsigned>(beep) + 2u * static_cast<unsigned>(sendToKeyboard) +
-                     static_cast<unsigned>(storeToDatabase);
+    unsigned flags = 16u * Bits(beep, 3) + 2u * Bits(sendToKeyboard, 1) + Bits(storeToDatabase, 1);
     if (type == DeviceTypeProximity) {
-        flags += 4u * static_cast<unsigned>(mediaIdFormat);
+        flags += 4u * Bits(mediaIdFormat, 2);
     } else {
-        flags += 4u * static_cast<unsigned>(omitSentinel);
+        flags += 4u * Bits(omitSentinel, 1);
         if (type == DeviceTypeTwoTracks)
-            flags += 128u * static_cast<unsigned>(bothTracks) + 8u * static_cast<unsigned>(secondTrackBit);
+            flags += 128u * Bits(bothTracks, 1) + 8u * Bits(secondTrackBit, 1);
     }
-    bytes[0] = static_cast<std::uint8_t>(flags & 0xFFu);
+    bytes[0] = static_cast<std::uint8_t>(flags);
     bytes[1] = id;
     bytes[2] = ec;
     bool ended = false;
@@ -65,11 +79,11 @@ void UserArea::Encode(int type) {
             ended = true;
         bytes[3 + i] = ended ? std::uint8_t{' '} : static_cast<std::uint8_t>(name[i]);
     }
-    bytes[9] = static_cast<std::uint8_t>((prefixCode[0] << 4) + prefixCode[1]);
-    bytes[10] = static_cast<std::uint8_t>((prefixCode[2] << 4) + prefixCode[3]);
+    bytes[9] = Nibbles(prefixCode[0], prefixCode[1]);
+    bytes[10] = Nibbles(prefixCode[2], prefixCode[3]);
     bytes[11] = prefixMask;
-    bytes[12] = static_cast<std::uint8_t>((suffixCode[0] << 4) + suffixCode[1]);
-    bytes[13] = static_cast<std::uint8_t>((suffixCode[2] << 4) + suffixCode[3]);
+    bytes[12] = Nibbles(suffixCode[0], suffixCode[1]);
+    bytes[13] = Nibbles(suffixCode[2], suffixCode[3]);
     bytes[14] = suffixMask;
     bytes[15] = 0xFF;
 }

@@ -1,12 +1,70 @@
+#include <pthread.h>
+#include <signal.h>
+
 #include <iostream>
 
+#include "platform/d2xx/SimClient.h"
+#include "platform/d2xx/SimControlServer.h"
 #include "tools/Commands.h"
 
 namespace vantixctl {
 
-int RunSim(const Args&) {
-    std::cerr << "vantixctl: not available yet\n";
-    return ExitRefused;
+namespace {
+
+int Usage() {
+    std::cerr << "usage: vantixctl sim [--socket PATH] serve | COMMAND...\n"
+                 "  commands: plug SERIAL DESCRIPTION... [ua=HEX32], unplug SERIAL, card SERIAL ID,\n"
+                 "            inject SERIAL HEX, fail CALL [STATUS], list, written SERIAL, ua SERIAL [HEX32]\n";
+    return ExitUsage;
+}
+
+// Runs a simulator in the foreground until SIGINT or SIGTERM.
+int Serve(const std::string& path) {
+    // Blocked before the server thread starts, so only sigwait sees them.
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGINT);
+    sigaddset(&stop, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+    std::string error;
+    auto sim = FTDI::CreateServedSimulator(path, error);
+    if (!sim) {
+        std::cerr << "vantixctl sim serve: " << error << "\n";
+        return ExitRefused;
+    }
+    std::cout << "serving simulated readers on " << path << std::endl;
+    int signal = 0;
+    sigwait(&stop, &signal);
+    return ExitOk;
+}
+
+} // namespace
+
+int RunSim(const Args& args) {
+    std::size_t i = 0;
+    std::string path = FTDI::DefaultSimSocketPath();
+    if (i + 1 < args.size() && args[i] == "--socket") {
+        path = args[i + 1];
+        i += 2;
+    }
+    if (i >= args.size())
+        return Usage();
+    if (args[i] == "serve")
+        return i + 1 == args.size() ? Serve(path) : Usage();
+    std::string command;
+    for (; i < args.size(); ++i)
+        command += (command.empty() ? "" : " ") + args[i];
+    std::string reply, error;
+    if (!FTDI::SimRequest(path, command, reply, error)) {
+        std::cerr << "vantixctl sim: " << error << "\n";
+        return ExitRefused;
+    }
+    if (reply.rfind("ok", 0) != 0) {
+        std::cerr << "vantixctl sim: " << reply << "\n";
+        return ExitRefused;
+    }
+    std::cout << reply << "\n";
+    return ExitOk;
 }
 
 } // namespace vantixctl

@@ -1,12 +1,62 @@
 #include <iostream>
 
 #include "tools/Commands.h"
+#include "tools/UserAreaFields.h"
 
 namespace vantixctl {
 
-int RunUserArea(const Args&) {
-    std::cerr << "vantixctl: not available yet\n";
+namespace {
+
+int Refuse(const std::string& reason) {
+    std::cerr << "vantixctl ua: " << reason << "\n";
     return ExitRefused;
+}
+
+int Usage() {
+    std::cerr << "usage: vantixctl ua decode HEX32 TYPE | ua encode TYPE field=value...\n";
+    return ExitUsage;
+}
+
+int Decode(const Args& args) {
+    if (args.size() != 3)
+        return Usage();
+    FTDI::UserArea area;
+    if (!FTDI::FromHex(args[1], area.bytes, FTDI::UserArea::Size))
+        return Refuse("a user area is 32 hex digits, not \"" + args[1] + "\"");
+    int type;
+    std::string error;
+    if (!ParseDeviceType(args[2], type, error))
+        return Refuse(error);
+    area.Decode(type);
+    std::cout << FormatFields(area);
+    return ExitOk;
+}
+
+int Encode(const Args& args) {
+    if (args.size() < 2)
+        return Usage();
+    int type;
+    std::string error;
+    if (!ParseDeviceType(args[1], type, error))
+        return Refuse(error);
+    // A cleared record: every field that applies to the type is 0, the name empty.
+    FTDI::UserArea area;
+    area.Decode(type);
+    if (!ApplyFields(area, type, Args(args.begin() + 2, args.end()), error))
+        return Refuse(error);
+    area.Encode(type);
+    std::cout << FTDI::ToHex(area.bytes, FTDI::UserArea::Size) << "\n";
+    return ExitOk;
+}
+
+} // namespace
+
+int RunUserArea(const Args& args) {
+    if (!args.empty() && args[0] == "decode")
+        return Decode(args);
+    if (!args.empty() && args[0] == "encode")
+        return Encode(args);
+    return Usage();
 }
 
 } // namespace vantixctl

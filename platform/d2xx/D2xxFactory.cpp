@@ -1,15 +1,13 @@
 #include "platform/d2xx/D2xx.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/LibFtdiD2xx.h"
+#include "platform/d2xx/SimControlServer.h"
+#include "platform/d2xx/VendorD2xx.h"
 
 namespace FTDI {
 
-// Implemented beside their backends.
-std::unique_ptr<D2xx> CreateVendorD2xx(std::string& error);
-std::unique_ptr<D2xx> CreateLibFtdiD2xx(std::string& error);
-
 std::unique_ptr<D2xx> CreateD2xx(const std::string& backend, std::string& error) {
     if (backend == BackendSimulator)
-        return std::make_unique<SimulatedD2xx>();
+        return CreateServedSimulator(DefaultSimSocketPath(), error);
     if (backend == BackendVendor)
         return CreateVendorD2xx(error);
     if (backend == BackendLibFtdi)
@@ -18,7 +16,10 @@ std::unique_ptr<D2xx> CreateD2xx(const std::string& backend, std::string& error)
         std::string vendorError;
         if (auto vendor = CreateVendorD2xx(vendorError))
             return vendor;
-        return CreateLibFtdiD2xx(error);
+        auto libftdi = CreateLibFtdiD2xx(error);
+        if (!libftdi)
+            error = vendorError + "; " + error;
+        return libftdi;
     }
     error = "unknown device backend \"" + backend + "\" (use d2xx, libftdi or sim)";
     return nullptr;

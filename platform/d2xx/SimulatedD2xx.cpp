@@ -98,6 +98,15 @@ bool SimulatedD2xx::PresentCard(const std::string& serial, const std::string& id
     return Inject(serial, Bytes(frame.begin(), frame.end()));
 }
 
+bool SimulatedD2xx::SetUserArea(const std::string& serial, const UserAreaBytes& userArea) {
+    std::lock_guard lock(mutex_);
+    Reader* reader = Find(serial);
+    if (!reader)
+        return false;
+    reader->userArea = userArea;
+    return true;
+}
+
 bool SimulatedD2xx::Inject(const std::string& serial, const Bytes& bytes) {
     std::lock_guard lock(mutex_);
     Reader* reader = Find(serial);
@@ -131,6 +140,12 @@ std::optional<SimulatedD2xx::UserAreaBytes> SimulatedD2xx::UserAreaOf(const std:
     if (!reader)
         return std::nullopt;
     return reader->userArea;
+}
+
+std::string SimulatedD2xx::DescriptionOf(const std::string& serial) const {
+    std::lock_guard lock(mutex_);
+    const Reader* reader = Find(serial);
+    return reader ? reader->description : std::string{};
 }
 
 SimulatedD2xx::Bytes SimulatedD2xx::Written(const std::string& serial) const {

@@ -32,6 +32,8 @@ public:
     // digits used as given, or 14 (serial number and family code) to which
     // the valid CRC byte is prepended. False for an unknown reader or bad id.
     bool PresentCard(const std::string& serial, const std::string& identifier);
+    // Replaces a known reader's user area, as a programming tool would.
+    bool SetUserArea(const std::string& serial, const UserAreaBytes& userArea);
     // Queues raw bytes as if the reader had sent them.
     bool Inject(const std::string& serial, const Bytes& bytes);
     // Makes the next call of the named kind ("FT_Open", "FT_Read", ...) fail
@@ -41,6 +43,7 @@ public:
     // --- observation -------------------------------------------------------
     std::vector<std::string> PluggedSerials() const;
     std::optional<UserAreaBytes> UserAreaOf(const std::string& serial) const;
+    std::string DescriptionOf(const std::string& serial) const;
     // Everything the program wrote to the reader (beep commands).
     Bytes Written(const std::string& serial) const;
     std::size_t Waiting(const std::string& serial) const;

@@ -1,0 +1,85 @@
+// A stand-in for the vendor's D2XX library: two readers, the C entry points
+// only, and no FT_Rescan (as on Linux). Built in variants by the tests.
+#include <cstdint>
+#include <cstring>
+
+using DWORD = std::uint32_t;
+using FT_STATUS = std::uint32_t;
+
+struct Node {
+    DWORD Flags, Type, ID, LocId;
+    char SerialNumber[16];
+    char Description[64];
+    void* ftHandle;
+};
+
+namespace {
+[[maybe_unused]] unsigned char userArea[2][16];
+const char* const descriptions[2] = {"TR-614 proximity", "TR-613-2 magnetic"};
+// The first serial fills its field without a NUL, as long EEPROM strings do.
+const char serials[2][17] = {"ABCDEFGHIJKLMNOP", "FT000002"};
+} // namespace
+
+extern "C" {
+
+FT_STATUS FT_CreateDeviceInfoList(DWORD* n) { *n = 2; return 0; }
+
+FT_STATUS FT_GetDeviceInfoList(Node* dest, DWORD* n) {
+    for (int i = 0; i < 2; ++i) {
+        std::memset(&dest[i], 'x', sizeof dest[i]);
+        dest[i].Type = 5;
+        std::memcpy(dest[i].SerialNumber, serials[i], 16);
+        std::strcpy(dest[i].Description, descriptions[i]);
+        dest[i].ftHandle = nullptr;
+    }
+    *n = 2;
+    return 0;
+}
+
+#ifndef FAKE_WITHOUT_OPEN
+FT_STATUS FT_Open(int index, void** handle) {
+    if (index < 0 || index > 1)
+        return 2;
+    *handle = &userArea[index];
+    return 0;
+}
+#endif
+
+FT_STATUS FT_Close(void*) { return 0; }
+
+FT_STATUS FT_Read(void*, void* buffer, DWORD size, DWORD* got) {
+    std::memset(buffer, 'r', size);
+    *got = size;
+    return 0;
+}
+
+FT_STATUS FT_Write(void*, void*, DWORD size, DWORD* written) { *written = size; return 0; }
+
+FT_STATUS FT_GetQueueStatus(void*, DWORD* waiting) { *waiting = 7; return 0; }
+
+FT_STATUS FT_EE_UARead(void* handle, unsigned char* data, DWORD size, DWORD* got) {
+    const DWORD n = size < 16 ? size : 16;
+    std::memcpy(data, handle, n);
+    *got = n;
+    return 0;
+}
+
+FT_STATUS FT_EE_UAWrite(void* handle, unsigned char* data, DWORD size) {
+    if (size > 16)
+        return 16;
+    std::memcpy(handle, data, size);
+    return 0;
+}
+
+FT_STATUS FT_Reload(std::uint16_t, std::uint16_t) { return 0; }
+
+FT_STATUS FT_GetLibraryVersion(DWORD* version) {
+#ifdef FAKE_OLD_VERSION
+    *version = 0x000404;
+#else
+    *version = 0x010428;
+#endif
+    return 0;
+}
+
+} // extern "C"

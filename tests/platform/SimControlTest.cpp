@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "ftdi/UserArea.h"
+#include "platform/d2xx/SimClient.h"
+#include "platform/d2xx/SimCommands.h"
+#include "platform/d2xx/SimControlServer.h"
+#include "tests/support/TempDir.h"
+
+using namespace FTDI;
+using vantix::test::TempDir;
+
+namespace {
+
+const std::string Area = "5B1234414243202020879B056AC00AFF";
+
+std::string Ask(const std::string& path, const std::string& command) {
+    std::string reply, error;
+    EXPECT_TRUE(SimRequest(path, command, reply, error)) << error;
+    return reply;
+}
+
+} // namespace
+
+TEST(SimCommands, PlugListAndUserArea) {
+    SimulatedD2xx sim;
+    SimCommands commands(sim);
+    EXPECT_EQ(commands.Execute("plug FT01 TR-614 USB  reader ua=" + Area), "ok plugged FT01");
+    EXPECT_EQ(commands.Execute("plug FT02 TR-613-2"), "ok plugged FT02");
+    EXPECT_EQ(commands.Execute("list"),
+              "ok 2\nFT01 " + Area + " 0 TR-614 USB reader\nFT02 FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF 0 TR-613-2");
+    EXPECT_EQ(commands.Execute("ua FT02 00112233445566778899aabbccddeeff"), "ok 00112233445566778899AABBCCDDEEFF");
+    EXPECT_EQ(commands.Execute("ua FT02"), "ok 00112233445566778899AABBCCDDEEFF");
+    EXPECT_EQ(commands.Execute("unplug FT01"), "ok unplugged FT01");
+    EXPECT_EQ(commands.Execute("list").substr(0, 5), "ok 1\n");
+}
+
+TEST(SimCommands, CardsAndBytesReachTheReadersQueue) {
+    SimulatedD2xx sim;
+    SimCommands commands(sim);
+    commands.Execute("plug R1 TR-614");
+    EXPECT_EQ(commands.Execute("card R1 00000249541F01"), "ok card F400000249541F01");
+    EXPECT_EQ(commands.Execute("card R1 F400000249541F01"), "ok card F400000249541F01");
+    EXPECT_EQ(sim.Waiting("R1"), 42u);
+    EXPECT_EQ(commands.Execute("inject R1 01253b03"), "ok injected 4");
+    EXPECT_EQ(sim.Waiting("R1"), 46u);
+    FT_HANDLE handle = nullptr;
+    ASSERT_EQ(sim.FT_Open(0, &handle), FT_OK);
+    const unsigned char beep[3] = {0x01, 0x2A, 0x31};
+    DWORD written = 0;
+    sim.FT_Write(handle, beep, 3, &written);
+    EXPECT_EQ(commands.Execute("written R1"), "ok 012A31");
+    EXPECT_EQ(commands.Execute("fail FT_Read 4"), "ok next FT_Read fails with 4");
+    char buffer[64];
+    DWORD got = 0;
+    EXPECT_EQ(sim.FT_Read(handle, buffer, 10, &got), FT_IO_ERROR);
+    sim.FT_Close(handle);
+}
+
+TEST(SimCommands, RefusesBadInputWithAReason) {
+    SimulatedD2xx sim;
+    SimCommands commands(sim);
+    commands.Execute("plug R1 TR-614");
+    for (const char* bad : {"", "dance", "plug", "plug ABCDEFGHIJKLMNOP TR-614", "plug R2 x ua=00",
+                            "unplug NOPE", "card R1 123", "card NOPE 00000249541F01", "inject R1 0",
+                            "inject R1 zz", "fail FT_Nothing", "fail FT_Read 0", "fail FT_Read -1",
+                            "ua R1 00", "ua NOPE", "written NOPE", "list extra"}) {
+        const std::string reply = commands.Execute(bad);
+        EXPECT_EQ(reply.rfind("error ", 0), 0u) << bad << " -> " << reply;
+        EXPECT_EQ(reply.find('\n'), std::string::npos) << bad;
+    }
+    EXPECT_EQ(sim.PluggedSerials().size(), 1u);
+    EXPECT_EQ(sim.Waiting("R1"), 0u);
+}
+
+TEST(SimReaders, ParsesTheEnvironmentList) {
+    std::vector<SimReader> readers;
+    std::string error;
+    ASSERT_TRUE(ParseSimReaders("A1|TR-614 door;B2|TR-613-3 desk|" + Area + ";", readers, error)) << error;
+    ASSERT_EQ(readers.size(), 2u);
+    EXPECT_EQ(readers[0].description, "TR-614 door");
+    EXPECT_FALSE(readers[0].userArea);
+    ASSERT_TRUE(readers[1].userArea);
+    EXPECT_EQ((*readers[1].userArea)[0], 0x5B);
+    for (const char* bad : {"A1", "A1|x|00", "|x", "A1|x|" "5B1234414243202020879B056AC00AFF|more"}) {
+        readers.clear();
+        EXPECT_FALSE(ParseSimReaders(bad, readers, error)) << bad;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+class SimChannel : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string path = dir.File("sim.sock");
+};
+
+TEST_F(SimChannel, ServesSeveralCommandsPerConnectionAndCleansUp) {
+    {
+        SimulatedD2xx sim;
+        SimControlServer server(sim);
+        std::string error;
+        ASSERT_TRUE(server.Start(path, error)) << error;
+        EXPECT_EQ(Ask(path, "plug S1 TR-614\r\n\nlist"), "ok plugged S1\nok 1\nS1 FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF 0 TR-614");
+        EXPECT_EQ(sim.PluggedSerials(), std::vector<std::string>{"S1"});
+    }
+    EXPECT_NE(access(path.c_str(), F_OK), 0) << "the socket goes with its server";
+    std::string reply, error;
+    EXPECT_FALSE(SimRequest(path, "list", reply, error));
+    EXPECT_NE(error.find(path), std::string::npos);
+}
+
+TEST_F(SimChannel, RefusesASecondServerButReplacesAStaleSocket) {
+    SimulatedD2xx sim;
+    std::string error;
+    {
+        // A socket file nobody listens on, as a crashed process leaves it.
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, path.c_str());
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        close(fd);
+    }
+    SimControlServer first(sim);
+    ASSERT_TRUE(first.Start(path, error)) << error;
+    SimControlServer second(sim);
+    EXPECT_FALSE(second.Start(path, error));
+    EXPECT_NE(error.find("already serves"), std::string::npos) << error;
+    EXPECT_EQ(Ask(path, "list"), "ok 0") << "the first server keeps its socket";
+
+    const std::string file = dir.File("plain");
+    vantix::test::WriteFile(file, "keep me");
+    SimControlServer third(sim);
+    EXPECT_FALSE(third.Start(file, error));
+    EXPECT_EQ(vantix::test::ReadFile(file), "keep me");
+}
+
+TEST_F(SimChannel, ClientBackendListsAndWritesTheUserArea) {
+    SimulatedD2xx sim;
+    sim.Plug("P1", "TR-614 gate");
+    sim.Plug("P2", "TR-613-1 desk");
+    SimControlServer server(sim);
+    std::string error;
+    ASSERT_TRUE(server.Start(path, error)) << error;
+    auto client = CreateSimClientD2xx(path, error);
+    ASSERT_NE(client, nullptr) << error;
+    DWORD count = 0;
+    ASSERT_EQ(client->FT_CreateDeviceInfoList(&count), FT_OK);
+    ASSERT_EQ(count, 2u);
+    FT_DEVICE_LIST_INFO_NODE nodes[2];
+    ASSERT_EQ(client->FT_GetDeviceInfoList(nodes, &count), FT_OK);
+    EXPECT_STREQ(nodes[1].SerialNumber, "P2");
+    EXPECT_STREQ(nodes[1].Description, "TR-613-1 desk");
+    FT_HANDLE handle = nullptr;
+    ASSERT_EQ(client->FT_Open(1, &handle), FT_OK);
+    unsigned char area[16];
+    ASSERT_TRUE(FromHex(Area, area, 16));
+    ASSERT_EQ(client->FT_EE_UAWrite(handle, area, 16), FT_OK);
+    EXPECT_EQ(*sim.UserAreaOf("P2"), (SimulatedD2xx::UserAreaBytes{0x5B, 0x12, 0x34, 'A', 'B', 'C', ' ', ' ', ' ',
+                                                                   0x87, 0x9B, 0x05, 0x6A, 0xC0, 0x0A, 0xFF}));
+    unsigned char back[16] = {};
+    DWORD got = 0;
+    ASSERT_EQ(client->FT_EE_UARead(handle, back, 16, &got), FT_OK);
+    EXPECT_EQ(std::memcmp(back, area, 16), 0);
+    sim.Unplug("P2");
+    sim.Plug("P2", "TR-613-1 desk"); // still known: its area stays
+    EXPECT_EQ(client->FT_Close(handle), FT_OK);
+}
+
+TEST_F(SimChannel, SimBackendStartsWithTheEnvironmentsReaders) {
+    setenv("VANTIX_SIM_SOCKET", path.c_str(), 1);
+    setenv("VANTIX_SIM_READERS", ("E1|TR-617 entry|" + Area + ";E2|TR-613-3").c_str(), 1);
+    std::string error;
+    {
+        auto d2xx = CreateD2xx(BackendSimulator, error);
+        ASSERT_NE(d2xx, nullptr) << error;
+        DWORD count = 0;
+        ASSERT_EQ(d2xx->FT_CreateDeviceInfoList(&count), FT_OK);
+        EXPECT_EQ(count, 2u);
+        EXPECT_EQ(Ask(path, "ua E1"), "ok " + Area);
+        EXPECT_EQ(Ask(path, "card E2 00000249541F01"), "ok card F400000249541F01");
+    }
+    setenv("VANTIX_SIM_READERS", "broken", 1);
+    EXPECT_EQ(CreateD2xx(BackendSimulator, error), nullptr);
+    EXPECT_NE(error.find("VANTIX_SIM_READERS"), std::string::npos) << error;
+    unsetenv("VANTIX_SIM_READERS");
+    unsetenv("VANTIX_SIM_SOCKET");
+}

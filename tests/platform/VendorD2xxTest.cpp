@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/d2xx/VendorD2xx.h"
+
+using namespace FTDI;
+
+TEST(VendorD2xx, MissingLibraryIsAClearError) {
+    std::string error;
+    EXPECT_EQ(CreateVendorD2xx(error, "/nonexistent/libftd2xx.so"), nullptr);
+    EXPECT_NE(error.find("/nonexistent/libftd2xx.so"), std::string::npos) << error;
+}
+
+TEST(VendorD2xx, RefusesALibraryWithoutARequiredCall) {
+    std::string error;
+    EXPECT_EQ(CreateVendorD2xx(error, FAKE_D2XX_WITHOUT_OPEN), nullptr);
+    EXPECT_NE(error.find("FT_Open"), std::string::npos) << error;
+}
+
+TEST(VendorD2xx, RefusesAnOldLibraryWithOtherTypeSizes) {
+    std::string error;
+    EXPECT_EQ(CreateVendorD2xx(error, FAKE_D2XX_OLD), nullptr);
+    EXPECT_NE(error.find("1.0"), std::string::npos) << error;
+}
+
+class VendorD2xxLoaded : public ::testing::Test {
+protected:
+    void SetUp() override {
+        d2xx = CreateVendorD2xx(error, FAKE_D2XX);
+        ASSERT_NE(d2xx, nullptr) << error;
+    }
+    std::string error;
+    std::unique_ptr<D2xx> d2xx;
+};
+
+TEST_F(VendorD2xxLoaded, OptionalCallsReportNotSupportedWhenAbsent) {
+    EXPECT_EQ(d2xx->FT_Rescan(), FT_NOT_SUPPORTED);
+    EXPECT_EQ(d2xx->FT_Reload(0x0403, 0x6001), FT_OK);
+}
+
+TEST_F(VendorD2xxLoaded, ListIsTerminatedAndKeepsToTheCallersArray) {
+    DWORD count = 0;
+    ASSERT_EQ(d2xx->FT_CreateDeviceInfoList(&count), FT_OK);
+    ASSERT_EQ(count, 2u);
+    FT_DEVICE_LIST_INFO_NODE nodes[2];
+    std::memset(nodes, 0x55, sizeof nodes);
+    DWORD capacity = 1;
+    ASSERT_EQ(d2xx->FT_GetDeviceInfoList(nodes, &capacity), FT_OK);
+    EXPECT_EQ(capacity, 2u) << "the count says how many exist";
+    EXPECT_STREQ(nodes[0].SerialNumber, "ABCDEFGHIJKLMNO");
+    EXPECT_STREQ(nodes[0].Description, "TR-614 proximity");
+    EXPECT_EQ(static_cast<unsigned char>(nodes[1].SerialNumber[0]), 0x55) << "second node untouched";
+}
+
+TEST_F(VendorD2xxLoaded, CallsReachTheLibrary) {
+    FT_HANDLE handle = nullptr;
+    ASSERT_EQ(d2xx->FT_Open(1, &handle), FT_OK);
+    unsigned char area[16];
+    for (int i = 0; i < 16; ++i)
+        area[i] = static_cast<unsigned char>(i * 3);
+    ASSERT_EQ(d2xx->FT_EE_UAWrite(handle, area, 16), FT_OK);
+    unsigned char back[16] = {};
+    DWORD got = 0;
+    ASSERT_EQ(d2xx->FT_EE_UARead(handle, back, 16, &got), FT_OK);
+    EXPECT_EQ(got, 16u);
+    EXPECT_EQ(std::memcmp(area, back, 16), 0);
+    DWORD waiting = 0;
+    EXPECT_EQ(d2xx->FT_GetQueueStatus(handle, &waiting), FT_OK);
+    EXPECT_EQ(waiting, 7u);
+    const unsigned char beep[3] = {0x01, 0x2A, 0x31};
+    DWORD written = 0;
+    EXPECT_EQ(d2xx->FT_Write(handle, beep, 3, &written), FT_OK);
+    EXPECT_EQ(written, 3u);
+    EXPECT_EQ(d2xx->FT_Close(handle), FT_OK);
+}
