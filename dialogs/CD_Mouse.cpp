@@ -72,8 +72,11 @@ void CD_Mouse::showEvent(QShowEvent* event) {
 void CD_Mouse::StartCapture() {
     capturing = true;
     timer_.start();
-    grabMouse();
     captureButton_->setEnabled(false);
+    // A pointer grab needs a mapped window, so it waits until the show is done.
+    QTimer::singleShot(0, this, [this] {
+        if (capturing && isVisible()) grabMouse();
+    });
 }
 
 void CD_Mouse::StopCapture() {

@@ -11,6 +11,7 @@
 #include "dialogs/DeviceEditing.h"
 #include "dialogs/DialogIds.h"
 #include "ftdi/Exception.h"
+#include "platform/d2xx/SimulatedD2xx.h"
 #include "tests/dialogs/DialogTestSupport.h"
 
 namespace vantix {
@@ -110,6 +111,66 @@ TEST_F(EditUserAreaTest, UnsupportedTypeIsRefused) {
     EXPECT_FALSE(EditUserArea(nullptr, "SER9", device, clicks, write, prompter));
     EXPECT_EQ(prompter.errors, QStringList{"This type of device is not supported by application."});
     EXPECT_FALSE(written);
+}
+
+// The edit against a simulated reader: what OK builds is what its EEPROM holds.
+class SimulatedReaderEdit : public EditUserAreaTest {
+protected:
+    SimulatedReaderEdit() {
+        sim.Plug("SIM1", "TR-614 reader", ToArray(Device(0).userArea));
+        EXPECT_EQ(sim.FT_Open(0, &handle), FTDI::FT_OK);
+        FTDI::UserArea area;
+        FTDI::DWORD read = 0;
+        EXPECT_EQ(sim.FT_EE_UARead(handle, area.bytes, 16, &read), FTDI::FT_OK);
+        area.Decode(FTDI::DetectDeviceType("TR-614 reader"));
+        device = FTDI::DevData(handle, area, "TR-614 reader");
+        toReader = [this](const FTDI::UserArea& updated) {
+            FTDI::UserArea copy = updated;
+            if (sim.FT_EE_UAWrite(handle, copy.bytes, 16) != FTDI::FT_OK)
+                throw FTDI::Exception("Unable to write user area to device SIM1.");
+        };
+    }
+    ~SimulatedReaderEdit() override { sim.FT_Close(handle); }
+
+    static FTDI::SimulatedD2xx::UserAreaBytes ToArray(const FTDI::UserArea& area) {
+        FTDI::SimulatedD2xx::UserAreaBytes bytes{};
+        std::copy(area.bytes, area.bytes + 16, bytes.begin());
+        return bytes;
+    }
+    static void PressDefaultThenOk() {
+        WhenModal<CD_Edit>([](CD_Edit* dialog) {
+            Control<QPushButton>(dialog, ids::kDefaultButton)->click();
+            dialog->accept();
+        });
+    }
+
+    FTDI::SimulatedD2xx sim;
+    FTDI::FT_HANDLE handle = nullptr;
+    FTDI::DevData device;
+    UserAreaWriter toReader;
+};
+
+TEST_F(SimulatedReaderEdit, DefaultThenOkReachesTheEeprom) {
+    PressDefaultThenOk();
+    EXPECT_TRUE(EditUserArea(nullptr, "SIM1", device, clicks, toReader, prompter));
+    FTDI::UserArea stored;
+    const auto bytes = *sim.UserAreaOf("SIM1");
+    std::copy(bytes.begin(), bytes.end(), stored.bytes);
+    EXPECT_EQ(FTDI::ToHex(stored.bytes, 16), "6E010152445220202000000FB0000EFF");
+    stored.Decode(0);
+    EXPECT_EQ(stored.beep, 6);
+    EXPECT_EQ(stored.mediaIdFormat, 3);
+    EXPECT_EQ(clicks.clickBefore, 0); // the defaults switch both clicks off
+}
+
+TEST_F(SimulatedReaderEdit, FailedWriteLeavesTheEepromAndTheClicks) {
+    const auto before = *sim.UserAreaOf("SIM1");
+    sim.FailNext("FT_EE_UAWrite");
+    PressDefaultThenOk();
+    EXPECT_FALSE(EditUserArea(nullptr, "SIM1", device, clicks, toReader, prompter));
+    EXPECT_EQ(prompter.errors, QStringList{"Unable to write user area to device SIM1."});
+    EXPECT_EQ(*sim.UserAreaOf("SIM1"), before);
+    ExpectClicksUntouched();
 }
 
 } // namespace
