@@ -3,10 +3,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/Tr.h"
+#include "dialogs/DialogButtons.h"
 #include "dialogs/DialogIds.h"
 
 namespace vantix {
@@ -17,19 +17,10 @@ CD_Delay::CD_Delay(QWidget* parent, Prompter& prompter) : QDialog(parent), promp
     help->setWordWrap(true);
     box_ = new QLineEdit(this);
     box_->setObjectName(QString::number(ids::kDelayBox));
-    auto* ok = new QPushButton(Tr(ids::kOkText), this);
-    ok->setObjectName(QStringLiteral("IDOK"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(Tr(ids::kCancelText), this);
-    cancel->setObjectName(QStringLiteral("IDCANCEL"));
-    connect(ok, &QPushButton::clicked, this, &CD_Delay::accept);
-    connect(cancel, &QPushButton::clicked, this, &CD_Delay::reject);
-
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(Tr(ids::kDelayText), this));
     row->addWidget(box_);
-    row->addWidget(ok);
-    row->addWidget(cancel);
+    AddOkCancel(*this, *row);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(help);
     layout->addLayout(row);

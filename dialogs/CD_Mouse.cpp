@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Tr.h"
+#include "dialogs/DialogButtons.h"
 #include "dialogs/DialogIds.h"
 
 namespace vantix {
@@ -29,12 +30,6 @@ CD_Mouse::CD_Mouse(QWidget* parent, Prompter& prompter)
     captureButton_ = new QPushButton(Tr(ids::kCaptureText), this);
     captureButton_->setObjectName(QString::number(ids::kCaptureButton));
     connect(captureButton_, &QPushButton::clicked, this, &CD_Mouse::StartCapture);
-    auto* ok = new QPushButton(Tr(ids::kOkText), this);
-    ok->setObjectName(QStringLiteral("IDOK"));
-    auto* cancel = new QPushButton(Tr(ids::kCancelText), this);
-    cancel->setObjectName(QStringLiteral("IDCANCEL"));
-    connect(ok, &QPushButton::clicked, this, &CD_Mouse::accept);
-    connect(cancel, &QPushButton::clicked, this, &CD_Mouse::reject);
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(Tr(ids::kCurrentCoordinatesText), this), 0, 0);
@@ -46,8 +41,7 @@ CD_Mouse::CD_Mouse(QWidget* parent, Prompter& prompter)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(captureButton_);
     buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    AddOkCancel(*this, *buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(help);
     layout->addLayout(grid);

@@ -3,10 +3,10 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/Tr.h"
+#include "dialogs/DialogButtons.h"
 #include "dialogs/DialogIds.h"
 #include "dialogs/Prompter.h"
 
@@ -21,14 +21,9 @@ CD_UnknownDevice::CD_UnknownDevice(const QString& deviceText, QWidget* parent)
     list_ = new QComboBox(this);
     list_->setObjectName(QString::number(ids::kUnknownList));
     for (int option = 0; option < kOptionCount; ++option) list_->addItem(Tr(ids::kFirstUnknownOption + option));
-    auto* ok = new QPushButton(Tr(ids::kOkText), this);
-    ok->setObjectName(QStringLiteral("IDOK"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &CD_UnknownDevice::accept);
-
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(ok);
+    AddOkCancel(*this, *buttons, false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(new QLabel(Tr(ids::kSelectOptionText), this));

@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "app/Tr.h"
+#include "dialogs/DialogButtons.h"
 #include "dialogs/DialogIds.h"
 #include "dialogs/Prompter.h"
 
@@ -179,15 +180,7 @@ QHBoxLayout* DeviceDialog::CreateBottomRow(QPushButton* extra) {
     row->addWidget(databaseSwitch_);
     row->addStretch();
     if (extra) row->addWidget(extra);
-    auto* ok = new QPushButton(Tr(ids::kOkText), this);
-    ok->setObjectName(QStringLiteral("IDOK"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(Tr(ids::kCancelText), this);
-    cancel->setObjectName(QStringLiteral("IDCANCEL"));
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    row->addWidget(ok);
-    row->addWidget(cancel);
+    AddOkCancel(*this, *row);
     return row;
 }
 
