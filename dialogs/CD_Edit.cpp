@@ -37,6 +37,7 @@ QString CD_Edit::MediaIdPreview(int format) {
 CD_Edit::CD_Edit(QWidget* parent, Prompter& prompter)
     : SingleSwitchDialog(parent, prompter, ids::kDeviceCaption, ids::kProximityBoxes) {
     mediaIdBox_ = CreatePreviewBox(ids::kMediaIdBox);
+    mediaIdBox_->setMinimumWidth(mediaIdBox_->fontMetrics().horizontalAdvance(QString::fromLatin1(kExample)) + 12);
 
     auto* dataFormat = new QGroupBox(Tr(ids::kDataFormatText), this);
     auto* dataLayout = new QVBoxLayout(dataFormat);
@@ -70,6 +71,9 @@ QGroupBox* CD_Edit::CreateMediaIdGroup() {
         const SentPart part = kSentParts[format];
         sentParts_[format] = new QLabel(example.mid(part.first, part.count), group);
         sentParts_[format]->setObjectName(QString::number(ids::kFirstSentPart + format));
+        QFont bold = sentParts_[format]->font();
+        bold.setWeight(QFont::Bold);
+        sentParts_[format]->setFont(bold);
         auto* before = new QLabel(example.left(part.first), group);
         auto* after = new QLabel(example.mid(part.first + part.count), group);
         auto* digits = new QHBoxLayout;
@@ -97,6 +101,7 @@ QGroupBox* CD_Edit::CreateMouseGroup() {
     grid->addWidget(changeBefore_, 0, 1);
     grid->addWidget(clickAfterSwitch_, 1, 0);
     grid->addWidget(changeAfter_, 1, 1);
+    grid->setColumnStretch(0, 1);
     connect(clickBeforeSwitch_, &QCheckBox::clicked, this, &CD_Edit::ClickSwitchClicked);
     connect(clickAfterSwitch_, &QCheckBox::clicked, this, &CD_Edit::ClickSwitchClicked);
     connect(changeBefore_, &QPushButton::clicked, this, [this] { ChangeClicked(true); });
@@ -138,9 +143,6 @@ void CD_Edit::OnInitDialog() {
     ApplySwitches();
     RefreshAllPreviews();
     formatGroup_->button(mediaIdFormat)->setChecked(true);
-    QFont bold = sentParts_[0]->font();
-    bold.setWeight(QFont::Bold);
-    for (QLabel* part : sentParts_) part->setFont(bold);
     mediaIdBox_->setText(MediaIdPreview(mediaIdFormat));
     SetClickCaptions();
     EnableChangeButtons();
