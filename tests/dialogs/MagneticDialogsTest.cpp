@@ -43,8 +43,11 @@ TEST_F(OneTrackDialog, TrackOneReaderShowsPercentSentinel) {
     EXPECT_EQ(BoxText(&dialog, 1114), "M");
     EXPECT_EQ(BoxText(&dialog, 1094), "01");
     EXPECT_EQ(BoxText(&dialog, 1096), "NL");
+    Control<QComboBox>(&dialog, ids::kIdList)->setCurrentIndex(171); // ID previews follow the list here too
+    EXPECT_EQ(BoxText(&dialog, 1094), "AB");
     const FTDI::UserArea area = dialog.BuildUserArea();
     EXPECT_EQ(area.omitSentinel, 0);
+    EXPECT_EQ(area.id, 171);
     EXPECT_EQ(area.deviceType, FTDI::DeviceTypeTrack1);
 }
 
