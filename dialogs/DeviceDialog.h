@@ -85,7 +85,7 @@ protected:
     virtual void RefreshAllPreviews() = 0;
     virtual void ItemListChanged(int position) = 0;
 
-    // Builds a record from the shared fields and the type-specific ones.
+    // Builds a record from the shared fields and those of the dialog's own type.
     FTDI::UserArea MakeUserArea(int mediaIdFormat, int keyboard, int database, int bothTracks,
                                 int omitSentinel, int secondTrackBit, std::uint8_t prefixMask,
                                 std::uint8_t suffixMask, int deviceType) const;
