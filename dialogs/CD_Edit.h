@@ -5,7 +5,6 @@
 
 class QButtonGroup;
 class QPushButton;
-class QRadioButton;
 
 namespace vantix {
 
