@@ -19,12 +19,14 @@ namespace {
 
 constexpr char kExample[] = "F400000249541F01";
 
-// Digits of the example that each format sends: first index and count.
+// Digits of the example that each format sends: first index and count, the
+// same cut the keyboard output makes. The 14-digit format sends the serial
+// number and the family code (digits 3..16), so that is what it previews.
 struct SentPart {
     int first;
     int count;
 };
-constexpr SentPart kSentParts[4] = {{6, 8}, {2, 12}, {0, 14}, {0, 16}};
+constexpr SentPart kSentParts[4] = {{6, 8}, {2, 12}, {2, 14}, {0, 16}};
 constexpr const char* kFormatTexts[4] = {"8", "12", "14", "16"};
 
 } // namespace

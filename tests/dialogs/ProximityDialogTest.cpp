@@ -111,7 +111,8 @@ TEST_F(ProximityDialog, ASwitchedOffPrefixKeepsItsCodeAndSetsItsMaskBit) {
 
 TEST_F(ProximityDialog, FormatRadiosShowTheSentDigits) {
     Open();
-    const char* previews[] = {"0249541F", "00000249541F", "F400000249541F", "F400000249541F01"};
+    // The 14-digit format previews what it types: serial number and family code.
+    const char* previews[] = {"0249541F", "00000249541F", "00000249541F01", "F400000249541F01"};
     for (int format = 0; format < 4; ++format) {
         Control<QRadioButton>(&dialog, ids::kFirstFormatRadio + format)->click();
         EXPECT_EQ(BoxText(&dialog, ids::kMediaIdBox), previews[format]);
