@@ -57,6 +57,7 @@ DeviceDialog::DeviceDialog(QWidget* parent, Prompter& prompter, int captionId)
 void DeviceDialog::FillFrom(const FTDI::UserArea& area, const QString& serial) {
     serialNumber = serial;
     name = QString::fromLatin1(area.Name());
+    storedName_ = name;
     idIndex = area.id;
     ecIndex = area.ec;
     beepIndex = 7 - (area.beep & 7);
@@ -224,6 +225,7 @@ void DeviceDialog::DoDataExchange(bool save) {
 
 void DeviceDialog::accept() {
     UpdateData(true);
+    if (name != storedName_ && RemoveDisallowedCharacter()) return;
     QDialog::accept();
 }
 
@@ -244,15 +246,20 @@ void DeviceDialog::NameChanged() {
     if (exchanging_) return;
     UpdateData(true);
     RefreshAllPreviews();
-    // One character per change: the rewrite below raises no change of its
-    // own, so a second bad character of a paste goes at the next change.
+    // One character per change: the rewrite raises no change of its own, so
+    // a second bad character of a paste goes at the next change (or at OK).
+    RemoveDisallowedCharacter();
+}
+
+bool DeviceDialog::RemoveDisallowedCharacter() {
     const qsizetype bad = FirstDisallowedNameCharacter(name);
-    if (bad < 0) return;
+    if (bad < 0) return false;
     const QString character = name.mid(bad, 1);
     name.remove(bad, 1);
     prompter_.Inform(this, FormatText(ids::kCharacterNotAllowed, {character}));
     UpdateData(false);
     RefreshAllPreviews();
+    return true;
 }
 
 } // namespace vantix

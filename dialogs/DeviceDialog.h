@@ -49,7 +49,9 @@ public:
     // controls (false). Writing raises no change handling of its own.
     void UpdateData(bool save);
 
-    // OK reads every control into the fields, then closes.
+    // OK reads every control into the fields, then closes. An edited name
+    // that still holds a refused character (the rest of a paste) loses it
+    // first, with the usual message, and the dialog stays open.
     void accept() override;
 
     // The preview token of an item code for the current name, ID and EC.
@@ -94,6 +96,8 @@ protected:
 
 private:
     void NameChanged();
+    // Removes the first refused character of `name` with string 157; false when none.
+    bool RemoveDisallowedCharacter();
 
     QLineEdit* serialBox_ = nullptr;
     QLineEdit* nameBox_ = nullptr;
@@ -105,6 +109,8 @@ private:
     std::array<QComboBox*, 8> itemLists_{};
     bool exchanging_ = false;
     bool initialised_ = false;
+    QString storedName_; // as the reader holds it: not checked unless edited
+
 };
 
 // Mask bits from per-position switches: bit (shift + n) set when position n is off.

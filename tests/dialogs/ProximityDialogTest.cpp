@@ -83,6 +83,27 @@ TEST_F(ProximityDialog, OnlyOneDisallowedCharacterGoesPerChange) {
     EXPECT_EQ(prompter.informed[1], "The character $ is not allowed.");
 }
 
+TEST_F(ProximityDialog, OkRemovesWhatThePasteLeftBeforeClosing) {
+    Open(FTDI::UserArea("", 0, 0, 7, 3, 1, 0, -1, -1, -1, 0, 1, 2, 3, 0, 12, 12, 12, 12, 0x0F, 0));
+    NameBox()->insert("a#$");
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(NameBox()->text(), "a");
+    ASSERT_EQ(prompter.informed.size(), 2);
+    EXPECT_EQ(prompter.informed[1], "The character $ is not allowed.");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.BuildUserArea().Name(), "a");
+}
+
+TEST_F(ProximityDialog, AStoredNameIsNotCheckedWhenLeftAlone) {
+    Open(FTDI::UserArea("x#y", 0, 0, 7, 3, 1, 0, -1, -1, -1, 0, 1, 2, 3, 0, 12, 12, 12, 12, 0x0F, 0));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.BuildUserArea().Name(), "x#y");
+    EXPECT_TRUE(prompter.informed.isEmpty());
+}
+
 TEST_F(ProximityDialog, AllowedNameCharacters) {
     EXPECT_EQ(FirstDisallowedNameCharacter("Az09 %*+,-./:\\_|"), -1);
     EXPECT_EQ(FirstDisallowedNameCharacter("ab;"), 2);
