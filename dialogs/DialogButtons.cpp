@@ -1,0 +1,25 @@
+#include "dialogs/DialogButtons.h"
+
+#include <QBoxLayout>
+#include <QDialog>
+#include <QPushButton>
+
+#include "app/Tr.h"
+#include "dialogs/DialogIds.h"
+
+namespace vantix {
+
+void AddOkCancel(QDialog& dialog, QBoxLayout& row, bool withCancel) {
+    auto* ok = new QPushButton(Tr(ids::kOkText), &dialog);
+    ok->setObjectName(QStringLiteral("IDOK"));
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    row.addWidget(ok);
+    if (!withCancel) return;
+    auto* cancel = new QPushButton(Tr(ids::kCancelText), &dialog);
+    cancel->setObjectName(QStringLiteral("IDCANCEL"));
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    row.addWidget(cancel);
+}
+
+} // namespace vantix

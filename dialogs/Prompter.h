@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace vantix {
+
+// The message boxes the dialogs show. Dialogs take one by reference so tests
+// can answer them without a blocking box on screen.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // A plain box with OK (a refused input, a range message).
+    virtual void Inform(QWidget* parent, const QString& text) = 0;
+    // A box with the stop icon (an operation that failed or is refused).
+    virtual void Error(QWidget* parent, const QString& text) = 0;
+    // A Yes/No question with the question icon; true for Yes.
+    virtual bool Ask(QWidget* parent, const QString& text) = 0;
+};
+
+// Real message boxes.
+Prompter& DefaultPrompter();
+
+// A string-table text with its "%s" / "%d" placeholders replaced in order.
+QString FormatText(int id, const QStringList& args);
+
+} // namespace vantix
