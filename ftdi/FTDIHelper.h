@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -281,6 +282,11 @@ public:
         }
         const std::size_t slot = added_.Put(message);
         consumer().PostToConsumer(MsgDeviceAdded, wParam, static_cast<std::intptr_t>(slot));
+        {
+            std::lock_guard arrival(arrivalMutex_);
+            arrived_ = true;
+        }
+        arrival_.notify_all();
     }
 
     void PostDeviceRemoved(std::uintptr_t wParam, const std::string& serial, const DevData& device) {
@@ -326,7 +332,11 @@ protected:
                 ReadAll();
                 PauseFor(timings_.readerPeriod, stop);
             } else {
-                PauseFor(timings_.idlePeriod, stop);
+                // A reader plugged in meanwhile is polled at once, not after
+                // the rest of the idle wait.
+                std::unique_lock wait(arrivalMutex_);
+                arrival_.wait_for(wait, stop, timings_.idlePeriod, [this] { return arrived_; });
+                arrived_ = false;
             }
         }
     }
@@ -470,6 +480,10 @@ private:
     CircularBuffer<MessageDeviceChanged, RingSize> changed_;
     CircularBuffer<MessageDeviceRemoved, RingSize> removed_;
     CircularBuffer<MessageRegistration, RingSize> registrations_;
+
+    std::mutex arrivalMutex_;
+    std::condition_variable_any arrival_;
+    bool arrived_ = false;
 
     std::mutex faultMutex_;
     std::set<std::string> reportedFaults_;

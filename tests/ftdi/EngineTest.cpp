@@ -352,6 +352,20 @@ TEST(EngineShutdown, WakesTheSleepingMonitorAtOnce) {
     EXPECT_EQ(sim.OpenHandles(), 0);
 }
 
+TEST(EngineShutdown, AReaderAddedWhileTheReaderIdlesIsPolledAtOnce) {
+    SimulatedD2xx sim;
+    OutputSettings settings;
+    settings.beepPause = 0;
+    RecordingKeyboardOutput keys;
+    RecordingConsumer engine(sim, settings, keys); // 2000 ms idle wait
+    sim.Plug("S2", "TR-614", ProximityArea(0, 1));
+    sim.PresentCard("S2", "F400000249541F01");
+    const auto start = std::chrono::steady_clock::now();
+    engine.Start();
+    ASSERT_TRUE(engine.WaitFor(MsgRegistration, 1, 5s));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
 TEST(CircularBuffer, NumbersSlotsAndRefusesBadGets) {
     CircularBuffer<MessageRegistration, 1024> ring;
     try {
