@@ -19,24 +19,12 @@ namespace {
 // before it is undone (libxdo's own recommended value).
 constexpr useconds_t RemappedKeyDelayUs = 12000;
 
-std::string Utf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
+// Latin-1 characters are their own keysyms; the rest of Unicode has keysyms
+// 0x01000000 + code point.
+KeySym KeysymOf(char32_t c) {
+    if ((c >= 0x20 && c <= 0x7E) || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<KeySym>(c);
+    return static_cast<KeySym>(0x01000000u | c);
 }
 
 } // namespace
@@ -100,8 +88,11 @@ void XdoKeyboardOutput::TypeCharacter(char32_t character) {
     Connection* c = ThisThreadConnection();
     if (!c)
         return;
+    // By keysym name rather than xdo_enter_text_window, which calls
+    // setlocale() and so races with every other thread of the process.
+    const char* name = XKeysymToString(KeysymOf(character));
     const useconds_t delay = c->InKeymap(character) ? 0 : RemappedKeyDelayUs;
-    if (xdo_enter_text_window(c->xdo, CURRENTWINDOW, Utf8(character).c_str(), delay) != XDO_SUCCESS)
+    if (!name || xdo_send_keysequence_window(c->xdo, CURRENTWINDOW, name, delay) != XDO_SUCCESS)
         TraceF("Ne mogu da posaljem znak U+%04X\n", static_cast<unsigned>(character));
 }
 

@@ -99,8 +99,9 @@ private:
 };
 
 SimulatedD2xx::UserAreaBytes Area() {
-    // Name "é", typed as PF1; the media ID; Enter as SF1.
-    const UserArea ua("\xE9", 0, 0, 7, 0, 1, 1, -1, -1, -1, 0, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
+    // Name "éA%z" typed as PF1..PF4 (a Latin-1 byte, shifted and plain keys);
+    // the media ID; Enter as SF1.
+    const UserArea ua("\xE9" "A%z", 0, 0, 7, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0,
                       KeyNewLine, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeProximity);
     SimulatedD2xx::UserAreaBytes out;
     std::copy(std::begin(ua.bytes), std::end(ua.bytes), out.begin());
@@ -133,7 +134,7 @@ TEST(KeyboardIntoARealWindow, ACardReadIsTypedIntoTheFocusedWindow) {
     ASSERT_TRUE(engine.WaitFor(MsgDeviceAdded, 1, 5s));
     sim.PresentCard("X1", "F400000249541F01");
     std::vector<std::pair<int, int>> clicks;
-    EXPECT_EQ(window.ReadLine(10s, clicks), U"\u00E9" U"0249541F\n");
+    EXPECT_EQ(window.ReadLine(10s, clicks), U"\u00E9" U"A%z0249541F\n");
     ASSERT_EQ(clicks.size(), 1u);
     EXPECT_EQ(clicks[0], std::make_pair(120, 80));
     ASSERT_TRUE(engine.WaitFor(MsgRegistration, 1, 5s));
