@@ -118,7 +118,6 @@ public:
         RemoveAll(1);
     }
 
-    bool Running() const { return !stop_.stop_requested() && monitor_.joinable(); }
     std::stop_token StopToken() const { return stop_.get_token(); }
 
     // One pass of the monitor: enumerate, ask about unknown devices, add the

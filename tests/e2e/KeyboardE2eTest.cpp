@@ -103,9 +103,7 @@ SimulatedD2xx::UserAreaBytes Area() {
     // the media ID; Enter as SF1.
     const UserArea ua("\xE9" "A%z", 0, 0, 7, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0,
                       KeyNewLine, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeProximity);
-    SimulatedD2xx::UserAreaBytes out;
-    std::copy(std::begin(ua.bytes), std::end(ua.bytes), out.begin());
-    return out;
+    return vantix::test::AreaBytes(ua);
 }
 
 } // namespace
@@ -123,11 +121,7 @@ TEST(KeyboardIntoARealWindow, ACardReadIsTypedIntoTheFocusedWindow) {
     settings.clickBeforeX = 120;
     settings.clickBeforeY = 80;
     XdoKeyboardOutput keyboard(server.Display());
-    EngineTimings timings;
-    timings.monitorPeriod = 20ms;
-    timings.readerPeriod = 10ms;
-    timings.idlePeriod = 10ms;
-    vantix::test::RecordingConsumer engine(sim, settings, keyboard, timings);
+    vantix::test::RecordingConsumer engine(sim, settings, keyboard, vantix::test::FastTimings());
 
     sim.Plug("X1", "TR-614", Area());
     engine.Start();

@@ -6,6 +6,7 @@
 #include "frame/DeviceLinkEvent.h"
 #include "platform/d2xx/SimulatedD2xx.h"
 #include "platform/input/RecordingKeyboardOutput.h"
+#include "tests/ftdi/RecordingConsumer.h"
 
 using namespace FTDI;
 using namespace std::chrono_literals;
@@ -50,18 +51,8 @@ public:
 };
 
 SimulatedD2xx::UserAreaBytes ProximityArea() {
-    const UserArea ua("DESK", 1, 2, 7, 0, 1, 1, -1, -1, -1, 12, 12, 12, 12, 0, 12, 12, 12, 12, 0, 0);
-    SimulatedD2xx::UserAreaBytes out;
-    std::copy(std::begin(ua.bytes), std::end(ua.bytes), out.begin());
-    return out;
-}
-
-EngineTimings Fast() {
-    EngineTimings t;
-    t.monitorPeriod = 20ms;
-    t.readerPeriod = 5ms;
-    t.idlePeriod = 5ms;
-    return t;
+    return vantix::test::AreaBytes(
+        UserArea("DESK", 1, 2, 7, 0, 1, 1, -1, -1, -1, 12, 12, 12, 12, 0, 12, 12, 12, 12, 0, 0));
 }
 
 struct ConsumerThread : ::testing::Test {
@@ -74,7 +65,7 @@ struct ConsumerThread : ::testing::Test {
     OutputSettings settings;
     RecordingKeyboardOutput keys;
     Receiver receiver;
-    CFTDIConsumer consumer{sim, settings, keys, Fast()};
+    CFTDIConsumer consumer{sim, settings, keys, vantix::test::FastTimings()};
 };
 
 } // namespace

@@ -9,42 +9,28 @@
 
 using namespace FTDI;
 using namespace std::chrono_literals;
+using vantix::test::AreaBytes;
+using vantix::test::FastTimings;
 using vantix::test::Posted;
 using vantix::test::RecordingConsumer;
 
 namespace {
 
-SimulatedD2xx::UserAreaBytes Bytes(const UserArea& ua) {
-    SimulatedD2xx::UserAreaBytes out;
-    std::copy(std::begin(ua.bytes), std::end(ua.bytes), out.begin());
-    return out;
-}
-
 // A proximity reader typing "<ID><media ID>" and storing registrations.
 SimulatedD2xx::UserAreaBytes ProximityArea(int keyboard, int database, int beep = 7) {
-    return Bytes(UserArea("DOOR", 0x2A, 0x05, beep, 0, keyboard, database, -1, -1, -1, KeyId, KeyNotUsed,
+    return AreaBytes(UserArea("DOOR", 0x2A, 0x05, beep, 0, keyboard, database, -1, -1, -1, KeyId, KeyNotUsed,
                           KeyNotUsed, KeyNotUsed, 0, KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
                           DeviceTypeProximity));
 }
 
 SimulatedD2xx::UserAreaBytes Track1Area() {
-    return Bytes(UserArea("", 0, 0, 7, -1, 1, 0, -1, 1, -1, KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
+    return AreaBytes(UserArea("", 0, 0, 7, -1, 1, 0, -1, 1, -1, KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
                           KeyNewLine, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeTrack1));
 }
 
 SimulatedD2xx::Bytes Raw(const std::string& s) { return SimulatedD2xx::Bytes(s.begin(), s.end()); }
 
 constexpr std::size_t BeepBytes = 3;
-
-EngineTimings Fast() {
-    EngineTimings t;
-    t.monitorPeriod = 20ms;
-    t.readerPeriod = 5ms;
-    t.idlePeriod = 5ms;
-    t.callPause = 0ms;
-    t.buzzPause = 100ms;
-    return t;
-}
 
 struct Engine : ::testing::Test {
     Engine() {
@@ -65,7 +51,7 @@ struct Engine : ::testing::Test {
     SimulatedD2xx sim;
     OutputSettings settings;
     RecordingKeyboardOutput keys;
-    RecordingConsumer engine{sim, settings, keys, Fast()};
+    RecordingConsumer engine{sim, settings, keys, FastTimings()};
     std::mutex traceMutex;
     std::vector<std::string> traces;
 };
@@ -301,7 +287,7 @@ TEST_F(Engine, WriteUserAreaReplacesTheRecordOrRefuses) {
     const auto changed = engine.Messages(MsgDeviceChanged);
     ASSERT_EQ(changed.size(), 1u);
     EXPECT_STREQ(std::get<MessageDeviceChanged>(changed[0].message).device.userArea.name, "GATE");
-    EXPECT_EQ(*sim.UserAreaOf("W1"), Bytes(edited));
+    EXPECT_EQ(*sim.UserAreaOf("W1"), AreaBytes(edited));
     EXPECT_EQ(engine.GetDevData("W1").userArea.id, 0x11);
 
     try {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ftdi/FTDIHelper.h"
+#include "platform/d2xx/SimulatedD2xx.h"
 
 namespace vantix::test {
 
@@ -120,5 +121,23 @@ private:
     std::vector<std::string> questions_;
     std::vector<FTDI::DeviceFault> faults_;
 };
+
+// Short waits so tests run their passes quickly.
+inline FTDI::EngineTimings FastTimings() {
+    using namespace std::chrono_literals;
+    FTDI::EngineTimings t;
+    t.monitorPeriod = 20ms;
+    t.readerPeriod = 5ms;
+    t.idlePeriod = 5ms;
+    t.callPause = 0ms;
+    return t;
+}
+
+// The stored image of a user area, as the simulator keeps it.
+inline FTDI::SimulatedD2xx::UserAreaBytes AreaBytes(const FTDI::UserArea& ua) {
+    FTDI::SimulatedD2xx::UserAreaBytes out;
+    std::copy(std::begin(ua.bytes), std::end(ua.bytes), out.begin());
+    return out;
+}
 
 } // namespace vantix::test

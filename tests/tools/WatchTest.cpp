@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/d2xx/SimulatedD2xx.h"
+#include "tests/ftdi/RecordingConsumer.h"
 #include "tools/WatchSession.h"
 
 using namespace FTDI;
@@ -31,9 +32,7 @@ TEST(WatchSession, PrintsDevicesTypedLinesAndRegistrationsAsJsonLines) {
     SimulatedD2xx sim;
     const UserArea ua("D\xC9SK", 3, 4, 7, 0, 1, 1, -1, -1, -1, 1, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
                       KeyNewLine, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeProximity);
-    SimulatedD2xx::UserAreaBytes bytes;
-    std::copy(std::begin(ua.bytes), std::end(ua.bytes), bytes.begin());
-    sim.Plug("WJ1", "TR-614 \"desk\"", bytes);
+    sim.Plug("WJ1", "TR-614 \"desk\"", vantix::test::AreaBytes(ua));
     sim.PresentCard("WJ1", "F400000249541F01");
     OutputSettings settings;
     settings.beepPause = 0;
