@@ -181,6 +181,18 @@ TEST_F(Engine, ReadsNeverExceedTheBufferAndKeepTheRestForTheNextPass) {
     EXPECT_EQ(engine.DeviceCount(), 1u);
 }
 
+TEST_F(Engine, ALongMagneticStreamIsReadInBufferSizedPasses) {
+    sim.Plug("M2", "TR-613-1", Track1Area());
+    engine.MonitorPass();
+    sim.Inject("M2", Raw("\x01%FIRST\x03" + std::string(1500, 'x') + "\x01%LAST\x03"));
+    engine.ReadAll();
+    EXPECT_EQ(keys.Lines(), (std::vector<std::u32string>{U"FIRST\n"}));
+    EXPECT_EQ(sim.Waiting("M2"), 8 + 1500 + 7 - 999u); // the rest waits for the next pass
+    engine.ReadAll();
+    EXPECT_EQ(keys.Lines(), (std::vector<std::u32string>{U"FIRST\n", U"LAST\n"}));
+    EXPECT_EQ(sim.Waiting("M2"), 0u);
+}
+
 TEST_F(Engine, ACommunicationErrorRemovesAllAndTheMonitorAddsThePresentOnes) {
     for (const char* s : {"R1", "R2", "R3"})
         sim.Plug(s, "TR-614", ProximityArea(0, 1));
