@@ -43,16 +43,21 @@ bool CFTDIConsumer::Shutdown(unsigned long timeoutMs) {
 
 void CFTDIConsumer::run() {
     Forwarder forwarder(receiver_.load());
-    forwarder_.store(&forwarder);
+    {
+        std::lock_guard lock(forwarderMutex_);
+        forwarder_ = &forwarder;
+    }
     Start();
     exec();
     Stop();
-    forwarder_.store(nullptr);
+    std::lock_guard lock(forwarderMutex_);
+    forwarder_ = nullptr;
 }
 
 void CFTDIConsumer::PostToConsumer(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-    Forwarder* forwarder = forwarder_.load();
-    if (!forwarder)
+    // Held while posting, so the forwarder cannot end meanwhile.
+    std::lock_guard lock(forwarderMutex_);
+    if (!forwarder_)
         return;
     // The copy is taken now, on the thread that just filled the slot.
     DeviceLinkMessage copy;
@@ -67,7 +72,7 @@ void CFTDIConsumer::PostToConsumer(unsigned message, std::uintptr_t wParam, std:
         break;
     }
     const std::intptr_t passed = std::holds_alternative<std::monostate>(copy) ? lParam : 0;
-    QCoreApplication::postEvent(forwarder, new DeviceLinkEvent(message, wParam, std::move(copy), passed));
+    QCoreApplication::postEvent(forwarder_, new DeviceLinkEvent(message, wParam, std::move(copy), passed));
 }
 
 int CFTDIConsumer::AskDeviceType(const std::string& text) {

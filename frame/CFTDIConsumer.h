@@ -2,6 +2,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <mutex>
 
 #include "ftdi/FTDIHelper.h"
 
@@ -42,5 +43,6 @@ private:
 
     std::atomic<QObject*> receiver_{nullptr};
     std::atomic<bool> deviceCheck_{false};
-    std::atomic<Forwarder*> forwarder_{nullptr};
+    std::mutex forwarderMutex_;
+    Forwarder* forwarder_ = nullptr;
 };
