@@ -1,12 +1,63 @@
+#include <csignal>
 #include <iostream>
+#include <memory>
+#include <pthread.h>
 
+#include "platform/input/XdoKeyboardOutput.h"
 #include "tools/Commands.h"
+#include "tools/WatchSession.h"
 
 namespace vantixctl {
 
-int RunWatch(const Args&, const CommonOptions&) {
-    std::cerr << "vantixctl: not available yet\n";
-    return ExitRefused;
+int RunWatch(const Args& args, const CommonOptions& options) {
+    bool type = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--type") {
+            type = true;
+        } else if (args[i] == "--regfile" && i + 1 < args.size()) {
+            std::cerr << "vantixctl: watch --regfile: not available yet\n";
+            return ExitRefused;
+        } else {
+            std::cerr << "vantixctl: watch: unexpected argument " << args[i]
+                      << "\nusage: vantixctl [--backend NAME] watch [--type] [--regfile DIR]\n";
+            return ExitUsage;
+        }
+    }
+
+    std::string error;
+    std::unique_ptr<FTDI::D2xx> d2xx = FTDI::CreateD2xx(options.backend, error);
+    if (!d2xx) {
+        std::cerr << "vantixctl: " << error << "\n";
+        return ExitRefused;
+    }
+    std::unique_ptr<FTDI::XdoKeyboardOutput> xdo;
+    if (type) {
+        xdo = std::make_unique<FTDI::XdoKeyboardOutput>();
+        if (!xdo->Available(error)) {
+            std::cerr << "vantixctl: watch --type: " << error << "\n";
+            return ExitRefused;
+        }
+    }
+
+    // The signals are taken by sigwait below; every thread started from here
+    // on inherits the blocked mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    FTDI::OutputSettings settings;
+    JsonLinePrinter printer(std::cout);
+    TypedLineReporter keyboard(printer, xdo.get());
+    {
+        WatchConsumer consumer(*d2xx, settings, keyboard, printer);
+        consumer.Start();
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        consumer.Stop();
+    }
+    return ExitOk;
 }
 
 } // namespace vantixctl

@@ -1,0 +1,491 @@
+#pragma once
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <set>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+#include "ftdi/CardData.h"
+#include "ftdi/CircularBuffer.h"
+#include "ftdi/CriticalSectionLock.h"
+#include "ftdi/DeviceTypeQuestion.h"
+#include "ftdi/Exception.h"
+#include "ftdi/IgnoredSerials.h"
+#include "ftdi/Messages.h"
+#include "ftdi/OutputSettings.h"
+#include "ftdi/Pause.h"
+#include "ftdi/TextSender.h"
+#include "ftdi/Trace.h"
+#include "ftdi/UserArea.h"
+#include "platform/d2xx/D2xx.h"
+#include "platform/input/KeyboardOutput.h"
+
+namespace FTDI {
+
+// The waits of the device link. Tests and benchmarks shorten them.
+struct EngineTimings {
+    std::chrono::milliseconds monitorPeriod{5000}; // between monitor passes
+    std::chrono::milliseconds readerPeriod{300};   // between reader passes
+    std::chrono::milliseconds idlePeriod{2000};    // reader wait while no device is known
+    std::chrono::milliseconds callPause{1};        // before most calls on a device
+    std::chrono::milliseconds buzzPause{100};      // before each beep of Buzz
+};
+
+// A device that could not be opened or whose user area could not be read.
+struct DeviceFault {
+    std::string serialNumber;
+    std::string description;
+    std::string call;   // "FT_Open" or "FT_EE_UARead"
+    FT_STATUS status = FT_OK;
+};
+
+// The largest read the reader makes: the 1000-byte read buffer less its NUL.
+constexpr DWORD MaxReadBytes = 999;
+
+// Helpers of the engine that are not templates (FTDIHelper.cpp).
+MessageRegistration MakeRegistration(const std::string& serial, const std::string& mediaId,
+                                     const DevData& device);
+std::string ListText(const char* field, std::size_t size);
+std::string DeviceNotFound(const std::string& serial);
+
+// The engine of the device link: the device table, the monitor thread that
+// finds new readers, the reader thread that polls them, and four rings of
+// event messages announced to the consumer.
+//
+// Consumer contract (Consumer derives from FTDIHelper<Consumer>):
+//   void PostToConsumer(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+//       The thread message: 0x8001..0x8004 with the ring slot index in lParam.
+//       Called on the thread that raised the event, right after the Put, and
+//       for removals and changes while the device-table lock is held: it must
+//       not block and must not call back into the table. A consumer that
+//       passes the message on later takes its copy here (Copy<M>(lParam)).
+//   bool DeviceCheckEnabled();
+//       The "DevCheck" switch; asked by the monitor thread.
+//   int AskDeviceType(const std::string& text);
+//       Blocking unknown-device question from the monitor thread; returns the
+//       chosen device type or -1. It must return -1 once StopToken() is
+//       stopped, so shutdown never waits for the user.
+// Optionally:
+//   void ReportDeviceFault(const DeviceFault& fault);
+//       Told once per device when opening it or reading its user area fails.
+// The consumer's destructor must call Stop(): the worker threads call the
+// consumer, so they have to end before its part of the object is destroyed.
+template <class Consumer>
+class FTDIHelper {
+public:
+    template <class T, std::size_t N>
+    using CircularBuffer = FTDI::CircularBuffer<T, N>;
+    static constexpr std::size_t RingSize = 1024;
+
+    FTDIHelper(D2xx& d2xx, OutputSettings& settings, KeyboardOutput& keyboard,
+               EngineTimings timings = {})
+        : d2xx_(d2xx), settings_(settings), sender_(keyboard, settings), timings_(timings) {}
+    // The consumer has stopped the engine by now; only handles left by an
+    // engine that was never started remain, and they are closed silently.
+    virtual ~FTDIHelper() {
+        JoinWorkers();
+        for (const auto& entry : table_)
+            d2xx_.FT_Close(entry.second.handle);
+    }
+    FTDIHelper(const FTDIHelper&) = delete;
+    FTDIHelper& operator=(const FTDIHelper&) = delete;
+
+    // Reloads the driver's device list and starts the monitor and the reader.
+    void Start() {
+        std::lock_guard lifecycle(lifecycleMutex_);
+        if (monitor_.joinable() || reader_.joinable())
+            return;
+        stop_ = std::stop_source();
+        sender_.SetStopToken(stop_.get_token());
+        d2xx_.FT_Reload(0x0403, 0x6001);
+        d2xx_.FT_Rescan();
+        monitor_ = std::thread([this] { MonitorThread(); });
+        reader_ = std::thread([this] { ReaderThread(); });
+    }
+
+    // Wakes both worker threads, waits until they have ended, then reports
+    // every device removed (wParam 1) and closes its handle. Idempotent.
+    void Stop() {
+        JoinWorkers();
+        RemoveAll(1);
+    }
+
+    std::stop_token StopToken() const { return stop_.get_token(); }
+
+    // One pass of the monitor: enumerate, ask about unknown devices, add the
+    // new ones.
+    void MonitorPass() {
+        DWORD count = 0;
+        if (d2xx_.FT_CreateDeviceInfoList(&count) != FT_OK || count == 0)
+            return;
+        count = std::min(count, MaxListedDevices);
+        std::vector<FT_DEVICE_LIST_INFO_NODE> list(MaxListedDevices);
+        if (d2xx_.FT_GetDeviceInfoList(list.data(), &count) != FT_OK)
+            return;
+        count = std::min(count, MaxListedDevices);
+        for (DWORD i = 0; i < count && !stop_.stop_requested(); ++i) {
+            const std::string serial = ListText(list[i].SerialNumber, sizeof list[i].SerialNumber);
+            const std::string description = ListText(list[i].Description, sizeof list[i].Description);
+            if (serial.empty() || description.empty() || IgnoredSerials::Contains(serial))
+                continue;
+            int type = DetectDeviceType(description);
+            if (type == DeviceTypeNotUsed) {
+                if (consumer().DeviceCheckEnabled())
+                    type = consumer().AskDeviceType(serial + " (" + description + ")");
+                if (stop_.stop_requested())
+                    return; // an unanswered question is not a refusal
+                if (type == DeviceTypeNotUsed) {
+                    IgnoredSerials::Add(serial);
+                    continue;
+                }
+            }
+            bool known;
+            {
+                LockScope scope(lock_);
+                known = table_.count(serial) != 0;
+            }
+            if (!known)
+                PostDeviceAdded(0, serial, static_cast<int>(i), description, type);
+        }
+    }
+
+    // One pass of the reader over every device of the table.
+    void ReadAll() {
+        bool error = false;
+        {
+            LockScope scope(lock_);
+            for (auto& [serial, device] : table_) {
+                if (device.deviceType == DeviceTypeNotUsed)
+                    continue;
+                CallPause();
+                DWORD waiting = 0;
+                if (d2xx_.FT_GetQueueStatus(device.handle, &waiting) != FT_OK || error) {
+                    error = true;
+                    Trace("Greska u komunikaciji\n");
+                    continue;
+                }
+                if (waiting == 0) {
+                    Trace("Nema primljenih podataka\n");
+                    continue;
+                }
+                if (device.deviceType == DeviceTypeProximity && waiting % ProximityFrameSize != 0) {
+                    TraceF("****BROJ BAJTOVA U BAFERU JE %d\n", static_cast<int>(waiting));
+                    const FT_STATUS status = Discard(device.handle, waiting);
+                    if (status != FT_OK) {
+                        TraceF("****FT_Read error: %d\n", static_cast<int>(status));
+                        break;
+                    }
+                    TraceF("!!!!Ispraznio bafer, kod: %d \n", 0);
+                    continue;
+                }
+                if (device.deviceType == DeviceTypeProximity)
+                    ReadProximity(serial, device, waiting);
+                else
+                    ReadMagnetic(device, waiting);
+            }
+        }
+        if (error)
+            RemoveAll(0);
+    }
+
+    // Reports every device removed, closes its handle and empties the table.
+    void RemoveAll(std::uintptr_t wParam) {
+        LockScope scope(lock_);
+        const auto devices = table_;
+        for (const auto& [serial, device] : devices) {
+            PostDeviceRemoved(wParam, serial, device);
+            d2xx_.FT_Close(device.handle);
+        }
+        table_.clear();
+    }
+
+    // A copy of the table's record of a device.
+    DevData GetDevData(const std::string& serial) {
+        LockScope scope(lock_);
+        const auto it = table_.find(serial);
+        if (it == table_.end())
+            throw Exception(DeviceNotFound(serial));
+        return it->second;
+    }
+
+    std::size_t DeviceCount() {
+        LockScope scope(lock_);
+        return table_.size();
+    }
+
+    // Writes a new user area to the device and reports it changed.
+    void WriteUserArea(const std::string& serial, const UserArea& userArea) {
+        LockScope scope(lock_);
+        const auto it = table_.find(serial);
+        if (it == table_.end())
+            throw Exception(DeviceNotFound(serial));
+        CallPause();
+        std::array<unsigned char, UserArea::Size> bytes;
+        std::copy(std::begin(userArea.bytes), std::end(userArea.bytes), bytes.begin());
+        if (d2xx_.FT_EE_UAWrite(it->second.handle, bytes.data(), UserArea::Size) != FT_OK)
+            throw Exception("Unable to write user area to device " + serial + ".");
+        it->second.userArea = userArea;
+        PostDeviceChanged(serial, it->second);
+    }
+
+    // Three beeps 100 ms apart, whatever the device's beep setting.
+    void Buzz(const std::string& serial) {
+        LockScope scope(lock_);
+        const auto it = table_.find(serial);
+        if (it == table_.end())
+            throw Exception(DeviceNotFound(serial));
+        for (int i = 0; i < 3; ++i) {
+            std::this_thread::sleep_for(timings_.buzzPause);
+            SendBeep(it->second.handle);
+        }
+    }
+
+    void PostDeviceAdded(std::uintptr_t wParam, const std::string& serial, int index,
+                         const std::string& description, int type) {
+        FT_HANDLE handle = nullptr;
+        FT_STATUS status = d2xx_.FT_Open(index, &handle);
+        if (status != FT_OK) {
+            ReportFault(serial, description, "FT_Open", status);
+            return;
+        }
+        UserArea userArea;
+        DWORD bytesRead = 0;
+        status = d2xx_.FT_EE_UARead(handle, userArea.bytes, UserArea::Size, &bytesRead);
+        if (status != FT_OK) {
+            d2xx_.FT_Close(handle);
+            ReportFault(serial, description, "FT_EE_UARead", status);
+            return;
+        }
+        userArea.Decode(type);
+        MessageDeviceAdded message;
+        message.serialNumber = serial;
+        message.device = DevData(handle, userArea, description);
+        {
+            std::lock_guard faults(faultMutex_);
+            reportedFaults_.erase(serial);
+        }
+        // Announced under the lock, so a removal of the same device can never
+        // overtake its arrival on the way to the consumer.
+        LockScope scope(lock_);
+        if (!table_.emplace(serial, message.device).second) {
+            d2xx_.FT_Close(handle);
+            return;
+        }
+        const std::size_t slot = added_.Put(message);
+        consumer().PostToConsumer(MsgDeviceAdded, wParam, static_cast<std::intptr_t>(slot));
+        {
+            std::lock_guard arrival(arrivalMutex_);
+            arrived_ = true;
+        }
+        arrival_.notify_all();
+    }
+
+    void PostDeviceRemoved(std::uintptr_t wParam, const std::string& serial, const DevData& device) {
+        MessageDeviceRemoved message;
+        message.serialNumber = serial;
+        message.device = device;
+        const std::size_t slot = removed_.Put(message);
+        consumer().PostToConsumer(MsgDeviceRemoved, wParam, static_cast<std::intptr_t>(slot));
+    }
+
+    void PostDeviceChanged(const std::string& serial, const DevData& device) {
+        MessageDeviceChanged message;
+        message.serialNumber = serial;
+        message.device = device;
+        const std::size_t slot = changed_.Put(message);
+        consumer().PostToConsumer(MsgDeviceChanged, 0, static_cast<std::intptr_t>(slot));
+    }
+
+    void PostRegistration(const std::string& serial, const std::string& mediaId, const DevData& device) {
+        const std::size_t slot = registrations_.Put(MakeRegistration(serial, mediaId, device));
+        consumer().PostToConsumer(MsgRegistration, 0, static_cast<std::intptr_t>(slot));
+    }
+
+    // A copy of a ring slot; M picks the ring.
+    template <class M>
+    M Copy(std::intptr_t slot) const {
+        return RingOf<M>().Copy(static_cast<std::size_t>(slot));
+    }
+
+protected:
+    void MonitorThread() {
+        const std::stop_token stop = stop_.get_token();
+        while (!stop.stop_requested()) {
+            MonitorPass();
+            PauseFor(timings_.monitorPeriod, stop);
+        }
+    }
+
+    void ReaderThread() {
+        const std::stop_token stop = stop_.get_token();
+        while (!stop.stop_requested()) {
+            if (DeviceCount() > 0) {
+                ReadAll();
+                PauseFor(timings_.readerPeriod, stop);
+            } else {
+                // A reader plugged in meanwhile is polled at once, not after
+                // the rest of the idle wait.
+                std::unique_lock wait(arrivalMutex_);
+                arrival_.wait_for(wait, stop, timings_.idlePeriod, [this] { return arrived_; });
+                arrived_ = false;
+            }
+        }
+    }
+
+private:
+    Consumer& consumer() { return static_cast<Consumer&>(*this); }
+
+    void JoinWorkers() {
+        std::lock_guard lifecycle(lifecycleMutex_);
+        stop_.request_stop();
+        if (reader_.joinable())
+            reader_.join();
+        if (monitor_.joinable())
+            monitor_.join();
+    }
+
+    template <class M>
+    const auto& RingOf() const {
+        if constexpr (std::is_same_v<M, MessageDeviceAdded>)
+            return added_;
+        else if constexpr (std::is_same_v<M, MessageDeviceRemoved>)
+            return removed_;
+        else if constexpr (std::is_same_v<M, MessageDeviceChanged>)
+            return changed_;
+        else
+            return registrations_;
+    }
+
+    void CallPause() { PauseFor(timings_.callPause, stop_.get_token()); }
+
+    // Reads at most MaxReadBytes (whole frames for proximity readers); what
+    // is left stays queued for the next pass.
+    FT_STATUS ReadInto(FT_HANDLE handle, DWORD wanted, std::array<char, MaxReadBytes + 1>& buffer,
+                       DWORD& got) {
+        buffer.fill('\0');
+        got = 0;
+        return d2xx_.FT_Read(handle, buffer.data(), std::min(wanted, MaxReadBytes), &got);
+    }
+
+    // Drops everything waiting, in reads that fit the buffer.
+    FT_STATUS Discard(FT_HANDLE handle, DWORD waiting) {
+        std::array<char, MaxReadBytes + 1> buffer;
+        while (waiting > 0) {
+            DWORD got = 0;
+            if (const FT_STATUS status = ReadInto(handle, waiting, buffer, got))
+                return status;
+            if (got == 0)
+                break;
+            waiting -= std::min(got, waiting);
+        }
+        return FT_OK;
+    }
+
+    void ReadProximity(const std::string& serial, const DevData& device, DWORD waiting) {
+        const DWORD wholeFrames = MaxReadBytes - MaxReadBytes % ProximityFrameSize;
+        std::array<char, MaxReadBytes + 1> buffer;
+        DWORD got = 0;
+        CallPause();
+        if (ReadInto(device.handle, std::min(waiting, wholeFrames), buffer, got) != FT_OK) {
+            Trace("Ne mogu da iscitam podatke iz buffera uredaja\n");
+            return;
+        }
+        for (DWORD frame = 0; frame < got / ProximityFrameSize; ++frame) {
+            const std::string identifier = IdentifierFromFrame(buffer.data() + frame * ProximityFrameSize);
+            if (!IsValidIdentifier(identifier))
+                return; // the rest of this read is dropped with it
+            Beep(device);
+            if (device.userArea.sendToKeyboard == 1)
+                sender_.TypeIdentifier(device.userArea, identifier);
+            if (device.userArea.storeToDatabase == 1)
+                PostRegistration(serial, MediaIdOf(identifier), device);
+        }
+    }
+
+    void ReadMagnetic(const DevData& device, DWORD waiting) {
+        std::array<char, MaxReadBytes + 1> buffer;
+        DWORD got = 0;
+        CallPause();
+        if (ReadInto(device.handle, waiting, buffer, got) != FT_OK) {
+            Trace("Ne mogu da iscitam podatke iz buffera uredaja\n");
+            return;
+        }
+        std::string text(buffer.data());
+        DWORD total = got;
+        // Collect the rest of the swipe, within the size of one read buffer.
+        while (total < MaxReadBytes) {
+            CallPause();
+            DWORD more = 0;
+            if (d2xx_.FT_GetQueueStatus(device.handle, &more) != FT_OK || more == 0)
+                break;
+            if (ReadInto(device.handle, std::min(more, MaxReadBytes - total), buffer, got) != FT_OK)
+                break;
+            text += buffer.data();
+            total += got;
+        }
+        Beep(device);
+        for (const std::string& piece : SplitMagneticRead(text))
+            sender_.ProcessMagneticRecord(device.userArea, piece);
+    }
+
+    void Beep(const DevData& device) {
+        const int times = 8 - (device.userArea.beep & 0x07);
+        for (int i = 0; i < times; ++i) {
+            PauseFor(std::chrono::milliseconds(settings_.beepPause.load()), stop_.get_token());
+            SendBeep(device.handle);
+        }
+    }
+
+    void SendBeep(FT_HANDLE handle) {
+        static const unsigned char command[3] = {0x01, 0x2A, 0x31};
+        DWORD written = 0;
+        d2xx_.FT_Write(handle, command, sizeof command, &written);
+    }
+
+    void ReportFault(const std::string& serial, const std::string& description, const char* call,
+                     FT_STATUS status) {
+        {
+            std::lock_guard faults(faultMutex_);
+            if (!reportedFaults_.insert(serial).second)
+                return;
+        }
+        TraceF("%s nije uspeo za uredaj %s, kod: %d\n", call, serial.c_str(), static_cast<int>(status));
+        if constexpr (requires(Consumer& c, const DeviceFault& f) { c.ReportDeviceFault(f); })
+            consumer().ReportDeviceFault(DeviceFault{serial, description, call, status});
+    }
+
+    D2xx& d2xx_;
+    OutputSettings& settings_;
+    TextSender sender_;
+    const EngineTimings timings_;
+
+    std::mutex lifecycleMutex_;
+    std::stop_source stop_{std::nostopstate};
+    std::thread monitor_;
+    std::thread reader_;
+
+    CriticalSectionLock lock_;
+    std::map<std::string, DevData> table_;
+
+    CircularBuffer<MessageDeviceAdded, RingSize> added_;
+    CircularBuffer<MessageDeviceChanged, RingSize> changed_;
+    CircularBuffer<MessageDeviceRemoved, RingSize> removed_;
+    CircularBuffer<MessageRegistration, RingSize> registrations_;
+
+    std::mutex arrivalMutex_;
+    std::condition_variable_any arrival_;
+    bool arrived_ = false;
+
+    std::mutex faultMutex_;
+    std::set<std::string> reportedFaults_;
+};
+
+} // namespace FTDI

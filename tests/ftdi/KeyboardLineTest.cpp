@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+
+#include "ftdi/KeyboardLine.h"
+#include "ftdi/TextSender.h"
+#include "platform/input/RecordingKeyboardOutput.h"
+
+using namespace FTDI;
+
+namespace {
+
+UserArea Proximity(const std::string& name, std::uint8_t id, int format, std::array<std::uint8_t, 4> pf,
+                   std::uint8_t pmask, std::array<std::uint8_t, 4> sf, std::uint8_t smask) {
+    return UserArea(name, id, 0x5C, 7, format, 1, 0, -1, -1, -1, pf[0], pf[1], pf[2], pf[3], pmask, sf[0],
+                    sf[1], sf[2], sf[3], smask, DeviceTypeProximity);
+}
+
+std::u32string U32(const std::string& s) {
+    std::u32string out;
+    for (unsigned char c : s)
+        out += static_cast<char32_t>(c);
+    return out;
+}
+
+struct Typing : ::testing::Test {
+    Typing() { settings.intercharacterDelay = 0; }
+    OutputSettings settings;
+    RecordingKeyboardOutput keys;
+    TextSender sender{keys, settings};
+};
+
+} // namespace
+
+TEST_F(Typing, IdSpaceMediaIdEnter) {
+    const UserArea ua = Proximity("", 0x2A, 0, {KeyId, KeySpace, KeyEc, KeyEc}, 0x0C,
+                                  {KeyNewLine, KeyId, KeyId, KeyId}, 0x0E);
+    sender.TypeIdentifier(ua, "F400000249541F01");
+    EXPECT_EQ(keys.Typed(), U"2A 0249541F\n");
+    EXPECT_EQ(keys.Lines().size(), 1u);
+}
+
+TEST(KeyboardLine, MaskedAndUnusedItemsContributeNothing) {
+    const UserArea ua = Proximity("AB", 0x01, 0, {KeyNotUsed, KeyComma, KeyUB1, KeyUB6}, 0x02,
+                                  {KeyEc, KeyNotUsed, 13, 15}, 0x00);
+    // PF2 masked, PF4 = UB6 beyond the two-letter name, SF2..SF4 unused codes.
+    EXPECT_EQ(BuildLine(ua, "DATA"), "ADATA5C");
+}
+
+TEST(KeyboardLine, Track2RecordsOfTwoTrackReadersUseTheHighMaskBits) {
+    UserArea ua("N", 0x10, 0x20, 7, -1, 1, 0, 1, 0, 0, KeyId, KeyComma, KeyNotUsed, KeyNotUsed, 0x2C,
+                KeySpace, KeyEc, KeyNotUsed, KeyNotUsed, 0x10, DeviceTypeTwoTracks);
+    ua.Decode(DeviceTypeTwoTracks);
+    EXPECT_EQ(BuildLine(ua, "T1", false), "10,T1 20");
+    EXPECT_EQ(BuildLine(ua, "T2", true), "10T220"); // bit 5 masks PF2, bit 4 SF1
+}
+
+TEST(KeyboardLine, TimestampReadsTheClockWhenMade) {
+    const UserArea ua = Proximity("", 0, 0, {}, 0, {}, 0);
+    const std::time_t before = std::time(nullptr);
+    const std::string text = KeyText(KeyTimestamp, ua);
+    const std::time_t after = std::time(nullptr);
+    std::tm tm{};
+    ASSERT_NE(strptime(text.c_str(), "%Y.%m.%d %H:%M:%S", &tm), nullptr) << text;
+    tm.tm_isdst = -1;
+    const std::time_t stamped = std::mktime(&tm);
+    EXPECT_GE(stamped, before);
+    EXPECT_LE(stamped, after);
+    EXPECT_EQ(text.size(), 19u);
+}
+
+TEST_F(Typing, EightBitNameBytesAreTypedAsLatin1Characters) {
+    const UserArea ua = Proximity("\xE9t\xE9", 0, 3, {KeyUB1, 1, 2, KeyNotUsed}, 0, {}, 0x0F);
+    sender.TypeIdentifier(ua, "F400000249541F01");
+    EXPECT_EQ(keys.Typed(), U"\u00E9t\u00E9F400000249541F01");
+}
+
+TEST_F(Typing, MagneticRecordsAreFramedAndOnlySentToTheKeyboardWhenAsked) {
+    UserArea ua("", 0x33, 0, 7, -1, 1, 0, -1, 1, -1, KeyId, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
+                KeyNewLine, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeTrack1);
+    ua.Decode(DeviceTypeTrack1);
+    sender.ProcessMagneticRecord(ua, "\x01%B1234^NAME\x03");
+    ua.omitSentinel = 0;
+    sender.ProcessMagneticRecord(ua, "\x01%B1234^NAME\x03");
+    sender.ProcessMagneticRecord(ua, "\x01%no end");
+    ua.sendToKeyboard = 0;
+    sender.ProcessMagneticRecord(ua, "\x01%B1\x03");
+    EXPECT_EQ(keys.Typed(), U"33B1234^NAME\n33%B1234^NAME\n");
+}
+
+TEST_F(Typing, TwoTrackReaderWithTrackOneChosenIgnoresTrackTwo) {
+    UserArea ua("", 0, 0, 7, -1, 1, 0, 0, 0, 0, KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
+                KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeTwoTracks);
+    ua.Decode(DeviceTypeTwoTracks);
+    sender.ProcessMagneticRecord(ua, "\x01%TRACK1\x03");
+    sender.ProcessMagneticRecord(ua, "\x01;TRACK2\x03");
+    EXPECT_EQ(keys.Typed(), U"%TRACK1");
+}
+
+TEST_F(Typing, ClicksComeBeforeAndAfterAndHappenWithoutAFocusedWindow) {
+    settings.clickBefore = 1;
+    settings.clickBeforeX = 10;
+    settings.clickBeforeY = 20;
+    settings.clickAfter = 1;
+    settings.clickAfterX = 30;
+    settings.clickAfterY = 40;
+    sender.TypeText("ab");
+    keys.SetFocusedWindow(false);
+    sender.TypeText("cd");
+    const auto actions = keys.Actions();
+    ASSERT_EQ(actions.size(), 6u);
+    EXPECT_TRUE(actions[0].click);
+    EXPECT_EQ(actions[0].at.x, 10);
+    EXPECT_EQ(actions[0].at.y, 20);
+    EXPECT_EQ(actions[1].character, U'a');
+    EXPECT_EQ(actions[2].character, U'b');
+    EXPECT_TRUE(actions[3].click);
+    EXPECT_EQ(actions[3].at.x, 30);
+    EXPECT_GE(actions[1].when - actions[0].when, std::chrono::milliseconds(10));
+    EXPECT_TRUE(actions[4].click); // no window: the clicks only
+    EXPECT_TRUE(actions[5].click);
+}
+
+TEST_F(Typing, EachCharacterIsFollowedByTheDelay) {
+    settings.intercharacterDelay = 1;
+    const auto start = std::chrono::steady_clock::now();
+    sender.SendText("123456789012");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(12));
+    EXPECT_EQ(keys.Typed(), U32("123456789012"));
+}

@@ -1,0 +1,53 @@
+#include "tests/support/XServer.h"
+
+#include <csignal>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vantix::test {
+
+XServer::XServer(const std::string& screen) {
+    int ready[2];
+    if (pipe(ready) != 0)
+        throw std::runtime_error("pipe failed");
+    pid_ = fork();
+    if (pid_ < 0)
+        throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        close(ready[0]);
+        // Xvfb writes the display number it chose to this descriptor once it
+        // accepts connections.
+        const std::string fd = std::to_string(ready[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    std::string number;
+    pollfd pfd{ready[0], POLLIN, 0};
+    while (number.find('\n') == std::string::npos && poll(&pfd, 1, 10000) > 0) {
+        char buffer[16];
+        const ssize_t n = read(ready[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        number.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(ready[0]);
+    if (number.find('\n') == std::string::npos) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        throw std::runtime_error("Xvfb did not start (is it installed?)");
+    }
+    display_ = ":" + number.substr(0, number.find('\n'));
+}
+
+XServer::~XServer() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+} // namespace vantix::test

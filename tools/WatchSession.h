@@ -1,0 +1,78 @@
+#pragma once
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <thread>
+
+#include "ftdi/FTDIHelper.h"
+
+namespace vantixctl {
+
+// Writes one line per event from a thread of its own, so the device link's
+// threads never wait for the terminal.
+class JsonLinePrinter {
+public:
+    explicit JsonLinePrinter(std::ostream& out);
+    ~JsonLinePrinter(); // prints what is queued, then ends the thread
+    JsonLinePrinter(const JsonLinePrinter&) = delete;
+    JsonLinePrinter& operator=(const JsonLinePrinter&) = delete;
+
+    void Push(std::string line);
+
+private:
+    void Run();
+
+    std::ostream& out_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::string> lines_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// Reports every typed line and passes the strokes on to a real output when
+// one is given.
+class TypedLineReporter : public FTDI::KeyboardOutput {
+public:
+    TypedLineReporter(JsonLinePrinter& printer, FTDI::KeyboardOutput* forward)
+        : printer_(printer), forward_(forward) {}
+
+    bool HasFocusedWindow() override { return !forward_ || forward_->HasFocusedWindow(); }
+    void TypeCharacter(char32_t c) override;
+    void PressEnter() override;
+    void ClickAt(int x, int y) override;
+    void LineDone() override;
+
+private:
+    JsonLinePrinter& printer_;
+    FTDI::KeyboardOutput* forward_;
+    std::u32string line_;
+};
+
+// The device link without a window: every message becomes a JSON line.
+class WatchConsumer : public FTDI::FTDIHelper<WatchConsumer> {
+public:
+    WatchConsumer(FTDI::D2xx& d2xx, FTDI::OutputSettings& settings, FTDI::KeyboardOutput& keyboard,
+                  JsonLinePrinter& printer, FTDI::EngineTimings timings = {})
+        : FTDIHelper(d2xx, settings, keyboard, timings), printer_(printer) {}
+    ~WatchConsumer() override { Stop(); }
+
+    void PostToConsumer(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    bool DeviceCheckEnabled() { return false; }
+    int AskDeviceType(const std::string&) { return -1; }
+    void ReportDeviceFault(const FTDI::DeviceFault& fault);
+
+private:
+    JsonLinePrinter& printer_;
+};
+
+// JSON text of 8-bit program text (read as Latin-1), quoted.
+std::string JsonString(const std::string& latin1);
+std::string DeviceJson(const char* event, std::uintptr_t wParam, const std::string& serial,
+                       const FTDI::DevData& device);
+std::string RegistrationJson(const FTDI::MessageRegistration& r);
+
+} // namespace vantixctl
