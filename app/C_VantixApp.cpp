@@ -71,7 +71,7 @@ C_VantixApp::StartResult C_VantixApp::InitInstance() {
     }
 
     languages_.Load(LanguageManager::kNameFunction, programDirectory_);
-    devCheck_ = Profile::Get(ini::DevCheck);
+    devCheck_ = Profile::Get(ini::DevCheck) != 0 ? 1 : 0;
     UpdateActions();
 
     RegisterDocumentTypeWithDesktop();

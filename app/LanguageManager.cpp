@@ -62,7 +62,7 @@ void LanguageManager::Load(const std::string& exportName, const std::string& pro
         }
         const auto nameFunction = library->Function<NameFunction>(exportName.c_str());
         const char* name = nameFunction ? nameFunction() : nullptr;
-        if (!name)
+        if (!name || !*name)
             continue;
         if (languages_.emplace(name, file).second && name == current_)
             currentFile_ = file;
