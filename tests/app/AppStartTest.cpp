@@ -114,6 +114,23 @@ TEST_F(AppStartTest, ASecondInstanceLeavesQuietlyAndWritesNothing) {
     first.ExitInstance();
 }
 
+TEST_F(AppStartTest, ADamagedIniStillStartsWithDefaults) {
+    std::string content = "\x01\xff garbage\r\n[Settings]\r\nPassword=77abc\r\nDevCheck=zz\r\nLanguage=\xff\xfe\r\n";
+    content += std::string(100000, 'q') + "=" + std::string(100000, 'v'); // no final line end
+    WriteFile(ini, content);
+    {
+        C_VantixApp app(Options());
+        ASSERT_EQ(app.InitInstance(), C_VantixApp::StartResult::Started);
+        EXPECT_FALSE(app.DevCheck());
+        EXPECT_EQ(app.Languages().GetCurrent(), "\xff\xfe");
+        EXPECT_FALSE(app.LanguageAction()->isEnabled());
+        app.ExitInstance();
+    }
+    EXPECT_TRUE(stops.isEmpty());
+    EXPECT_EQ(Profile::Get(ini::Password), 77);
+    EXPECT_EQ(Profile::Get(ini::DevCheck, 9), 0);
+}
+
 TEST_F(AppStartTest, WithoutModulesTheLanguageCommandIsDisabled) {
     WriteFile(ini, "[Settings]\r\nPassword=1234\r\n");
     C_VantixApp app(Options());
