@@ -8,30 +8,24 @@
 #include <QVBoxLayout>
 
 #include "app/AppInfo.h"
+#include "app/ShellStringIds.h"
 #include "app/Tr.h"
 
 namespace vantix {
 
-namespace {
-constexpr int kStrAboutTitle = 1001;
-constexpr int kStrProgramName = 1002;
-constexpr int kStrOk = 1003;
-constexpr int kStrVersion = 1016;
-} // namespace
-
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), version_(new QLabel(this)) {
-    setWindowTitle(Tr(kStrAboutTitle));
+    setWindowTitle(Tr(str::kAboutTitle));
     auto* icon = new QLabel(this);
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
-    version_->setText(Tr(kStrVersion).replace("%s", QString::fromStdString(VersionText(kVersionLiteral))));
+    version_->setText(Tr(str::kVersion).replace("%s", QString::fromStdString(VersionText(kVersionLiteral))));
     auto* texts = new QVBoxLayout;
-    texts->addWidget(new QLabel(Tr(kStrProgramName), this));
+    texts->addWidget(new QLabel(Tr(str::kProgramName), this));
     texts->addWidget(version_);
     auto* row = new QHBoxLayout;
     row->addWidget(icon);
     row->addLayout(texts);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(Tr(kStrOk));
+    buttons->button(QDialogButtonBox::Ok)->setText(Tr(str::kOk));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);

@@ -22,6 +22,7 @@
 #include "app/PasswordLock.h"
 #include "app/Profile.h"
 #include "app/Settings.h"
+#include "app/ShellStringIds.h"
 #include "app/Tr.h"
 #include "platform/DocumentType.h"
 #include "platform/SingleInstance.h"
@@ -30,7 +31,6 @@
 namespace vantix {
 
 namespace {
-constexpr int kStrBadConfiguration = 1000;
 constexpr int kWindowSize = 540;
 } // namespace
 
@@ -66,7 +66,7 @@ C_VantixApp::StartResult C_VantixApp::InitInstance() {
     profileInForce_ = true;
 
     if (!IsPasswordConfigured()) {
-        options_.showStop(Tr(kStrBadConfiguration));
+        options_.showStop(Tr(str::kBadConfiguration));
         return StartResult::Failed;
     }
 

@@ -7,19 +7,14 @@
 
 #include "app/LanguageManager.h"
 #include "app/MessageBoxes.h"
+#include "app/ShellStringIds.h"
 #include "app/Tr.h"
 
 namespace vantix {
 
-namespace {
-constexpr int kStrLanguageTitle = 1009;
-constexpr int kStrRestartEnglish = 151;
-constexpr int kStrRestartOther = 165;
-} // namespace
-
 CD_Language::CD_Language(const QStringList& languages, const QString& current, QWidget* parent)
     : QDialog(parent), list_(new QListWidget(this)) {
-    setWindowTitle(Tr(kStrLanguageTitle));
+    setWindowTitle(Tr(str::kLanguageTitle));
     QStringList sorted = languages;
     sorted.sort(Qt::CaseInsensitive);
     list_->addItems(sorted);
@@ -47,7 +42,7 @@ QString CD_Language::SelectedText() const {
 int RestartNoticeId(const std::string& selected, const std::string& startLanguage) {
     if (selected == startLanguage)
         return 0;
-    return selected == LanguageManager::kEnglish ? kStrRestartEnglish : kStrRestartOther;
+    return selected == LanguageManager::kEnglish ? str::kRestartEnglish : str::kRestartOther;
 }
 
 void RunLanguageCommand(QWidget* parent, LanguageManager& languages) {

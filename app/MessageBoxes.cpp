@@ -5,16 +5,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app/ShellStringIds.h"
 #include "app/Tr.h"
 
 namespace vantix {
 
 namespace {
-constexpr int kStrProgramName = 1002;
-
 void Show(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, Tr(kStrProgramName), text, QMessageBox::Ok, parent);
-    box.button(QMessageBox::Ok)->setText(Tr(1003));
+    QMessageBox box(icon, Tr(str::kProgramName), text, QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(Tr(str::kOk));
     box.exec();
 }
 } // namespace
@@ -25,8 +24,8 @@ void ShowWarning(QWidget* parent, const QString& text) { Show(parent, QMessageBo
 
 QDialogButtonBox* OkCancelButtons(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(Tr(1003));
-    buttons->button(QDialogButtonBox::Cancel)->setText(Tr(1004));
+    buttons->button(QDialogButtonBox::Ok)->setText(Tr(str::kOk));
+    buttons->button(QDialogButtonBox::Cancel)->setText(Tr(str::kCancel));
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;

@@ -8,17 +8,12 @@
 #include "app/MessageBoxes.h"
 #include "app/PasswordLock.h"
 #include "app/Profile.h"
+#include "app/ShellStringIds.h"
 #include "app/Tr.h"
 
 namespace vantix {
 
 namespace {
-
-constexpr int kStrPasswordTitle = 1005;
-constexpr int kStrNewPassword = 1006;
-constexpr int kStrOldPassword = 1007;
-constexpr int kStrConfirmPassword = 1008;
-constexpr int kStrPasswordNotStored = 1015;
 
 QLineEdit* MaskedField(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
@@ -31,7 +26,7 @@ std::string Utf8(const QString& text) { return text.toStdString(); }
 } // namespace
 
 CD_Password::CD_Password(QWidget* parent) : QDialog(parent), edit_(MaskedField(this)) {
-    setWindowTitle(Tr(kStrPasswordTitle));
+    setWindowTitle(Tr(str::kPasswordTitle));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(edit_);
     layout->addWidget(OkCancelButtons(this));
@@ -42,11 +37,11 @@ QString CD_Password::Text() const { return edit_->text(); }
 
 CD_PasswordNew::CD_PasswordNew(QWidget* parent)
     : QDialog(parent), old_(MaskedField(this)), new_(MaskedField(this)), confirm_(MaskedField(this)) {
-    setWindowTitle(Tr(kStrNewPassword));
+    setWindowTitle(Tr(str::kNewPassword));
     auto* form = new QFormLayout;
-    form->addRow(Tr(kStrOldPassword), old_);
-    form->addRow(Tr(kStrNewPassword), new_);
-    form->addRow(Tr(kStrConfirmPassword), confirm_);
+    form->addRow(Tr(str::kOldPassword), old_);
+    form->addRow(Tr(str::kNewPassword), new_);
+    form->addRow(Tr(str::kConfirmPassword), confirm_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(OkCancelButtons(this));
@@ -82,7 +77,7 @@ bool ChangePassword(QWidget* parent) {
         return false;
     if (SetPassword(Utf8(dialog.NewText())))
         return true;
-    ShowStop(parent, Tr(kStrPasswordNotStored).replace("%s", QString::fromStdString(Profile::App().Path())));
+    ShowStop(parent, Tr(str::kPasswordNotStored).replace("%s", QString::fromStdString(Profile::App().Path())));
     return false;
 }
 

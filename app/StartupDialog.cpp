@@ -7,24 +7,17 @@
 #include <QVBoxLayout>
 
 #include "app/MessageBoxes.h"
+#include "app/ShellStringIds.h"
 #include "app/Tr.h"
 
 namespace vantix {
 
-namespace {
-constexpr int kStrStartupTitle = 1010;
-constexpr int kStrAllUsers = 1011;
-constexpr int kStrCurrentUser = 1012;
-constexpr int kStrNever = 1013;
-constexpr int kStrStartupFailed = 1014;
-} // namespace
-
 CD_Startup::CD_Startup(AutostartFolders folders, std::string executable, QWidget* parent)
     : QDialog(parent), folders_(std::move(folders)), executable_(std::move(executable)),
       group_(new QButtonGroup(this)) {
-    setWindowTitle(Tr(kStrStartupTitle));
+    setWindowTitle(Tr(str::kStartupTitle));
     auto* layout = new QVBoxLayout(this);
-    const int texts[] = {kStrAllUsers, kStrCurrentUser, kStrNever};
+    const int texts[] = {str::kStartupAllUsers, str::kStartupCurrentUser, str::kStartupNever};
     for (int choice = StartupAllUsers; choice <= StartupNever; ++choice) {
         auto* button = new QRadioButton(Tr(texts[choice]), this);
         group_->addButton(button, choice);
@@ -47,7 +40,7 @@ void CD_Startup::accept() {
         QString reasons;
         for (const auto& failure : failures)
             reasons += QString::fromStdString(failure) + "\n";
-        ShowWarning(this, Tr(kStrStartupFailed).replace("%s", reasons.trimmed()));
+        ShowWarning(this, Tr(str::kStartupFailed).replace("%s", reasons.trimmed()));
     }
     QDialog::accept();
 }
