@@ -1,15 +1,19 @@
 #include "app/IniFile.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <optional>
-#include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vantix {
 
 namespace {
+
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view s) {
     const auto notBlank = [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; };
@@ -86,35 +90,60 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
-std::vector<std::string> IniFile::ReadLines() const {
+std::optional<std::vector<std::string>> IniFile::ReadLines() const {
     std::vector<std::string> lines;
     std::ifstream in(path_, std::ios::binary);
+    if (!in) {
+        // A missing file is an empty profile; one that exists but cannot be
+        // read must not be replaced by a write that would drop its content.
+        if (::access(path_.c_str(), F_OK) != 0 && errno == ENOENT)
+            return lines;
+        return std::nullopt;
+    }
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(std::move(line));
     }
+    if (in.bad())
+        return std::nullopt;
+    // Editors on Windows may save a UTF-8 byte order mark; it is not part of
+    // the first section name.
+    if (!lines.empty() && lines.front().rfind(kUtf8Bom, 0) == 0)
+        lines.front().erase(0, sizeof kUtf8Bom - 1);
     return lines;
+}
+
+std::vector<std::string> IniFile::Lines() const {
+    auto lines = ReadLines();
+    return lines ? std::move(*lines) : std::vector<std::string>();
 }
 
 bool IniFile::WriteLines(const std::vector<std::string>& lines) const {
     // Write beside the file and rename over it, so a crash never leaves a
-    // half-written settings file.
+    // half-written settings file. The replacement keeps the file's mode.
+    std::string text;
+    for (const auto& l : lines)
+        text += l + "\r\n";
     const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        for (const auto& l : lines)
-            out << l << "\r\n";
-        out.flush();
-        if (!out) {
-            std::remove(temp.c_str());
-            return false;
-        }
+    struct stat st {};
+    const mode_t mode = ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666;
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (fd < 0)
+        return false;
+    bool ok = ::fchmod(fd, mode) == 0 || errno == EPERM;
+    for (std::size_t done = 0; ok && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
     }
-    if (std::rename(temp.c_str(), path_.c_str()) != 0) {
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (!ok || std::rename(temp.c_str(), path_.c_str()) != 0) {
         std::remove(temp.c_str());
         return false;
     }
@@ -155,15 +184,14 @@ int IniFile::ParseInt(std::string_view text) {
 }
 
 bool IniFile::HasKey(std::string_view section, std::string_view key) const {
-    return Locate(ReadLines(), section, key).keyLine.has_value();
+    return Locate(Lines(), section, key).keyLine.has_value();
 }
 
-std::string IniFile::GetString(std::string_view section, std::string_view key,
-                               std::string_view defaultValue) const {
-    const auto lines = ReadLines();
+std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
+    const auto lines = Lines();
     const Location loc = Locate(lines, section, key);
     if (!loc.keyLine)
-        return std::string(defaultValue);
+        return std::nullopt;
     std::string_view value = KeyValue(lines[*loc.keyLine])->second;
     if (value.size() >= 2 && ((value.front() == '"' && value.back() == '"') ||
                               (value.front() == '\'' && value.back() == '\'')))
@@ -171,16 +199,27 @@ std::string IniFile::GetString(std::string_view section, std::string_view key,
     return std::string(value);
 }
 
+std::string IniFile::GetString(std::string_view section, std::string_view key,
+                               std::string_view defaultValue) const {
+    auto value = Find(section, key);
+    return value ? std::move(*value) : std::string(defaultValue);
+}
+
 int IniFile::GetInt(std::string_view section, std::string_view key, int defaultValue) const {
-    const auto lines = ReadLines();
-    const Location loc = Locate(lines, section, key);
-    if (!loc.keyLine)
-        return defaultValue;
-    return ParseInt(KeyValue(lines[*loc.keyLine])->second);
+    const auto value = Find(section, key);
+    return value ? ParseInt(*value) : defaultValue;
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    auto lines = ReadLines();
+    // A line break would end the entry early and could smuggle in other keys.
+    const auto hasBreak = [](std::string_view t) { return t.find_first_of("\r\n") != std::string_view::npos; };
+    if (hasBreak(section) || hasBreak(key) || hasBreak(value) || Trim(key).empty() ||
+        key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos)
+        return false;
+    auto read = ReadLines();
+    if (!read)
+        return false;
+    auto& lines = *read;
     const Location loc = Locate(lines, section, key);
     std::string line = std::string(key) + "=" + std::string(value);
     if (loc.keyLine) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +25,8 @@ public:
                           std::string_view defaultValue) const;
     bool HasKey(std::string_view section, std::string_view key) const;
 
-    // Each returns false when the file could not be written.
+    // Each returns false when the file could not be read or written, or when
+    // a name or value holds a line break (it would corrupt the file).
     bool WriteInt(std::string_view section, std::string_view key, int value);
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     // Hex bytes followed by a one-byte checksum, as Windows writes them.
@@ -35,7 +37,10 @@ public:
     static int ParseInt(std::string_view text);
 
 private:
-    std::vector<std::string> ReadLines() const;
+    // nullopt: the file exists but cannot be read.
+    std::optional<std::vector<std::string>> ReadLines() const;
+    std::vector<std::string> Lines() const;
+    std::optional<std::string> Find(std::string_view section, std::string_view key) const;
     bool WriteLines(const std::vector<std::string>& lines) const;
     std::string path_;
 };

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/IniFile.h"
+#include "app/IniKeys.h"
 
 namespace vantix {
 
@@ -27,6 +28,23 @@ public:
     }
     static bool WriteString(std::string_view section, std::string_view key, std::string_view value) {
         return App().WriteString(section, key, value);
+    }
+    static bool WriteBinary(std::string_view section, std::string_view key, const std::uint8_t* data,
+                            std::size_t size) {
+        return App().WriteBinary(section, key, data, size);
+    }
+
+    // The keys of IniKeys.h with their defaults.
+    static int Get(const ini::IntKey& key) { return GetInt(key.section, key.name, key.defaultValue); }
+    static int Get(const ini::IntKey& key, int defaultValue) {
+        return GetInt(key.section, key.name, defaultValue);
+    }
+    static std::string Get(const ini::TextKey& key) {
+        return GetString(key.section, key.name, key.defaultValue);
+    }
+    static bool Write(const ini::IntKey& key, int value) { return WriteInt(key.section, key.name, value); }
+    static bool Write(const ini::TextKey& key, std::string_view value) {
+        return WriteString(key.section, key.name, value);
     }
 };
 

@@ -1,0 +1,37 @@
+#include "app/AboutDialog.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/AppInfo.h"
+#include "app/ShellStringIds.h"
+#include "app/Tr.h"
+
+namespace vantix {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), version_(new QLabel(this)) {
+    setWindowTitle(Tr(str::kAboutTitle));
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    version_->setText(Tr(str::kVersion).replace("%s", QString::fromStdString(VersionText(kVersionLiteral))));
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(new QLabel(Tr(str::kProgramName), this));
+    texts->addWidget(version_);
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addLayout(texts);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(Tr(str::kOk));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+}
+
+QString CAboutDlg::VersionLabel() const { return version_->text(); }
+
+} // namespace vantix

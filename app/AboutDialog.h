@@ -1,0 +1,19 @@
+#pragma once
+#include <QDialog>
+
+class QLabel;
+
+namespace vantix {
+
+// "About Vantix": the program's icon, name and version.
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+    QString VersionLabel() const;
+
+private:
+    QLabel* version_;
+};
+
+} // namespace vantix

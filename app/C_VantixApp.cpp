@@ -1,0 +1,165 @@
+#include "app/C_VantixApp.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QUrl>
+#include <iostream>
+
+#include "app/AboutDialog.h"
+#include "app/AppInfo.h"
+#include "app/IniKeys.h"
+#include "app/LanguageDialog.h"
+#include "app/MainFrameFactory.h"
+#include "app/MessageBoxes.h"
+#include "app/PasswordLock.h"
+#include "app/Profile.h"
+#include "app/Settings.h"
+#include "app/ShellStringIds.h"
+#include "app/Tr.h"
+#include "platform/DocumentType.h"
+#include "platform/SingleInstance.h"
+#include "platform/Xdg.h"
+
+namespace vantix {
+
+namespace {
+constexpr int kWindowSize = 540;
+} // namespace
+
+C_VantixApp::C_VantixApp(StartOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)), about_(new QAction(this)), language_(new QAction(this)),
+      help_(new QAction(this)), devCheckAction_(new QAction(this)) {
+    if (!options_.showStop)
+        options_.showStop = [](const QString& text) { ShowStop(nullptr, text); };
+    devCheckAction_->setCheckable(true);
+    connect(about_, &QAction::triggered, this, &C_VantixApp::OnAppAbout);
+    connect(language_, &QAction::triggered, this, &C_VantixApp::OnLanguage);
+    connect(help_, &QAction::triggered, this, &C_VantixApp::OnHelpContents);
+    connect(devCheckAction_, &QAction::triggered, this, &C_VantixApp::OnDevCheck);
+    UpdateActions();
+}
+
+C_VantixApp::~C_VantixApp() = default;
+
+C_VantixApp::StartResult C_VantixApp::InitInstance() {
+    // One copy per user: a second one leaves silently.
+    instanceLock_ = std::make_unique<SingleInstanceLock>(
+        options_.lockDirectory.empty() ? SingleInstanceLock::DefaultDirectory() : options_.lockDirectory);
+    if (instanceLock_->GetState() == SingleInstanceLock::State::HeldElsewhere)
+        return StartResult::AlreadyRunning;
+    if (instanceLock_->GetState() == SingleInstanceLock::State::Failed)
+        std::cerr << "vantix: no single-instance lock (" << instanceLock_->Error() << "); starting anyway\n";
+
+    programDirectory_ = options_.programDirectory.empty() ? QCoreApplication::applicationDirPath().toStdString()
+                                                          : options_.programDirectory;
+    if (programDirectory_.empty() || programDirectory_.back() != '/')
+        programDirectory_ += '/';
+    Profile::SetAppPath(programDirectory_ + kIniFileName);
+    profileInForce_ = true;
+
+    if (!IsPasswordConfigured()) {
+        options_.showStop(Tr(str::kBadConfiguration));
+        return StartResult::Failed;
+    }
+
+    languages_.Load(LanguageManager::kNameFunction, programDirectory_);
+    devCheck_ = Profile::Get(ini::DevCheck) != 0 ? 1 : 0;
+    UpdateActions();
+
+    RegisterDocumentTypeWithDesktop();
+
+    frame_ = CreateMainFrame(*this);
+    if (!frame_)
+        return StartResult::Failed;
+    PlaceMainWindow();
+    return StartResult::Started;
+}
+
+void C_VantixApp::ExitInstance() {
+    frame_.reset();
+    // Nothing was read from the program's profile when start-up ended before
+    // naming it; writing then would create a stray file elsewhere.
+    if (!profileInForce_)
+        return;
+    if (!Profile::Write(ini::DevCheck, devCheck_.load()))
+        std::cerr << "vantix: cannot write " << Profile::App().Path() << "\n";
+    if (!Settings::Destroy())
+        std::cerr << "vantix: cannot write the password to " << Profile::App().Path() << "\n";
+}
+
+QString C_VantixApp::HelpFile() const {
+    return QString::fromStdString(HelpFilePath(QDir::currentPath().toStdString(), languages_.GetCurrent()));
+}
+
+void C_VantixApp::OnAppAbout() {
+    CAboutDlg dialog(frame_.get());
+    dialog.exec();
+}
+
+void C_VantixApp::OnLanguage() {
+    if (languages_.GetLanguages().size() > 1)
+        RunLanguageCommand(frame_.get(), languages_);
+}
+
+void C_VantixApp::OnHelpContents() {
+    // A missing help file is not reported; not asking the desktop at all
+    // also keeps its own "file not found" window away.
+    const QString file = HelpFile();
+    if (QFileInfo::exists(file))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+void C_VantixApp::OnDevCheck() {
+    devCheck_ = devCheck_.load() == 0 ? 1 : 0;
+    UpdateActions();
+}
+
+void C_VantixApp::UpdateActions() {
+    about_->setText(Tr(kIdAppAbout));
+    language_->setText(Tr(kIdLanguage));
+    help_->setText(Tr(kIdHelpContents));
+    devCheckAction_->setText(Tr(kIdDevCheck));
+    language_->setEnabled(languages_.GetLanguages().size() > 1);
+    devCheckAction_->setChecked(DevCheck());
+}
+
+void C_VantixApp::RegisterDocumentTypeWithDesktop() {
+    const std::string dataDir = xdg::DataHome();
+    bool changed = false;
+    std::string error;
+    if (!RegisterDocumentType(dataDir, QCoreApplication::applicationFilePath().toStdString(), &changed, &error)) {
+        std::cerr << "vantix: cannot register the .vtx document type: " << error << "\n";
+        return;
+    }
+    if (!changed)
+        return;
+    // The desktop reads its caches, not the files: refresh them when the
+    // tools exist.
+    const QString data = QString::fromStdString(dataDir);
+    const std::pair<const char*, QString> refreshers[] = {{"update-mime-database", data + "/mime"},
+                                                          {"update-desktop-database", data + "/applications"}};
+    for (const auto& [tool, dir] : refreshers)
+        if (const QString path = QStandardPaths::findExecutable(tool); !path.isEmpty())
+            QProcess::startDetached(path, {dir});
+}
+
+void C_VantixApp::PlaceMainWindow() {
+    frame_->setGeometry(0, 0, kWindowSize, kWindowSize);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frame_->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        frame_->move(frame.topLeft());
+    }
+    frame_->hide();
+    frame_->setAcceptDrops(true);
+}
+
+} // namespace vantix

@@ -1,0 +1,83 @@
+#include "app/LanguageManager.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <vector>
+
+#include "app/IniKeys.h"
+#include "app/Profile.h"
+#include "app/StringTable.h"
+
+namespace vantix {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using NameFunction = const char* (*)();
+
+std::vector<std::string> ModuleFiles(const std::string& directory) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > 3 && name.ends_with(LanguageManager::kModuleSuffix) && it->is_regular_file(ec))
+            files.push_back(name);
+    }
+    // The file system's order differs between machines; a sorted scan makes
+    // "the first file of a name" the same everywhere.
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+} // namespace
+
+LanguageManager::LanguageManager() : languages_{{kEnglish, ""}} {}
+
+LanguageManager::~LanguageManager() {
+    if (!loaded_)
+        return;
+    if (!Profile::Write(ini::Language, current_))
+        std::cerr << "vantix: cannot write the language to " << Profile::App().Path() << "\n";
+    if (module_) {
+        SetLanguageLookup(nullptr); // before the module's code goes away
+        module_.reset();
+    }
+    loaded_ = false;
+}
+
+void LanguageManager::Load(const std::string& exportName, const std::string& programDirectory) {
+    current_ = Profile::Get(ini::Language);
+    std::string directory = programDirectory;
+    if (directory.empty() || directory.back() != '/')
+        directory += '/';
+
+    for (const std::string& file : ModuleFiles(directory)) {
+        std::string error;
+        auto library = SharedLibrary::Open(directory + file, &error);
+        if (!library) {
+            std::cerr << "vantix: skipping language module " << file << ": " << error << "\n";
+            continue;
+        }
+        const auto nameFunction = library->Function<NameFunction>(exportName.c_str());
+        const char* name = nameFunction ? nameFunction() : nullptr;
+        if (!name || !*name)
+            continue;
+        if (languages_.emplace(name, file).second && name == current_)
+            currentFile_ = file;
+    }
+    start_ = current_;
+
+    if (current_ != kEnglish && !currentFile_.empty()) {
+        std::string error;
+        module_ = SharedLibrary::Open(directory + currentFile_, &error);
+        if (!module_)
+            std::cerr << "vantix: cannot load language module " << currentFile_ << ": " << error << "\n";
+        else if (const auto lookup = module_->Function<LanguageLookup>(kStringFunction))
+            SetLanguageLookup(lookup);
+    }
+    loaded_ = true;
+}
+
+} // namespace vantix

@@ -1,0 +1,49 @@
+#pragma once
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/SharedLibrary.h"
+
+namespace vantix {
+
+// The interface languages: English built in, others from modules ("*.so")
+// in the program directory. A module exports
+//   extern "C" const char* GetLanguageNameForVantix();
+//   extern "C" const char* GetStringForVantix(int id); // null when it lacks the id
+// The language chosen for the next start is written back as "Language" when
+// the manager goes.
+class LanguageManager {
+public:
+    static constexpr char kEnglish[] = "English";
+    static constexpr char kNameFunction[] = "GetLanguageNameForVantix";
+    static constexpr char kStringFunction[] = "GetStringForVantix";
+    static constexpr char kModuleSuffix[] = ".so";
+
+    LanguageManager();
+    ~LanguageManager();
+    LanguageManager(const LanguageManager&) = delete;
+    LanguageManager& operator=(const LanguageManager&) = delete;
+
+    // Reads "Language", scans the directory's modules (in file-name order;
+    // the first file of a name wins), and puts the current language's
+    // module in front of the string table when it has one.
+    void Load(const std::string& exportName, const std::string& programDirectory);
+
+    void SetCurrent(const std::string& name) { current_ = name; }
+    std::string GetCurrent() const { return current_; }
+    std::string GetStartLanguage() const { return start_; }
+    // Language name -> module file name ("English" -> "").
+    const std::map<std::string, std::string>& GetLanguages() const { return languages_; }
+    bool IsLoaded() const { return loaded_; }
+
+private:
+    bool loaded_ = false;
+    std::string current_;
+    std::string currentFile_;
+    std::optional<SharedLibrary> module_;
+    std::string start_;
+    std::map<std::string, std::string> languages_;
+};
+
+} // namespace vantix

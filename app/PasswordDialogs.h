@@ -1,0 +1,51 @@
+#pragma once
+#include <QDialog>
+
+class QLineEdit;
+
+namespace vantix {
+
+// Asks for the password (title "Password", one masked field).
+class CD_Password : public QDialog {
+    Q_OBJECT
+public:
+    explicit CD_Password(QWidget* parent = nullptr);
+    QString Text() const;
+    QLineEdit* Field() const { return edit_; }
+
+private:
+    QLineEdit* edit_;
+};
+
+// Changing the password: old, new and confirmation. OK closes only when
+// the old password is right and the new one is given twice the same;
+// otherwise a message says which is wrong and the dialog stays open.
+class CD_PasswordNew : public QDialog {
+    Q_OBJECT
+public:
+    explicit CD_PasswordNew(QWidget* parent = nullptr);
+    QString OldText() const;
+    QString NewText() const;
+    QString ConfirmText() const;
+    QLineEdit* OldField() const { return old_; }
+    QLineEdit* NewField() const { return new_; }
+    QLineEdit* ConfirmField() const { return confirm_; }
+
+    void accept() override;
+
+private:
+    QLineEdit* old_;
+    QLineEdit* new_;
+    QLineEdit* confirm_;
+};
+
+// The gate in front of protected commands: true at once while unlocked,
+// else asks for the password; a wrong one shows "Bad password". True when
+// the interface is unlocked afterwards.
+bool EnsureUnlocked(QWidget* parent);
+
+// The change-password command: runs CD_PasswordNew and stores the new
+// password; tells the user when it cannot be stored. True when changed.
+bool ChangePassword(QWidget* parent);
+
+} // namespace vantix

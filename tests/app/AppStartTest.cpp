@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QScreen>
+#include <filesystem>
+
+#include "app/C_VantixApp.h"
+#include "app/IniKeys.h"
+#include "app/StringTable.h"
+#include "tests/app/ShellTestSupport.h"
+
+using namespace vantix;
+using vantix::test::ReadFile;
+using vantix::test::TempDir;
+using vantix::test::WriteFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct AppStartTest : ::testing::Test {
+    TempDir programDir;
+    TempDir runtime;
+    std::string ini = programDir.File("Vantix.ini");
+    QStringList stops;
+
+    void SetUp() override {
+        Settings::Destroy();
+        ::setenv("XDG_DATA_HOME", runtime.File("data").c_str(), 1);
+    }
+    void TearDown() override {
+        Settings::Destroy();
+        Profile::SetAppPath(runtime.File("unused.ini"));
+    }
+    StartOptions Options() {
+        StartOptions options;
+        options.programDirectory = programDir.Path().string();
+        options.lockDirectory = runtime.Path().string();
+        options.showStop = [this](const QString& text) { stops << text; };
+        return options;
+    }
+};
+
+TEST_F(AppStartTest, ABadConfigurationStopsStartUpAndLeavesZeros) {
+    for (const std::string content : {"", "[Other]\r\nPassword=5\r\n", "[Settings]\r\nPassword=0\r\n",
+                                      "[Settings]\r\nPassword=abc\r\nDevCheck=1\r\n"}) {
+        WriteFile(ini, content);
+        stops.clear();
+        {
+            C_VantixApp app(Options());
+            EXPECT_EQ(app.InitInstance(), C_VantixApp::StartResult::Failed);
+            app.ExitInstance();
+            EXPECT_EQ(app.MainWindow(), nullptr);
+        }
+        EXPECT_EQ(stops, QStringList{"Bad configuration file. Please reinstall application."});
+        EXPECT_EQ(Profile::GetString("Settings", "Password", "missing"), "0") << content;
+        EXPECT_EQ(Profile::GetString("Settings", "DevCheck", "missing"), "0") << content;
+        EXPECT_EQ(Profile::GetString("Settings", "Language", "missing"), "missing") << "no language was loaded";
+    }
+}
+
+TEST_F(AppStartTest, StartsHiddenWithItsSettingsAndWritesThemBackInOrder) {
+    fs::copy_file(fs::path(std::getenv("VANTIX_BIN_DIR")) / "vantix-srpski.so",
+                  programDir.Path() / "vantix-srpski.so");
+    WriteFile(ini, "[Settings]\r\nPassword=1234\r\nDevCheck=1\r\nLanguage=Srpski\r\n");
+    {
+        C_VantixApp app(Options());
+        ASSERT_EQ(app.InitInstance(), C_VantixApp::StartResult::Started);
+        EXPECT_EQ(app.ProgramDirectory(), programDir.Path().string() + "/");
+        EXPECT_EQ(Profile::App().Path(), ini);
+        QMainWindow* frame = app.MainWindow();
+        ASSERT_NE(frame, nullptr);
+        EXPECT_FALSE(frame->isVisible());
+        EXPECT_EQ(frame->size(), QSize(540, 540));
+        EXPECT_EQ(frame->frameGeometry().center(), QGuiApplication::primaryScreen()->availableGeometry().center());
+        EXPECT_TRUE(frame->acceptDrops());
+
+        EXPECT_TRUE(app.DevCheck());
+        EXPECT_TRUE(app.DevCheckAction()->isChecked());
+        EXPECT_TRUE(app.LanguageAction()->isEnabled());
+        EXPECT_EQ(app.AboutAction()->text(), "&O programu Vantix...") << "texts from the language module";
+        EXPECT_EQ(app.HelpFile(), QDir::currentPath() + "/help/Srpski/vantix.chm");
+        app.HelpAction()->trigger(); // missing file: nothing happens, nothing shown
+
+        app.DevCheckAction()->trigger();
+        EXPECT_FALSE(app.DevCheck());
+        EXPECT_FALSE(app.DevCheckAction()->isChecked());
+        app.Languages().SetCurrent("English");
+        app.ExitInstance();
+        EXPECT_EQ(Profile::Get(ini::DevCheck), 0);
+        EXPECT_EQ(Profile::Get(ini::Language), "Srpski") << "the language is written last";
+    }
+    EXPECT_EQ(ReadFile(ini), "[Settings]\r\nPassword=1234\r\nDevCheck=0\r\nLanguage=English\r\n");
+    EXPECT_EQ(LoadString(171), "Bad password");
+    EXPECT_TRUE(fs::exists(runtime.File("data/mime/packages/vantix-document.xml")));
+}
+
+TEST_F(AppStartTest, ASecondInstanceLeavesQuietlyAndWritesNothing) {
+    WriteFile(ini, "[Settings]\r\nPassword=1234\r\n");
+    C_VantixApp first(Options());
+    ASSERT_EQ(first.InitInstance(), C_VantixApp::StartResult::Started);
+    {
+        StartOptions other = Options();
+        other.programDirectory = runtime.Path().string();
+        C_VantixApp second(other);
+        EXPECT_EQ(second.InitInstance(), C_VantixApp::StartResult::AlreadyRunning);
+        second.ExitInstance();
+    }
+    EXPECT_TRUE(stops.isEmpty());
+    EXPECT_FALSE(fs::exists(runtime.File("Vantix.ini")));
+    EXPECT_EQ(Profile::App().Path(), ini) << "the first instance keeps its profile";
+    first.ExitInstance();
+}
+
+TEST_F(AppStartTest, ADamagedIniStillStartsWithDefaults) {
+    std::string content = "\x01\xff garbage\r\n[Settings]\r\nPassword=77abc\r\nDevCheck=zz\r\nLanguage=\xff\xfe\r\n";
+    content += std::string(100000, 'q') + "=" + std::string(100000, 'v'); // no final line end
+    WriteFile(ini, content);
+    {
+        C_VantixApp app(Options());
+        ASSERT_EQ(app.InitInstance(), C_VantixApp::StartResult::Started);
+        EXPECT_FALSE(app.DevCheck());
+        EXPECT_EQ(app.Languages().GetCurrent(), "\xff\xfe");
+        EXPECT_FALSE(app.LanguageAction()->isEnabled());
+        app.ExitInstance();
+    }
+    EXPECT_TRUE(stops.isEmpty());
+    EXPECT_EQ(Profile::Get(ini::Password), 77);
+    EXPECT_EQ(Profile::Get(ini::DevCheck, 9), 0);
+}
+
+TEST_F(AppStartTest, WithoutModulesTheLanguageCommandIsDisabled) {
+    WriteFile(ini, "[Settings]\r\nPassword=1234\r\n");
+    C_VantixApp app(Options());
+    ASSERT_EQ(app.InitInstance(), C_VantixApp::StartResult::Started);
+    EXPECT_FALSE(app.LanguageAction()->isEnabled());
+    EXPECT_FALSE(app.DevCheckAction()->isChecked());
+    EXPECT_EQ(app.AboutAction()->text(), "&About Vantix...");
+    app.ExitInstance();
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+// Runs the real program binary from a copy in a temporary program directory.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "app/IniFile.h"
+#include "tests/support/TempDir.h"
+
+using vantix::IniFile;
+using vantix::test::TempDir;
+using vantix::test::WriteFile;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct ProgramRunTest : ::testing::Test {
+    TempDir programDir;
+    TempDir runtime;
+    std::string ini = programDir.File("Vantix.ini");
+
+    void SetUp() override {
+        fs::copy_file(fs::path(std::getenv("VANTIX_BIN_DIR")) / "vantix", programDir.Path() / "vantix");
+    }
+
+    pid_t Start(std::vector<std::string> args = {}) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+            ::setenv("XDG_DATA_HOME", runtime.File("data").c_str(), 1);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::chdir(runtime.Path().c_str());
+            const std::string exe = programDir.File("vantix");
+            std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+            for (auto& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(exe.c_str(), argv.data());
+            ::_exit(127);
+        }
+        return pid;
+    }
+
+    // The exit status, or -1 when the process still runs after the timeout.
+    static int WaitFor(pid_t pid, std::chrono::milliseconds timeout) {
+        for (auto end = std::chrono::steady_clock::now() + timeout; std::chrono::steady_clock::now() < end;) {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid)
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            std::this_thread::sleep_for(20ms);
+        }
+        return -1;
+    }
+};
+
+TEST_F(ProgramRunTest, ASecondCopyExitsSilentlyAndTheFirstEndsCleanlyOnSigterm) {
+    WriteFile(ini, "[Settings]\r\nPassword=1234\r\n");
+    const pid_t first = Start();
+    // Start-up has passed the lock once the document type is registered.
+    const auto mime = runtime.File("data/mime/packages/vantix-document.xml");
+    for (int i = 0; i < 500 && !fs::exists(mime); ++i)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(fs::exists(mime));
+
+    const pid_t second = Start();
+    EXPECT_EQ(WaitFor(second, 10s), 0);
+    EXPECT_EQ(WaitFor(first, 200ms), -1) << "the first copy keeps running";
+
+    ::kill(first, SIGTERM);
+    EXPECT_EQ(WaitFor(first, 10s), 0);
+    EXPECT_EQ(IniFile(ini).GetString("Settings", "DevCheck", "missing"), "0") << "shut down in order";
+    EXPECT_EQ(IniFile(ini).GetString("Settings", "Language", "missing"), "English");
+}
+
+TEST_F(ProgramRunTest, OptionsAreChecked) {
+    EXPECT_EQ(WaitFor(Start({"--help"}), 10s), 0);
+    EXPECT_EQ(WaitFor(Start({"--bogus"}), 10s), 2);
+    EXPECT_FALSE(fs::exists(ini)) << "nothing written before start-up";
+}
+
+} // namespace

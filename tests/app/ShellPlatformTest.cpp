@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/Autostart.h"
+#include "platform/DocumentType.h"
+#include "platform/SingleInstance.h"
+#include "platform/Xdg.h"
+#include "tests/support/TempDir.h"
+
+using namespace vantix;
+using vantix::test::ReadFile;
+using vantix::test::TempDir;
+using vantix::test::WriteFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(SingleInstanceLockTest, OneHolderAtATimeAndReleasedWithTheObject) {
+    TempDir dir;
+    {
+        SingleInstanceLock first(dir.Path().string());
+        ASSERT_EQ(first.GetState(), SingleInstanceLock::State::Acquired);
+        SingleInstanceLock second(dir.Path().string());
+        EXPECT_EQ(second.GetState(), SingleInstanceLock::State::HeldElsewhere);
+        // Another process sees it held too.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            SingleInstanceLock other(dir.Path().string());
+            ::_exit(other.GetState() == SingleInstanceLock::State::HeldElsewhere ? 0 : 1);
+        }
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    SingleInstanceLock again(dir.Path().string());
+    EXPECT_EQ(again.GetState(), SingleInstanceLock::State::Acquired);
+    EXPECT_NE(SingleInstanceLock::LockPath("/run").find(SingleInstanceLock::kGuid), std::string::npos);
+}
+
+TEST(SingleInstanceLockTest, AMissingDirectoryIsReportedNotFatal) {
+    SingleInstanceLock lock("/nonexistent/dir");
+    EXPECT_EQ(lock.GetState(), SingleInstanceLock::State::Failed);
+    EXPECT_FALSE(lock.Error().empty());
+}
+
+TEST(XdgTest, ExecArgumentQuotesAndEscapes) {
+    EXPECT_EQ(xdg::ExecArgument("/opt/vantix/vantix"), "\"/opt/vantix/vantix\"");
+    EXPECT_EQ(xdg::ExecArgument("/a b/$x\"%"), "\"/a b/\\\\$x\\\\\"%%\"");
+    EXPECT_EQ(xdg::ExecArgument("/a\\b"), "\"/a\\\\\\\\b\"");
+    EXPECT_EQ(xdg::ExecArgument("/a\nb"), "");
+}
+
+struct AutostartTest : ::testing::Test {
+    TempDir root;
+    AutostartFolders folders{root.File("etc/xdg/autostart"), root.File("home/.config/autostart")};
+    const std::string exe = "/opt/Vantix dir/vantix";
+
+    bool AllUsers() const { return fs::exists(AutostartEntryPath(folders.allUsers)); }
+    bool CurrentUser() const { return fs::exists(AutostartEntryPath(folders.currentUser)); }
+};
+
+TEST_F(AutostartTest, FoldersFollowTheEnvironment) {
+    ::setenv("XDG_CONFIG_HOME", "/cfg/home", 1);
+    ::setenv("XDG_CONFIG_DIRS", "/cfg/sys:/other", 1);
+    const auto env = AutostartFolders::FromEnvironment();
+    EXPECT_EQ(env.currentUser, "/cfg/home/autostart");
+    EXPECT_EQ(env.allUsers, "/cfg/sys/autostart");
+    ::unsetenv("XDG_CONFIG_DIRS");
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::setenv("HOME", "/home/u", 1);
+    EXPECT_EQ(AutostartFolders::FromEnvironment().allUsers, "/etc/xdg/autostart");
+    EXPECT_EQ(AutostartFolders::FromEnvironment().currentUser, "/home/u/.config/autostart");
+}
+
+TEST_F(AutostartTest, ChoicesCreateMoveAndRemoveEntries) {
+    EXPECT_EQ(CurrentStartupChoice(folders), StartupNever);
+    EXPECT_TRUE(ApplyStartupChoice(folders, StartupCurrentUser, exe).empty());
+    EXPECT_TRUE(CurrentUser());
+    EXPECT_FALSE(AllUsers());
+    EXPECT_EQ(CurrentStartupChoice(folders), StartupCurrentUser);
+    const std::string entry = ReadFile(AutostartEntryPath(folders.currentUser));
+    EXPECT_NE(entry.find("[Desktop Entry]\nType=Application\n"), std::string::npos);
+    EXPECT_NE(entry.find("Exec=\"/opt/Vantix dir/vantix\"\n"), std::string::npos);
+
+    // All users when only the user's entry exists: moved.
+    EXPECT_TRUE(ApplyStartupChoice(folders, StartupAllUsers, exe).empty());
+    EXPECT_TRUE(AllUsers());
+    EXPECT_FALSE(CurrentUser());
+    EXPECT_EQ(CurrentStartupChoice(folders), StartupAllUsers);
+
+    EXPECT_TRUE(ApplyStartupChoice(folders, StartupNever, exe).empty());
+    EXPECT_FALSE(AllUsers());
+    EXPECT_FALSE(CurrentUser());
+    EXPECT_TRUE(ApplyStartupChoice(folders, 7, exe).empty()) << "anything else means never";
+}
+
+TEST_F(AutostartTest, AnExistingEntryIsLeftAsItIs) {
+    fs::create_directories(folders.currentUser);
+    fs::create_directories(folders.allUsers);
+    WriteFile(AutostartEntryPath(folders.currentUser), "mine");
+    WriteFile(AutostartEntryPath(folders.allUsers), "theirs");
+    EXPECT_EQ(CurrentStartupChoice(folders), StartupAllUsers) << "both exist: all users shown";
+    EXPECT_TRUE(ApplyStartupChoice(folders, StartupCurrentUser, exe).empty());
+    EXPECT_FALSE(AllUsers());
+    EXPECT_EQ(ReadFile(AutostartEntryPath(folders.currentUser)), "mine");
+}
+
+TEST_F(AutostartTest, AFileInPlaceOfTheFolderIsAFailure) {
+    fs::create_directories(root.File("etc/xdg"));
+    WriteFile(folders.allUsers, "a file, not a folder");
+    const auto failures = ApplyStartupChoice(folders, StartupAllUsers, exe);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_FALSE(failures.front().empty());
+}
+
+TEST(DocumentTypeTest, RegistersTheVtxTypeUnderTheDataDirectoryOnce) {
+    TempDir data;
+    bool changed = false;
+    std::string error;
+    ASSERT_TRUE(RegisterDocumentType(data.Path().string(), "/opt/vantix/vantix", &changed, &error)) << error;
+    EXPECT_TRUE(changed);
+    const auto files = DocumentTypeFiles::ForDataDir(data.Path().string());
+    const std::string mime = ReadFile(files.mimePackage);
+    EXPECT_NE(mime.find("<mime-type type=\"application/x-vantix-document\">"), std::string::npos);
+    EXPECT_NE(mime.find("<glob pattern=\"*.vtx\"/>"), std::string::npos);
+    const std::string desktop = ReadFile(files.desktopEntry);
+    EXPECT_NE(desktop.find("Exec=\"/opt/vantix/vantix\" %f\n"), std::string::npos);
+    EXPECT_NE(desktop.find("MimeType=application/x-vantix-document;\n"), std::string::npos);
+
+    changed = false;
+    ASSERT_TRUE(RegisterDocumentType(data.Path().string(), "/opt/vantix/vantix", &changed, &error));
+    EXPECT_FALSE(changed) << "unchanged files are not rewritten";
+    ASSERT_TRUE(RegisterDocumentType(data.Path().string(), "/elsewhere/vantix", &changed, &error));
+    EXPECT_TRUE(changed) << "a moved program updates its entry";
+}
+
+} // namespace
