@@ -6,8 +6,12 @@
 namespace vantix {
 
 CSystemTray::CSystemTray(QObject* parent) : QObject(parent) {
-    for (int id : {CmdRestore, CmdAbout, CmdExit}) {
-        QAction* action = menu_.addAction(Tr(id), this, [this, id] { emit commandRequested(id); });
+    const struct {
+        int command;
+        int text;
+    } items[] = {{CmdRestore, CmdRestore}, {CmdAbout, StrTrayAbout}, {CmdExit, StrTrayExit}};
+    for (const auto& [id, text] : items) {
+        QAction* action = menu_.addAction(Tr(text), this, [this, id = id] { emit commandRequested(id); });
         action->setData(id);
     }
     icon_.setContextMenu(&menu_);

@@ -4,7 +4,8 @@
 namespace vantix {
 
 // Command ids of the panes' and the tray's menus; they double as the string
-// ids of the menu texts.
+// ids of the menu texts, except where the tray words a command differently
+// from the main menu.
 enum ViewCommand : int {
     CmdRestore = 32771,
     CmdEditDevice = 32780,
@@ -17,6 +18,8 @@ enum ViewCommand : int {
 enum ViewString : int {
     StrDeviceMenu = 4000,
     StrNoTrayHost = 4001,
+    StrTrayAbout = 4002,
+    StrTrayExit = 4003,
 };
 
 // Bitmaps and icons of the program, by resource id (resources/vantix.qrc).
