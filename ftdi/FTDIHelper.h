@@ -121,20 +121,28 @@ public:
     std::stop_token StopToken() const { return stop_.get_token(); }
 
     // One pass of the monitor: enumerate, ask about unknown devices, add the
-    // new ones.
+    // new ones. A reader that appears while the program runs is announced with
+    // wParam 1 (the frame pops it up); readers found by the first pass or
+    // found again after an error repair come with wParam 0. A reader that an
+    // error repair removed and that is no longer listed was unplugged: it is
+    // reported removed once more, with wParam 1.
     void MonitorPass() {
         DWORD count = 0;
-        if (d2xx_.FT_CreateDeviceInfoList(&count) != FT_OK || count == 0)
+        if (d2xx_.FT_CreateDeviceInfoList(&count) != FT_OK)
             return;
         count = std::min(count, MaxListedDevices);
         std::vector<FT_DEVICE_LIST_INFO_NODE> list(MaxListedDevices);
-        if (d2xx_.FT_GetDeviceInfoList(list.data(), &count) != FT_OK)
+        if (count != 0 && d2xx_.FT_GetDeviceInfoList(list.data(), &count) != FT_OK)
             return;
         count = std::min(count, MaxListedDevices);
+        std::set<std::string> listed;
         for (DWORD i = 0; i < count && !stop_.stop_requested(); ++i) {
             const std::string serial = ListText(list[i].SerialNumber, sizeof list[i].SerialNumber);
             const std::string description = ListText(list[i].Description, sizeof list[i].Description);
-            if (serial.empty() || description.empty() || IgnoredSerials::Contains(serial))
+            if (serial.empty() || description.empty())
+                continue;
+            listed.insert(serial);
+            if (IgnoredSerials::Contains(serial))
                 continue;
             int type = DetectDeviceType(description);
             if (type == DeviceTypeNotUsed) {
@@ -152,9 +160,22 @@ public:
                 LockScope scope(lock_);
                 known = table_.count(serial) != 0;
             }
-            if (!known)
-                PostDeviceAdded(0, serial, static_cast<int>(i), description, type);
+            if (!known) {
+                const bool pluggedIn = firstPassDone_ && listedLastPass_.count(serial) == 0;
+                PostDeviceAdded(pluggedIn ? 1 : 0, serial, static_cast<int>(i), description, type);
+            }
         }
+        if (stop_.stop_requested())
+            return;
+        {
+            LockScope scope(lock_);
+            for (const auto& [serial, device] : lostInRepair_)
+                if (listed.count(serial) == 0)
+                    PostDeviceRemoved(1, serial, device);
+            lostInRepair_.clear();
+        }
+        listedLastPass_ = std::move(listed);
+        firstPassDone_ = true;
     }
 
     // One pass of the reader over every device of the table.
@@ -203,6 +224,8 @@ public:
         for (const auto& [serial, device] : devices) {
             PostDeviceRemoved(wParam, serial, device);
             d2xx_.FT_Close(device.handle);
+            if (wParam == 0)
+                lostInRepair_[serial] = device; // the next monitor pass tells which were unplugged
         }
         table_.clear();
     }
@@ -474,6 +497,12 @@ private:
 
     CriticalSectionLock lock_;
     std::map<std::string, DevData> table_;
+    std::map<std::string, DevData> lostInRepair_; // under lock_: removed by the last error repair
+
+    // Monitor thread only: what the last pass listed, to tell a reader plugged
+    // in from one found at start or found again after a repair.
+    std::set<std::string> listedLastPass_;
+    bool firstPassDone_ = false;
 
     CircularBuffer<MessageDeviceAdded, RingSize> added_;
     CircularBuffer<MessageDeviceChanged, RingSize> changed_;

@@ -222,6 +222,58 @@ TEST_F(Engine, ACommunicationErrorRemovesAllAndTheMonitorAddsThePresentOnes) {
     EXPECT_EQ(engine.Messages(MsgRegistration).size(), 1u);
 }
 
+TEST_F(Engine, OnlyAReaderPluggedInWhileRunningIsAnnouncedWithAPopup) {
+    sim.Plug("A1", "TR-614", ProximityArea(0, 1));
+    engine.MonitorPass();
+    ASSERT_EQ(engine.Messages(MsgDeviceAdded).size(), 1u);
+    EXPECT_EQ(engine.Messages(MsgDeviceAdded)[0].wParam, 0u); // found at start
+
+    engine.Clear();
+    sim.Plug("B2", "TR-614", ProximityArea(0, 1));
+    engine.MonitorPass();
+    const auto added = engine.Messages(MsgDeviceAdded);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0].Serial(), "B2");
+    EXPECT_EQ(added[0].wParam, 1u);
+}
+
+TEST_F(Engine, AReaderGoneAfterAnErrorRepairIsReportedUnpluggedOnce) {
+    for (const char* s : {"R1", "R2"})
+        sim.Plug(s, "TR-614", ProximityArea(0, 1));
+    engine.MonitorPass();
+    sim.Unplug("R2");
+    engine.ReadAll(); // communication error: both removed silently
+    engine.Clear();
+
+    engine.MonitorPass();
+    const auto added = engine.Messages(MsgDeviceAdded);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0].Serial(), "R1");
+    EXPECT_EQ(added[0].wParam, 0u); // still there: no popup
+    const auto removed = engine.Messages(MsgDeviceRemoved);
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_EQ(removed[0].Serial(), "R2");
+    EXPECT_EQ(removed[0].wParam, 1u);
+    EXPECT_EQ(std::get<MessageDeviceRemoved>(removed[0].message).device.userArea.Name(), "DOOR");
+
+    engine.Clear();
+    engine.MonitorPass();
+    EXPECT_TRUE(engine.Messages(MsgDeviceRemoved).empty());
+}
+
+TEST_F(Engine, TheLastReaderUnpluggedIsReportedEvenWithAnEmptyList) {
+    sim.Plug("R1", "TR-614", ProximityArea(0, 1));
+    engine.MonitorPass();
+    sim.Unplug("R1");
+    engine.ReadAll();
+    engine.Clear();
+    engine.MonitorPass();
+    const auto removed = engine.Messages(MsgDeviceRemoved);
+    ASSERT_EQ(removed.size(), 1u);
+    EXPECT_EQ(removed[0].wParam, 1u);
+    EXPECT_EQ(sim.OpenHandles(), 0);
+}
+
 TEST_F(Engine, KnownDevicesAreNotAddedAgainAndIncompleteEntriesNever) {
     sim.Plug("", "TR-614");
     sim.Plug("NODESC", "");
