@@ -11,12 +11,12 @@ namespace vantixctl {
 
 int RunWatch(const Args& args, const CommonOptions& options) {
     bool type = false;
+    std::string regFileDir;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--type") {
             type = true;
         } else if (args[i] == "--regfile" && i + 1 < args.size()) {
-            std::cerr << "vantixctl: watch --regfile: not available yet\n";
-            return ExitRefused;
+            regFileDir = args[++i];
         } else {
             std::cerr << "vantixctl: watch: unexpected argument " << args[i]
                       << "\nusage: vantixctl [--backend NAME] watch [--type] [--regfile DIR]\n";
@@ -47,11 +47,20 @@ int RunWatch(const Args& args, const CommonOptions& options) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    std::unique_ptr<vantix::C_RegFile> regFile;
+    if (!regFileDir.empty()) {
+        regFile = std::make_unique<vantix::C_RegFile>(regFileDir);
+        if (!regFile->IsOpen()) {
+            std::cerr << "vantixctl: watch --regfile: " << regFile->LastError() << "\n";
+            return ExitRefused;
+        }
+    }
+
     FTDI::OutputSettings settings;
     JsonLinePrinter printer(std::cout);
     TypedLineReporter keyboard(printer, xdo.get());
     {
-        WatchConsumer consumer(*d2xx, settings, keyboard, printer);
+        WatchConsumer consumer(*d2xx, settings, keyboard, printer, regFile.get());
         consumer.Start();
         int signal = 0;
         sigwait(&stopSignals, &signal);

@@ -166,9 +166,14 @@ void WatchConsumer::PostToConsumer(unsigned message, std::uintptr_t wParam, std:
         printer_.Push(DeviceJson("changed", wParam, m.serialNumber, m.device));
         break;
     }
-    case FTDI::MsgRegistration:
-        printer_.Push(RegistrationJson(Copy<FTDI::MessageRegistration>(lParam)));
+    case FTDI::MsgRegistration: {
+        const auto registration = Copy<FTDI::MessageRegistration>(lParam);
+        printer_.Push(RegistrationJson(registration));
+        // Registrations come from the reader thread only, so the file has one writer.
+        if (regFile_ && !regFile_->WriteRegistration(registration))
+            printer_.Push("{\"event\":\"regfile-error\",\"error\":" + JsonString(regFile_->LastError()) + "}");
         break;
+    }
     default:
         printer_.Push("{\"event\":\"message\",\"number\":" + std::to_string(message) +
                       ",\"wParam\":" + std::to_string(wParam) + ",\"lParam\":" + std::to_string(lParam) + "}");

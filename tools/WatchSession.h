@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "frame/C_RegFile.h"
 #include "ftdi/FTDIHelper.h"
 
 namespace vantixctl {
@@ -55,9 +56,10 @@ private:
 // The device link without a window: every message becomes a JSON line.
 class WatchConsumer : public FTDI::FTDIHelper<WatchConsumer> {
 public:
+    // regFile: where registrations are also written, or null.
     WatchConsumer(FTDI::D2xx& d2xx, FTDI::OutputSettings& settings, FTDI::KeyboardOutput& keyboard,
-                  JsonLinePrinter& printer, FTDI::EngineTimings timings = {})
-        : FTDIHelper(d2xx, settings, keyboard, timings), printer_(printer) {}
+                  JsonLinePrinter& printer, vantix::C_RegFile* regFile = nullptr, FTDI::EngineTimings timings = {})
+        : FTDIHelper(d2xx, settings, keyboard, timings), printer_(printer), regFile_(regFile) {}
     ~WatchConsumer() override { Stop(); }
 
     void PostToConsumer(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
@@ -67,6 +69,7 @@ public:
 
 private:
     JsonLinePrinter& printer_;
+    vantix::C_RegFile* regFile_;
 };
 
 // JSON text of 8-bit program text (read as Latin-1), quoted.

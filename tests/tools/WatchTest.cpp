@@ -8,6 +8,7 @@
 
 #include "platform/d2xx/SimulatedD2xx.h"
 #include "tests/ftdi/RecordingConsumer.h"
+#include "tests/support/TempDir.h"
 #include "tools/WatchSession.h"
 
 using namespace FTDI;
@@ -58,6 +59,29 @@ TEST(WatchSession, PrintsDevicesTypedLinesAndRegistrationsAsJsonLines) {
     EXPECT_TRUE(Has(lines[3], "{\"event\":\"removed\",\"wParam\":0,\"serial\":\"WJ1\""));
 }
 
+TEST(WatchSession, WritesEveryRegistrationToTheMonthlyFile) {
+    vantix::test::TempDir dir;
+    SimulatedD2xx sim;
+    const UserArea ua("DESK", 3, 4, 7, 0, 0, 1, -1, -1, -1, KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
+                      KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeProximity);
+    sim.Plug("WJ2", "TR-614", vantix::test::AreaBytes(ua));
+    sim.PresentCard("WJ2", "F400000249541F01");
+    OutputSettings settings;
+    settings.beepPause = 0;
+    std::ostringstream out;
+    vantix::C_RegFile regFile(dir.Path().string());
+    {
+        JsonLinePrinter printer(out);
+        TypedLineReporter keyboard(printer, nullptr);
+        WatchConsumer consumer(sim, settings, keyboard, printer, &regFile);
+        consumer.MonitorPass();
+        consumer.ReadAll();
+    }
+    const std::string file = vantix::test::ReadFile(regFile.FileName());
+    EXPECT_NE(file.find("\r\n0249541F,"), std::string::npos) << file;
+    EXPECT_NE(file.find(",3,4,WJ2\r\n"), std::string::npos) << file;
+}
+
 namespace {
 
 struct RunResult {
@@ -102,13 +126,16 @@ RunResult RunVantixctl(std::vector<std::string> args, std::chrono::milliseconds 
 } // namespace
 
 TEST(WatchCommand, EndsCleanlyOnSigtermAndRefusesWhatItCannotDo) {
+    // Our own simulator socket, so parallel test runs never meet.
+    vantix::test::TempDir dir;
+    setenv("VANTIX_SIM_SOCKET", dir.File("sim.sock").c_str(), 1);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(RunVantixctl({"--backend", "sim", "watch"}, 300ms).status, 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s); // the 5 s monitor wait is woken
 
-    const RunResult regfile = RunVantixctl({"--backend", "sim", "watch", "--regfile", "/tmp"});
+    const RunResult regfile = RunVantixctl({"--backend", "sim", "watch", "--regfile", dir.File("missing")});
     EXPECT_EQ(regfile.status, 1);
-    EXPECT_TRUE(Has(regfile.out, "not available yet"));
+    EXPECT_TRUE(Has(regfile.out, "--regfile")) << regfile.out;
     EXPECT_EQ(RunVantixctl({"--backend", "sim", "watch", "--bogus"}).status, 2);
     EXPECT_EQ(RunVantixctl({"--backend", "nonesuch", "watch"}).status, 1);
 }
