@@ -47,6 +47,9 @@ inline constexpr TextKey Language{kSettings, "Language", "English"};
 // CRC-32 of the password as signed decimal; 0 stops start-up. Goes through
 // Settings, never straight to the file.
 inline constexpr IntKey Password{kSettings, "Password", 0};
+// How the stored procedure is called: "exec" (SQL Server) or "call"
+// (PostgreSQL, MariaDB: CALL spVantixReg(...)).
+inline constexpr TextKey CallSyntax{kSettings, "CallSyntax", "exec"};
 // Last imported registration file.
 inline constexpr TextKey FilePath{kDialogImportRegs, "FilePath", ""};
 

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include "app/IniKeys.h"
 #include "app/Profile.h"
 
 namespace vantix {
@@ -39,7 +40,7 @@ bool ParseCallSyntax(std::string_view name, CallSyntax& syntax) {
 
 CallSyntax CallSyntaxFromProfile() {
     CallSyntax syntax = CallSyntax::Exec;
-    ParseCallSyntax(Profile::GetString("Settings", kCallSyntaxKey, "exec"), syntax);
+    ParseCallSyntax(Profile::Get(ini::CallSyntax), syntax);
     return syntax;
 }
 

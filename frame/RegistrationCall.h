@@ -12,7 +12,6 @@ namespace vantix {
 // [Settings] CallSyntax = exec | call (default exec).
 enum class CallSyntax { Exec, Call };
 
-inline constexpr const char* kCallSyntaxKey = "CallSyntax";
 
 // "exec" or "call" (any case); anything else gives false.
 bool ParseCallSyntax(std::string_view name, CallSyntax& syntax);

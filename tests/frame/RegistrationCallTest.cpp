@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Profile.h"
+#include "app/IniKeys.h"
 #include "frame/RegistrationCall.h"
 #include "frame/RegistrationStrings.h"
 #include "tests/frame/SampleRegistration.h"
@@ -38,9 +39,9 @@ TEST(RegistrationCall, SyntaxComesFromTheSettingsSection) {
     test::TempDir dir;
     Profile::SetAppPath(dir.File("Vantix.ini"));
     EXPECT_EQ(CallSyntaxFromProfile(), CallSyntax::Exec);
-    Profile::WriteString("Settings", kCallSyntaxKey, "CALL");
+    Profile::Write(ini::CallSyntax, "CALL");
     EXPECT_EQ(CallSyntaxFromProfile(), CallSyntax::Call);
-    Profile::WriteString("Settings", kCallSyntaxKey, "nonsense");
+    Profile::Write(ini::CallSyntax, "nonsense");
     EXPECT_EQ(CallSyntaxFromProfile(), CallSyntax::Exec);
 }
 
