@@ -7,7 +7,7 @@
 #include "dialogs/CD_Mouse.h"
 #include "dialogs/DialogIds.h"
 #include "tests/dialogs/DialogTestSupport.h"
-#include "tests/dialogs/XServer.h"
+#include "tests/support/XServer.h"
 
 namespace vantix {
 namespace {
@@ -15,8 +15,7 @@ namespace {
 // On a real X server the first click anywhere on the screen, outside the
 // dialog too, ends the capture at the pointer's screen position.
 TEST(MouseCaptureOnX11, ClickOutsideTheDialogIsCaptured) {
-    test::XServer x;
-    ASSERT_TRUE(x.Running()) << "Xvfb did not start";
+    test::XServer x("1280x1024x24");
     ASSERT_TRUE(x.MovePointer(900, 600));
     setenv("DISPLAY", x.Display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);

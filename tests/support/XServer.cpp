@@ -1,5 +1,7 @@
 #include "tests/support/XServer.h"
 
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <csignal>
 #include <poll.h>
 #include <stdexcept>
@@ -7,6 +9,22 @@
 #include <unistd.h>
 
 namespace vantix::test {
+
+namespace {
+
+// Runs `action` on a fresh connection to `display` and flushes it.
+template <class Action>
+bool WithDisplay(const std::string& display, Action action) {
+    ::Display* connection = XOpenDisplay(display.c_str());
+    if (!connection)
+        return false;
+    action(connection);
+    XSync(connection, False);
+    XCloseDisplay(connection);
+    return true;
+}
+
+} // namespace
 
 XServer::XServer(const std::string& screen) {
     int ready[2];
@@ -48,6 +66,17 @@ XServer::~XServer() {
         kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
     }
+}
+
+bool XServer::MovePointer(int x, int y) const {
+    return WithDisplay(display_, [x, y](::Display* d) { XTestFakeMotionEvent(d, 0, x, y, CurrentTime); });
+}
+
+bool XServer::ClickLeft() const {
+    return WithDisplay(display_, [](::Display* d) {
+        XTestFakeButtonEvent(d, 1, True, CurrentTime);
+        XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    });
 }
 
 } // namespace vantix::test

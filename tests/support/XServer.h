@@ -16,6 +16,10 @@ public:
     // ":N", for XOpenDisplay or $DISPLAY.
     const std::string& Display() const { return display_; }
 
+    // Real pointer input through XTEST, as a user's mouse would give it.
+    bool MovePointer(int x, int y) const;
+    bool ClickLeft() const;
+
 private:
     pid_t pid_ = -1;
     std::string display_;
