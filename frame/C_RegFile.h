@@ -2,7 +2,7 @@
 #include <ctime>
 #include <string>
 
-#include "frame/UniqueFd.h"
+#include "platform/UniqueFd.h"
 #include "ftdi/Messages.h"
 
 namespace vantix {

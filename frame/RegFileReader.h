@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 namespace vantix {
 

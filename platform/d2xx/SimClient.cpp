@@ -19,7 +19,7 @@ bool SimRequest(const std::string& path, const std::string& commands, std::strin
     sockaddr_un address;
     if (!UnixAddress(path, address, error))
         return false;
-    FileDescriptor fd = ConnectUnix(address);
+    vantix::UniqueFd fd = ConnectUnix(address);
     if (!fd) {
         error = "no simulator answers on " + path + ": " + std::strerror(errno);
         return false;

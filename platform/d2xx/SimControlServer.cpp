@@ -66,7 +66,7 @@ bool SimControlServer::Start(const std::string& path, std::string& error) {
         }
         unlink(path.c_str()); // left behind by a process that died
     }
-    FileDescriptor listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    vantix::UniqueFd listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!listener) {
         error = SystemError("cannot create the control socket");
         return false;
@@ -89,8 +89,8 @@ bool SimControlServer::Start(const std::string& path, std::string& error) {
         error = SystemError("cannot create the wake-up pipe");
         return false;
     }
-    wakeRead_ = FileDescriptor(wake[0]);
-    wakeWrite_ = FileDescriptor(wake[1]);
+    wakeRead_ = vantix::UniqueFd(wake[0]);
+    wakeWrite_ = vantix::UniqueFd(wake[1]);
     listener_ = std::move(listener);
     thread_ = std::thread(&SimControlServer::Serve, this);
     return true;
@@ -98,7 +98,7 @@ bool SimControlServer::Start(const std::string& path, std::string& error) {
 
 void SimControlServer::Serve() {
     struct Client {
-        FileDescriptor fd;
+        vantix::UniqueFd fd;
         std::string pending;
     };
     std::map<int, Client> clients;
@@ -115,7 +115,7 @@ void SimControlServer::Serve() {
         if (fds[0].revents)
             return;
         if (fds[1].revents & POLLIN) {
-            FileDescriptor accepted(accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+            vantix::UniqueFd accepted(accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
             if (accepted) {
                 // A client that stops reading must not stall the simulator.
                 const timeval timeout{1, 0};

@@ -34,9 +34,9 @@ private:
 
     SimCommands commands_;
     std::string path_;
-    FileDescriptor listener_;
-    FileDescriptor wakeRead_;
-    FileDescriptor wakeWrite_;
+    vantix::UniqueFd listener_;
+    vantix::UniqueFd wakeRead_;
+    vantix::UniqueFd wakeWrite_;
     ino_t inode_ = 0;
     std::thread thread_;
 };

@@ -8,20 +8,6 @@
 
 namespace FTDI {
 
-FileDescriptor::~FileDescriptor() {
-    if (fd_ >= 0)
-        close(fd_);
-}
-
-FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = other.Release();
-    }
-    return *this;
-}
-
 bool UnixAddress(const std::string& path, sockaddr_un& address, std::string& error) {
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
@@ -34,8 +20,8 @@ bool UnixAddress(const std::string& path, sockaddr_un& address, std::string& err
     return true;
 }
 
-FileDescriptor ConnectUnix(const sockaddr_un& address) {
-    FileDescriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+vantix::UniqueFd ConnectUnix(const sockaddr_un& address) {
+    vantix::UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (fd && connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0)
         return {};
     return fd;
