@@ -195,6 +195,19 @@ const SimulatedD2xx::Reader* SimulatedD2xx::Find(const std::string& serial) cons
     return nullptr;
 }
 
+template <class Action>
+FT_STATUS SimulatedD2xx::OnOpenReader(const char* call, FT_HANDLE handle, Action action) {
+    std::lock_guard lock(mutex_);
+    if (FT_STATUS s = Enter(call))
+        return s;
+    Reader* reader = ReaderOf(handle);
+    if (!reader)
+        return FT_INVALID_HANDLE;
+    if (!reader->plugged)
+        return FT_IO_ERROR; // what an unplugged reader's handle answers
+    return action(*reader);
+}
+
 SimulatedD2xx::Reader* SimulatedD2xx::ReaderOf(FT_HANDLE handle) {
     auto it = open_.find(reinterpret_cast<std::uintptr_t>(handle));
     if (it == open_.end())
@@ -278,82 +291,52 @@ FT_STATUS SimulatedD2xx::FT_Close(FT_HANDLE handle) {
 }
 
 FT_STATUS SimulatedD2xx::FT_Read(FT_HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesReturned) {
-    std::lock_guard lock(mutex_);
     *bytesReturned = 0;
-    if (FT_STATUS s = Enter("FT_Read"))
-        return s;
-    Reader* reader = ReaderOf(handle);
-    if (!reader)
-        return FT_INVALID_HANDLE;
-    if (!reader->plugged)
-        return FT_IO_ERROR;
-    const DWORD n = std::min<DWORD>(bytesToRead, static_cast<DWORD>(reader->waiting.size()));
-    auto* out = static_cast<std::uint8_t*>(buffer);
-    std::copy_n(reader->waiting.begin(), n, out);
-    reader->waiting.erase(reader->waiting.begin(), reader->waiting.begin() + n);
-    *bytesReturned = n;
-    return FT_OK;
+    return OnOpenReader("FT_Read", handle, [&](Reader& reader) -> FT_STATUS {
+        const DWORD n = std::min<DWORD>(bytesToRead, static_cast<DWORD>(reader.waiting.size()));
+        auto* out = static_cast<std::uint8_t*>(buffer);
+        std::copy_n(reader.waiting.begin(), n, out);
+        reader.waiting.erase(reader.waiting.begin(), reader.waiting.begin() + n);
+        *bytesReturned = n;
+        return FT_OK;
+    });
 }
 
 FT_STATUS SimulatedD2xx::FT_Write(FT_HANDLE handle, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten) {
-    std::lock_guard lock(mutex_);
     *bytesWritten = 0;
-    if (FT_STATUS s = Enter("FT_Write"))
-        return s;
-    Reader* reader = ReaderOf(handle);
-    if (!reader)
-        return FT_INVALID_HANDLE;
-    if (!reader->plugged)
-        return FT_IO_ERROR;
-    const auto* in = static_cast<const std::uint8_t*>(buffer);
-    reader->written.insert(reader->written.end(), in, in + bytesToWrite);
-    *bytesWritten = bytesToWrite;
-    return FT_OK;
+    return OnOpenReader("FT_Write", handle, [&](Reader& reader) -> FT_STATUS {
+        const auto* in = static_cast<const std::uint8_t*>(buffer);
+        reader.written.insert(reader.written.end(), in, in + bytesToWrite);
+        *bytesWritten = bytesToWrite;
+        return FT_OK;
+    });
 }
 
 FT_STATUS SimulatedD2xx::FT_GetQueueStatus(FT_HANDLE handle, DWORD* amountInRxQueue) {
-    std::lock_guard lock(mutex_);
     *amountInRxQueue = 0;
-    if (FT_STATUS s = Enter("FT_GetQueueStatus"))
-        return s;
-    Reader* reader = ReaderOf(handle);
-    if (!reader)
-        return FT_INVALID_HANDLE;
-    if (!reader->plugged)
-        return FT_IO_ERROR;
-    *amountInRxQueue = static_cast<DWORD>(reader->waiting.size());
-    return FT_OK;
+    return OnOpenReader("FT_GetQueueStatus", handle, [&](Reader& reader) -> FT_STATUS {
+        *amountInRxQueue = static_cast<DWORD>(reader.waiting.size());
+        return FT_OK;
+    });
 }
 
 FT_STATUS SimulatedD2xx::FT_EE_UARead(FT_HANDLE handle, unsigned char* data, DWORD dataLen, DWORD* bytesRead) {
-    std::lock_guard lock(mutex_);
     *bytesRead = 0;
-    if (FT_STATUS s = Enter("FT_EE_UARead"))
-        return s;
-    Reader* reader = ReaderOf(handle);
-    if (!reader)
-        return FT_INVALID_HANDLE;
-    if (!reader->plugged)
-        return FT_IO_ERROR;
-    const DWORD n = std::min<DWORD>(dataLen, static_cast<DWORD>(reader->userArea.size()));
-    std::copy_n(reader->userArea.begin(), n, data);
-    *bytesRead = n;
-    return FT_OK;
+    return OnOpenReader("FT_EE_UARead", handle, [&](Reader& reader) -> FT_STATUS {
+        const DWORD n = std::min<DWORD>(dataLen, static_cast<DWORD>(reader.userArea.size()));
+        std::copy_n(reader.userArea.begin(), n, data);
+        *bytesRead = n;
+        return FT_OK;
+    });
 }
 
 FT_STATUS SimulatedD2xx::FT_EE_UAWrite(FT_HANDLE handle, unsigned char* data, DWORD dataLen) {
-    std::lock_guard lock(mutex_);
-    if (FT_STATUS s = Enter("FT_EE_UAWrite"))
-        return s;
-    Reader* reader = ReaderOf(handle);
-    if (!reader)
-        return FT_INVALID_HANDLE;
-    if (!reader->plugged)
-        return FT_IO_ERROR;
-    if (dataLen > reader->userArea.size())
-        return FT_INVALID_ARGS;
-    std::copy_n(data, dataLen, reader->userArea.begin());
-    return FT_OK;
+    return OnOpenReader("FT_EE_UAWrite", handle, [&](Reader& reader) -> FT_STATUS {
+        if (dataLen > reader.userArea.size())
+            return FT_INVALID_ARGS;
+        std::copy_n(data, dataLen, reader.userArea.begin());
+        return FT_OK;
+    });
 }
 
 } // namespace FTDI

@@ -84,6 +84,10 @@ private:
     // Call bookkeeping; returns the injected failure, or FT_OK.
     FT_STATUS Enter(const char* call);
     Reader* ReaderOf(FT_HANDLE handle);
+    // Takes the lock, counts the call and runs action on the handle's reader
+    // when it is open and plugged in.
+    template <class Action>
+    FT_STATUS OnOpenReader(const char* call, FT_HANDLE handle, Action action);
     Reader* Find(const std::string& serial);
     const Reader* Find(const std::string& serial) const;
 
