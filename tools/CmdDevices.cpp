@@ -130,6 +130,8 @@ int RunList(const Args& args, const CommonOptions& options) {
     std::string error;
     if (!StartSession(options, session, error))
         return Refuse("list", error);
+    if (session.readers.empty())
+        std::cerr << "vantixctl list: no readers found\n"; // an empty list is an answer, not a failure
     int status = ExitOk;
     for (std::size_t i = 0; i < session.readers.size(); ++i) {
         if (i)
