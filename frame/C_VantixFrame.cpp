@@ -64,11 +64,17 @@ C_VantixFrame::C_VantixFrame(FrameOptions options, QWidget* parent)
     setStatusBar(new QStatusBar(this));
 
     SetUpNotifier();
-    SetUpTray();
+    const bool trayHosted = SetUpTray();
 
     pipeline_.Load();
     // The log's first row says whether registrations go to the database.
     AddLog(pipeline_.UseDatabase() ? kStrUsingDatabase : kStrNotUsingDatabase, LogInformation);
+    if (!trayHosted) {
+        // Nobody could reach a hidden window: show it once start-up, which
+        // hides it, is over.
+        AddLog(StrNoTrayHost, LogWarning);
+        QTimer::singleShot(0, this, &C_VantixFrame::Restore);
+    }
     if (!options.keyboardProblem.empty())
         AddLog(FormatText(frame_str::kNoKeyboardOutput, {Q(options.keyboardProblem)}), LogWarning);
 
@@ -103,16 +109,11 @@ void C_VantixFrame::SetUpNotifier() {
     n.SetTextRect(QRect(QPoint(48, 16), QPoint(skin.width() - 8, skin.height() - 8)));
 }
 
-void C_VantixFrame::SetUpTray() {
+bool C_VantixFrame::SetUpTray() {
     connect(&tray_, &CSystemTray::commandRequested, this, &C_VantixFrame::OnCommand);
     const bool hosted = tray_.Create(Tr(frame_str::kTitle), QIcon(ResourcePath(ResTrayIcon)));
     tray_.SetDefaultMenuItem(CmdRestore, false);
-    if (!hosted && !TrayHostAvailable()) {
-        // Nobody could reach a hidden window: show it once start-up, which
-        // hides it, is over.
-        AddLog(StrNoTrayHost, LogWarning);
-        QTimer::singleShot(0, this, &C_VantixFrame::Restore);
-    }
+    return hosted || TrayHostAvailable();
 }
 
 void C_VantixFrame::LoadOutputSettings() {

@@ -82,7 +82,8 @@ private:
     void AddRow(const FTDI::MessageRegistration& registration) override;
 
     void SetUpNotifier();
-    void SetUpTray();
+    // False when no tray host shows the icon.
+    bool SetUpTray();
     void LoadOutputSettings();
     void StartConsumer(const FTDI::EngineTimings& timings, bool deviceCheck, QAction* deviceCheckItem);
 

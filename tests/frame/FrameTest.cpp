@@ -258,6 +258,33 @@ TEST_F(Frame, CloseBoxHidesToTheTrayAndRestoreBringsTheWindowBack) {
     EXPECT_FALSE(frame->isMinimized());
 }
 
+TEST_F(Frame, MinimisingHidesToTheTray) {
+    MakeFrame();
+    frame->Restore();
+    frame->showMinimized();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isVisible(); }, 1000));
+    frame->Restore();
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_FALSE(frame->isMinimized());
+}
+
+TEST_F(Frame, WithoutATrayHostTheWindowShowsItselfAndNeverHides) {
+    trayHost = false;
+    MakeFrame();
+    EXPECT_EQ(LogTexts().back(), "No notification area is available; the window stays open instead of hiding.");
+    frame->hide(); // as start-up leaves it
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->isVisible(); }, 1000)) << "shown once start-up is over";
+    EXPECT_TRUE(frame->ShownOnce());
+
+    EXPECT_FALSE(frame->close());
+    QTest::qWait(20);
+    EXPECT_TRUE(frame->isVisible()) << "minimised, still reachable";
+    EXPECT_TRUE(frame->isMinimized());
+    frame->showMinimized();
+    QTest::qWait(20);
+    EXPECT_TRUE(frame->isVisible());
+}
+
 // --- the password gate ----------------------------------------------------------
 
 TEST_F(Frame, ExitEditDatabaseAndImportPassThePasswordGate) {

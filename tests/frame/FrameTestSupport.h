@@ -80,7 +80,7 @@ protected:
         options.programDirectory = dir.Path().string() + "/";
         options.prompter = &prompter;
         options.deviceCheck = deviceCheck;
-        options.trayHostAvailable = [] { return true; };
+        options.trayHostAvailable = [this] { return trayHost; };
         options.quit = [this] { ++quits; };
         frame = std::make_unique<C_VantixFrame>(std::move(options));
     }
@@ -91,6 +91,7 @@ protected:
     std::string ini = dir.File("Vantix.ini");
     RecordingPrompter prompter;
     bool deviceCheck = false;
+    bool trayHost = true;
     int quits = 0;
     FTDI::SimulatedD2xx* sim = nullptr;
     FTDI::RecordingKeyboardOutput* keys = nullptr;
