@@ -1,6 +1,7 @@
 // The frame with its real device-link threads on simulated readers: a card
 // read from reader to pane, a full edit of a reader, the unknown-device
 // question and shutting down while it is open.
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,10 +12,12 @@
 #include <chrono>
 #include <thread>
 
+#include "dialogs/CD_Delay.h"
 #include "dialogs/CD_Edit.h"
 #include "dialogs/CD_UnknownDevice.h"
 #include "dialogs/DialogIds.h"
 #include "frame/CFTDIConsumer.h"
+#include "frame/FrameCommands.h"
 #include "tests/frame/FrameTestSupport.h"
 #include "views/CV_Device.h"
 #include "views/CV_Registrations.h"
@@ -102,6 +105,53 @@ TEST_F(FrameRun, EditingAReaderThatHasGoneShowsTheError) {
     EXPECT_EQ(prompter.errors, QStringList{"Device FT01 not found."});
 }
 
+TEST_F(FrameRun, BuzzBeepsTheSelectedReaderThreeTimes) {
+    MakeFrame();
+    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    ASSERT_TRUE(WaitForDeviceRows(1));
+    frame->Buzz(); // nothing selected: nothing happens
+    devices().topLevelItem(0)->setSelected(true);
+    frame->Buzz(); // not behind the password
+    const FTDI::SimulatedD2xx::Bytes beep{0x01, 0x2A, 0x31};
+    FTDI::SimulatedD2xx::Bytes three;
+    for (int i = 0; i < 3; ++i)
+        three.insert(three.end(), beep.begin(), beep.end());
+    EXPECT_EQ(sim->Written("FT01"), three);
+    EXPECT_TRUE(prompter.errors.isEmpty());
+}
+
+TEST_F(FrameRun, DelayCommandChangesTheTypingDelayAndItIsSavedAtExit) {
+    MakeFrame();
+    test::WhenModal<CD_Delay>([](CD_Delay* dialog) {
+        Control<QLineEdit>(dialog, ids::kDelayBox)->setText("25");
+        dialog->accept();
+    });
+    frame->OnCommand(cmd::kDelay); // not behind the password
+    EXPECT_EQ(frame->Output().intercharacterDelay, 25);
+    frame.reset();
+    EXPECT_EQ(IniValue("Delay"), "25");
+}
+
+TEST_F(FrameRun, TheDeviceCheckItemReachesTheDeviceLink) {
+    QAction deviceCheckItem;
+    deviceCheckItem.setCheckable(true);
+    appCommands.deviceCheck = &deviceCheckItem;
+    MakeFrame();
+    // Serials of their own: a refused reader stays ignored for the process.
+    sim->Plug("FT15", "Mystery reader", Bytes(Area("MYS")));
+    QTest::qWait(200);
+    EXPECT_EQ(devices().RowCount(), 0) << "ignored while the check is off";
+
+    bool asked = false;
+    test::WhenModal<CD_UnknownDevice>([&](CD_UnknownDevice* dialog) {
+        asked = true;
+        dialog->reject();
+    });
+    deviceCheckItem.setChecked(true);
+    sim->Plug("FT16", "Another mystery", Bytes(Area("MYS")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return asked; }, 5000));
+}
+
 TEST_F(FrameRun, UnknownReaderIsAddedWithTheTypeTheUserChooses) {
     deviceCheck = true;
     MakeFrame();
@@ -125,7 +175,7 @@ TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
         // What the end of the event loops does to the open dialog.
         dialog->reject();
     });
-    sim->Plug("FT05", "Mystery reader", Bytes(Area("MYS")));
+    sim->Plug("FT07", "Mystery reader", Bytes(Area("MYS")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return asked; }, 5000));
     EXPECT_EQ(quits, 1);
     const auto start = std::chrono::steady_clock::now();
@@ -136,9 +186,10 @@ TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
 TEST_F(FrameRun, DeletingTheFrameWhileTheMonitorWaitsForAnAnswerDoesNotHang) {
     deviceCheck = true;
     MakeFrame();
-    sim->Plug("FT05", "Mystery reader", Bytes(Area("MYS")));
+    sim->Plug("FT08", "Mystery reader", Bytes(Area("MYS")));
     // The question is posted but never handled: no events are processed.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_GE(sim->CallCount("FT_GetDeviceInfoList"), 1) << "the monitor has seen the reader";
     const auto start = std::chrono::steady_clock::now();
     frame.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));

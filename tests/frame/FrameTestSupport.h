@@ -80,6 +80,7 @@ protected:
         options.programDirectory = dir.Path().string() + "/";
         options.prompter = &prompter;
         options.deviceCheck = deviceCheck;
+        options.app = appCommands;
         options.trayHostAvailable = [this] { return trayHost; };
         options.quit = [this] { ++quits; };
         frame = std::make_unique<C_VantixFrame>(std::move(options));
@@ -92,6 +93,7 @@ protected:
     RecordingPrompter prompter;
     bool deviceCheck = false;
     bool trayHost = true;
+    AppCommands appCommands;
     int quits = 0;
     FTDI::SimulatedD2xx* sim = nullptr;
     FTDI::RecordingKeyboardOutput* keys = nullptr;
