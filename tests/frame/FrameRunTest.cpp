@@ -48,6 +48,13 @@ protected:
     bool WaitForDeviceRows(int rows) {
         return QTest::qWaitFor([&] { return devices().RowCount() == rows; }, 5000);
     }
+    // A frame with the reader FT01 listed and selected.
+    void StartWithSelectedReader() {
+        MakeFrame();
+        sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+        ASSERT_TRUE(WaitForDeviceRows(1));
+        devices().topLevelItem(0)->setSelected(true);
+    }
 };
 
 TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
@@ -71,11 +78,8 @@ TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
 }
 
 TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
-    MakeFrame();
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
-    ASSERT_TRUE(WaitForDeviceRows(1));
+    ASSERT_NO_FATAL_FAILURE(StartWithSelectedReader());
     ASSERT_TRUE(CheckPassword(test::kPassword, true));
-    devices().topLevelItem(0)->setSelected(true);
 
     test::WhenModal<CD_Edit>([](CD_Edit* dialog) {
         EXPECT_EQ(Control<QLineEdit>(dialog, ids::kSerialBox)->text(), "FT01");
@@ -90,11 +94,8 @@ TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
 }
 
 TEST_F(FrameRun, EditingAReaderThatHasGoneShowsTheError) {
-    MakeFrame();
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
-    ASSERT_TRUE(WaitForDeviceRows(1));
+    ASSERT_NO_FATAL_FAILURE(StartWithSelectedReader());
     ASSERT_TRUE(CheckPassword(test::kPassword, true));
-    devices().topLevelItem(0)->setSelected(true);
     // Gone from the device table, still listed: the removal is not handled yet.
     frame->Consumer().RemoveAll(0);
     frame->EditDevice();
@@ -106,11 +107,7 @@ TEST_F(FrameRun, EditingAReaderThatHasGoneShowsTheError) {
 }
 
 TEST_F(FrameRun, BuzzBeepsTheSelectedReaderThreeTimes) {
-    MakeFrame();
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
-    ASSERT_TRUE(WaitForDeviceRows(1));
-    frame->Buzz(); // nothing selected: nothing happens
-    devices().topLevelItem(0)->setSelected(true);
+    ASSERT_NO_FATAL_FAILURE(StartWithSelectedReader());
     frame->Buzz(); // not behind the password
     const FTDI::SimulatedD2xx::Bytes beep{0x01, 0x2A, 0x31};
     FTDI::SimulatedD2xx::Bytes three;
