@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/IniKeys.h"
 #include "app/PasswordDialogs.h"
