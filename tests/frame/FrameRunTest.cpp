@@ -20,6 +20,7 @@
 #include "frame/FrameCommands.h"
 #include "tests/frame/FrameTestSupport.h"
 #include "views/CV_Device.h"
+#include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
 #include "views/PaneLayout.h"
 
@@ -104,6 +105,18 @@ TEST_F(FrameRun, EditingAReaderThatHasGoneShowsTheError) {
     prompter.errors.clear();
     frame->Buzz();
     EXPECT_EQ(prompter.errors, QStringList{"Device FT01 not found."});
+}
+
+TEST_F(FrameRun, AReaderThatCannotBeOpenedIsLoggedOnce) {
+    MakeFrame();
+    sim->FailNext("FT_Open");
+    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    CV_Log2& log = frame->Panes().Log();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.RowCount() == 2; }, 5000));
+    EXPECT_EQ(log.Text(1, 1), "Unable to use the device FT01 (TR-614 Door): FT_Open failed with status 4.");
+    EXPECT_EQ(log.ImageOf(1), LogError);
+    ASSERT_TRUE(WaitForDeviceRows(1)) << "opened on the next pass";
+    EXPECT_EQ(log.RowCount(), 2);
 }
 
 TEST_F(FrameRun, BuzzBeepsTheSelectedReaderThreeTimes) {
