@@ -97,7 +97,9 @@ TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
 TEST_F(FrameRun, EditingAReaderThatHasGoneShowsTheError) {
     ASSERT_NO_FATAL_FAILURE(StartWithSelectedReader());
     ASSERT_TRUE(CheckPassword(test::kPassword, true));
-    // Gone from the device table, still listed: the removal is not handled yet.
+    // Unplugged and gone from the device table, still listed: the removal
+    // has not been handled yet. An unplugged reader is not found again.
+    sim->Unplug("FT01");
     frame->Consumer().RemoveAll(0);
     frame->EditDevice();
     EXPECT_EQ(prompter.errors, QStringList{"Device FT01 not found."});
