@@ -1,8 +1,37 @@
 #include "app/MainFrameFactory.h"
 
+#include <cstdlib>
+
+#include "app/C_VantixApp.h"
+#include "app/MessageBoxes.h"
+#include "dialogs/Prompter.h"
+#include "frame/C_VantixFrame.h"
+#include "frame/FrameCommands.h"
+#include "platform/d2xx/D2xx.h"
+#include "platform/input/XdoKeyboardOutput.h"
+
 namespace vantix {
 
-// Until the real frame exists: an empty main window, so start-up runs.
-std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp&) { return std::make_unique<QMainWindow>(); }
+std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp& app) {
+    FrameOptions options;
+    std::string error;
+    options.d2xx = FTDI::CreateD2xx(app.Backend(), error);
+    if (!options.d2xx) {
+        ShowStop(nullptr, FormatText(frame_str::kNoBackend, {QString::fromStdString(error)}));
+        return nullptr;
+    }
+    if (const char* display = std::getenv("DISPLAY"); !display || !*display) {
+        options.keyboardProblem = "no X display: $DISPLAY is not set";
+    } else {
+        auto keyboard = std::make_unique<FTDI::XdoKeyboardOutput>();
+        if (keyboard->Available(error))
+            options.keyboard = std::move(keyboard);
+        else
+            options.keyboardProblem = error;
+    }
+    options.programDirectory = app.ProgramDirectory();
+    options.app = {app.AboutAction(), app.LanguageAction(), app.HelpAction(), app.DevCheckAction()};
+    return std::make_unique<C_VantixFrame>(std::move(options));
+}
 
 } // namespace vantix

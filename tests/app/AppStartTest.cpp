@@ -92,7 +92,11 @@ TEST_F(AppStartTest, StartsHiddenWithItsSettingsAndWritesThemBackInOrder) {
         EXPECT_EQ(Profile::Get(ini::DevCheck), 0);
         EXPECT_EQ(Profile::Get(ini::Language), "Srpski") << "the language is written last";
     }
-    EXPECT_EQ(ReadFile(ini), "[Settings]\r\nPassword=1234\r\nDevCheck=0\r\nLanguage=English\r\n");
+    // The frame's keys follow in the order it wrote them; the clicks default
+    // to the middle of the (800 x 800 offscreen) screen.
+    EXPECT_EQ(ReadFile(ini), "[Settings]\r\nPassword=1234\r\nDevCheck=0\r\nLanguage=English\r\n"
+                             "DeviceSplitSize=100\r\nRegSplitSize=200\r\nSX=400\r\nSY=400\r\nEX=400\r\nEY=400\r\n"
+                             "M1=0\r\nM2=0\r\nUseMRDB=0\r\nConnStr=\r\nDelay=1\r\n");
     EXPECT_EQ(LoadString(171), "Bad password");
     EXPECT_TRUE(fs::exists(runtime.File("data/mime/packages/vantix-document.xml")));
 }

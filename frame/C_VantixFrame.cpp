@@ -1,0 +1,388 @@
+#include "frame/C_VantixFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/IniKeys.h"
+#include "app/PasswordDialogs.h"
+#include "app/PasswordLock.h"
+#include "app/Profile.h"
+#include "app/StartupDialog.h"
+#include "app/Tr.h"
+#include "dialogs/CD_DatabaseMR.h"
+#include "dialogs/DeviceEditing.h"
+#include "dialogs/ImportRegistrations.h"
+#include "dialogs/Prompter.h"
+#include "frame/CFTDIConsumer.h"
+#include "frame/DeviceLinkEvent.h"
+#include "frame/FrameCommands.h"
+#include "frame/NoKeyboardOutput.h"
+#include "frame/RegistrationStrings.h"
+#include "views/CTaskbarNotifier.h"
+#include "views/CV_Device.h"
+#include "views/CV_Log2.h"
+#include "views/CV_Registrations.h"
+#include "views/PaneLayout.h"
+#include "views/ViewIds.h"
+
+namespace vantix {
+
+namespace {
+
+constexpr int kTimeToShow = 100;
+constexpr int kTimeToHide = 100;
+constexpr int kShortStay = 3000;
+constexpr int kLongStay = 300000; // until a later popup replaces it
+constexpr unsigned long kConsumerShutdownMs = 3000;
+constexpr std::uint16_t kUnusedDeviceType = 0xFFFF;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+} // namespace
+
+C_VantixFrame::C_VantixFrame(FrameOptions options, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      d2xx_(std::move(options.d2xx)),
+      keyboard_(options.keyboard ? std::move(options.keyboard) : std::make_unique<NoKeyboardOutput>()),
+      app_(options.app),
+      prompter_(options.prompter ? *options.prompter : DefaultPrompter()),
+      trayHostAvailable_(options.trayHostAvailable ? std::move(options.trayHostAvailable)
+                                                   : &CSystemTray::TrayHostAvailable),
+      quit_(options.quit ? std::move(options.quit) : &QCoreApplication::quit),
+      panes_(new PaneLayout(SplitSizes::Read(), this)),
+      notifier_(std::make_unique<CTaskbarNotifier>()),
+      pipeline_(options.programDirectory, CallSyntaxFromProfile()) {
+    setWindowTitle(Tr(frame_str::kTitle));
+    setWindowIcon(QIcon(ResourcePath(ResTrayIcon)));
+    setCentralWidget(panes_);
+    setStatusBar(new QStatusBar(this));
+
+    SetUpNotifier();
+    const bool trayHosted = SetUpTray();
+
+    pipeline_.Load();
+    // The log's first row says whether registrations go to the database.
+    AddLog(pipeline_.UseDatabase() ? kStrUsingDatabase : kStrNotUsingDatabase, LogInformation);
+    if (!trayHosted) {
+        // Nobody could reach a hidden window: show it once start-up, which
+        // hides it, is over.
+        AddLog(StrNoTrayHost, LogWarning);
+        QTimer::singleShot(0, this, &C_VantixFrame::Restore);
+    }
+    if (!options.keyboardProblem.empty())
+        AddLog(FormatText(frame_str::kNoKeyboardOutput, {Q(options.keyboardProblem)}), LogWarning);
+
+    LoadOutputSettings();
+    StartConsumer(options.timings, options.deviceCheck, options.app.deviceCheck);
+
+    menus_ = new FrameMenus(*this, options.app, [this](int id) { OnCommand(id); },
+                            [this] { return CurrentMenuState(); });
+    CV_Device& devices = panes_->Devices();
+    connect(&devices, &QTreeWidget::itemSelectionChanged, menus_, &FrameMenus::Update);
+    connect(&devices, &CV_Device::editRequested, this, &C_VantixFrame::EditDevice);
+    connect(&devices, &CV_Device::buzzRequested, this, &C_VantixFrame::Buzz);
+}
+
+C_VantixFrame::~C_VantixFrame() {
+    // A frame deleted without Exit (the end of a session) still saves all.
+    SaveWindowSettings();
+    SaveFrameSettings();
+    if (!consumer_->Shutdown(kConsumerShutdownMs))
+        std::fprintf(stderr, "vantix: the device link did not stop within %lu ms; waiting for it\n",
+                     kConsumerShutdownMs);
+    // Destroyed with its thread before the backend and outputs it uses.
+    consumer_.reset();
+}
+
+void C_VantixFrame::SetUpNotifier() {
+    CTaskbarNotifier& n = *notifier_;
+    n.SetTextFont(QStringLiteral("Tahoma"), 85, 1, 1);
+    n.SetSkin(ResNotifierSkin, 255, 0, 255);
+    n.SetTextColor(Qt::white, Qt::white);
+    const QSize skin = n.SkinSize();
+    n.SetTextRect(QRect(QPoint(48, 16), QPoint(skin.width() - 8, skin.height() - 8)));
+}
+
+bool C_VantixFrame::SetUpTray() {
+    connect(&tray_, &CSystemTray::commandRequested, this, &C_VantixFrame::OnCommand);
+    const bool hosted = tray_.Create(Tr(frame_str::kTitle), QIcon(ResourcePath(ResTrayIcon)));
+    tray_.SetDefaultMenuItem(CmdRestore, false);
+    return hosted || TrayHostAvailable();
+}
+
+void C_VantixFrame::LoadOutputSettings() {
+    output_.intercharacterDelay = Profile::Get(ini::Delay);
+    output_.beepPause = Profile::Get(ini::BeepPause);
+    // The clicks default to the middle of the screen.
+    QSize half(0, 0);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        half = screen->availableGeometry().size() / 2;
+    output_.clickBeforeX = Profile::Get(ini::SX, half.width());
+    output_.clickBeforeY = Profile::Get(ini::SY, half.height());
+    output_.clickAfterX = Profile::Get(ini::EX, half.width());
+    output_.clickAfterY = Profile::Get(ini::EY, half.height());
+    output_.clickBefore = Profile::Get(ini::M1);
+    output_.clickAfter = Profile::Get(ini::M2);
+}
+
+void C_VantixFrame::StartConsumer(const FTDI::EngineTimings& timings, bool deviceCheck, QAction* deviceCheckItem) {
+    consumer_ = std::make_unique<CFTDIConsumer>(*d2xx_, output_, *keyboard_, timings);
+    consumer_->SetReceiver(this);
+    if (deviceCheckItem) {
+        deviceCheck = deviceCheckItem->isChecked();
+        connect(deviceCheckItem, &QAction::toggled, this, [this](bool on) { consumer_->SetDeviceCheck(on); });
+    }
+    consumer_->SetDeviceCheck(deviceCheck);
+    consumer_->start();
+}
+
+// --- reports ---------------------------------------------------------------
+
+void C_VantixFrame::AddLog(const QString& text, int image) { panes_->Log().AddLog(text, image); }
+
+void C_VantixFrame::AddLog(int stringId, int image) { AddLog(Tr(stringId), image); }
+
+void C_VantixFrame::Log(const std::string& text, int image) { AddLog(Q(text), image); }
+
+void C_VantixFrame::AddRow(const FTDI::MessageRegistration& registration) {
+    panes_->Registrations().AddRegistration(registration);
+}
+
+void C_VantixFrame::Popup(const QString& text, int timeToStay) {
+    notifier_->Show(text, kTimeToShow, timeToStay, kTimeToHide, 1);
+}
+
+// --- device-link events ----------------------------------------------------
+
+void C_VantixFrame::customEvent(QEvent* event) {
+    if (auto* link = dynamic_cast<DeviceLinkEvent*>(event)) {
+        OnDeviceLinkEvent(*link);
+    } else if (auto* question = dynamic_cast<UnknownDeviceQuestionEvent*>(event)) {
+        // The monitor thread waits for this answer. Exit while the dialog is
+        // open ends its loop, and the answer then is "don't work with it".
+        question->Answer(AskUnknownDevice(this, Q(question->Text())));
+    } else if (auto* fault = dynamic_cast<DeviceFaultEvent*>(event)) {
+        const FTDI::DeviceFault& f = fault->Fault();
+        AddLog(FormatText(frame_str::kDeviceFault, {Q(f.serialNumber), Q(f.description), Q(f.call),
+                                                    QString::number(f.status)}),
+               LogError);
+    } else {
+        QMainWindow::customEvent(event);
+    }
+}
+
+void C_VantixFrame::OnDeviceLinkEvent(const DeviceLinkEvent& event) {
+    const bool popup = event.WParam() != 0;
+    switch (event.Number()) {
+    case FTDI::MsgDeviceAdded:
+        if (const auto* m = event.As<FTDI::MessageDeviceAdded>())
+            OnDeviceAdded(*m, popup);
+        break;
+    case FTDI::MsgDeviceRemoved:
+        if (const auto* m = event.As<FTDI::MessageDeviceRemoved>())
+            OnDeviceRemoved(*m, popup);
+        break;
+    case FTDI::MsgRegistration:
+        if (const auto* m = event.As<FTDI::MessageRegistration>())
+            pipeline_.Handle(*m, *this);
+        break;
+    case FTDI::MsgDeviceChanged:
+        if (const auto* m = event.As<FTDI::MessageDeviceChanged>())
+            panes_->Devices().UpdateDevice(m->serialNumber, m->device);
+        break;
+    case FTDI::MsgCommError: Popup(Tr(frame_str::kCommError), kLongStay); break;
+    case FTDI::MsgRepairFinished: Popup(Tr(frame_str::kRepairFinished), kShortStay); break;
+    case FTDI::MsgLoadingDevices: Popup(Tr(frame_str::kLoadingDevices), kLongStay); break;
+    case FTDI::MsgLoadingFinished: Popup(Tr(frame_str::kLoadingFinished), kShortStay); break;
+    case FTDI::MsgDriverTooOld:
+        prompter_.Error(this, Tr(frame_str::kDriverTooOld));
+        CloseFrame();
+        break;
+    default: break;
+    }
+}
+
+void C_VantixFrame::OnDeviceAdded(const FTDI::MessageDeviceAdded& message, bool popup) {
+    if (static_cast<std::uint16_t>(message.device.deviceType) == kUnusedDeviceType)
+        return;
+    if (popup)
+        Popup(FormatText(frame_str::kConnected, {Q(message.serialNumber), Q(message.device.userArea.Name())}),
+              kShortStay);
+    panes_->Devices().AddDevice(message.serialNumber, message.device);
+}
+
+void C_VantixFrame::OnDeviceRemoved(const FTDI::MessageDeviceRemoved& message, bool popup) {
+    if (popup)
+        Popup(FormatText(frame_str::kDisconnected, {Q(message.serialNumber), Q(message.device.userArea.Name())}),
+              kShortStay);
+    panes_->Devices().RemoveDevice(message.serialNumber);
+}
+
+// --- commands --------------------------------------------------------------
+
+void C_VantixFrame::OnCommand(int commandId) {
+    switch (commandId) {
+    case cmd::kRestore: Restore(); break;
+    case cmd::kEditDevice: EditDevice(); break;
+    case cmd::kDatabase: OnDatabase(); break;
+    case cmd::kImportRegistrations: OnImport(); break;
+    case cmd::kDelay: EditDelay(this, output_, prompter_); break;
+    case cmd::kRunAtStartup: RunStartupCommand(this); break;
+    case cmd::kPassword: ChangePassword(this); break;
+    case cmd::kLock: Lock(); break;
+    case cmd::kUnlock: EnsureUnlocked(this); break;
+    case cmd::kExit: Exit(); break;
+    case cmd::kAbout:
+        if (app_.about)
+            app_.about->trigger();
+        break;
+    default: break;
+    }
+    menus_->Update();
+}
+
+void C_VantixFrame::EditDevice() {
+    if (!EnsureUnlocked(this))
+        return;
+    const std::optional<std::string> serial = panes_->Devices().FirstSelectedSerial();
+    if (!serial)
+        return;
+    FTDI::DevData device;
+    try {
+        device = consumer_->GetDevData(*serial);
+    } catch (const FTDI::Exception& e) {
+        prompter_.Error(this, Q(e.Message()));
+        return;
+    }
+    const std::string target = *serial;
+    EditUserArea(this, Q(target), device, output_,
+                 [this, target](const FTDI::UserArea& area) { consumer_->WriteUserArea(target, area); }, prompter_);
+}
+
+void C_VantixFrame::Buzz() {
+    const std::optional<std::string> serial = panes_->Devices().FirstSelectedSerial();
+    if (!serial)
+        return;
+    try {
+        consumer_->Buzz(*serial);
+    } catch (const FTDI::Exception& e) {
+        prompter_.Error(this, Q(e.Message()));
+    }
+}
+
+void C_VantixFrame::OnDatabase() {
+    if (!EnsureUnlocked(this))
+        return;
+    CD_DatabaseMR dialog(this);
+    dialog.useDatabase = pipeline_.UseDatabase() ? 1 : 0;
+    dialog.connectionString = pipeline_.ConnectionString();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    pipeline_.SetDatabase(dialog.useDatabase != 0, dialog.connectionString);
+    AddLog(pipeline_.UseDatabase() ? kStrUsingDatabase : kStrNotUsingDatabase, LogInformation);
+}
+
+void C_VantixFrame::OnImport() {
+    // The item is disabled without the database; a command that arrives
+    // anyway does nothing and asks nothing.
+    if (!pipeline_.UseDatabase() || !EnsureUnlocked(this))
+        return;
+    ImportRegistrations(this, pipeline_.ConnectionString(), CallSyntaxFromProfile());
+}
+
+MenuState C_VantixFrame::CurrentMenuState() const {
+    return {IsUnlocked(), panes_->Devices().HasSelection(), pipeline_.UseDatabase()};
+}
+
+// --- showing and hiding ----------------------------------------------------
+
+bool C_VantixFrame::TrayHostAvailable() const { return trayHostAvailable_(); }
+
+void C_VantixFrame::HideToTray() {
+    showMinimized();
+    // Without a tray host a hidden window could never be reached again.
+    if (TrayHostAvailable())
+        hide();
+}
+
+void C_VantixFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible() && !closing_ &&
+        TrayHostAvailable())
+        // Not from inside the state change itself.
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                hide();
+        });
+}
+
+void C_VantixFrame::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    // The close box only hides: the program goes on reading cards.
+    event->ignore();
+    Popup(Tr(frame_str::kStillActive), kShortStay);
+    HideToTray();
+}
+
+void C_VantixFrame::Restore() {
+    QWidget* popup = QApplication::activeModalWidget();
+    if (!popup)
+        popup = this;
+    if (!shownOnce_) {
+        show();
+        shownOnce_ = true;
+    }
+    if (isMinimized() || isHidden())
+        showNormal();
+    popup->raise();
+    popup->activateWindow();
+}
+
+// --- the end ---------------------------------------------------------------
+
+bool C_VantixFrame::Exit() {
+    if (!EnsureUnlocked(this))
+        return false;
+    CloseFrame();
+    return true;
+}
+
+void C_VantixFrame::CloseFrame() {
+    SaveWindowSettings();
+    closing_ = true;
+    notifier_->Hide();
+    tray_.RemoveIcon();
+    close();
+    // Also ends a modal dialog's loop, e.g. an open unknown-device question.
+    quit_();
+}
+
+void C_VantixFrame::SaveWindowSettings() {
+    if (windowSettingsSaved_)
+        return;
+    windowSettingsSaved_ = true;
+    panes_->CurrentSizes().Write();
+    Profile::Write(ini::SX, output_.clickBeforeX);
+    Profile::Write(ini::SY, output_.clickBeforeY);
+    Profile::Write(ini::EX, output_.clickAfterX);
+    Profile::Write(ini::EY, output_.clickAfterY);
+    Profile::Write(ini::M1, output_.clickBefore);
+    Profile::Write(ini::M2, output_.clickAfter);
+}
+
+void C_VantixFrame::SaveFrameSettings() {
+    pipeline_.Save();
+    Profile::Write(ini::Delay, output_.intercharacterDelay);
+}
+
+} // namespace vantix

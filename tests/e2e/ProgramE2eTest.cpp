@@ -1,0 +1,283 @@
+// The real vantix binary on an Xvfb display with a tray host (trayer): a
+// card presented to a simulated reader is typed into the focused window and
+// written to the registration file; the window starts hidden with its tray
+// icon, comes up through the icon and hides again from its close box.
+// Screenshots of the main window and of the popup are left in the build
+// directory (e2e-artifacts/).
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+#include "tests/support/XServer.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using vantix::test::ReadFile;
+using vantix::test::TempDir;
+
+bool OnPath(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A child process with extra environment variables, ended (SIGTERM) with
+// the object unless it has been waited for.
+class Process {
+public:
+    Process(std::vector<std::string> argv, const std::map<std::string, std::string>& env, const std::string& log) {
+        std::vector<std::string> environment;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            if (!env.count(entry.substr(0, entry.find('='))))
+                environment.push_back(entry);
+        }
+        for (const auto& [key, value] : env)
+            environment.push_back(key + "=" + value);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        const int rc = posix_spawnp(&pid_, argv[0].c_str(), &actions, nullptr, Pointers(argv).data(),
+                                    Pointers(environment).data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0)
+            throw std::runtime_error("cannot start " + argv[0]);
+    }
+    ~Process() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    void Signal(int signal) const { kill(pid_, signal); }
+    // The exit status, or nothing when the process still runs after `timeout`.
+    std::optional<int> Wait(std::chrono::milliseconds timeout) {
+        for (const auto end = std::chrono::steady_clock::now() + timeout; std::chrono::steady_clock::now() < end;) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return std::nullopt;
+    }
+
+private:
+    static std::vector<char*> Pointers(std::vector<std::string>& texts) {
+        std::vector<char*> pointers;
+        for (std::string& t : texts)
+            pointers.push_back(t.data());
+        pointers.push_back(nullptr);
+        return pointers;
+    }
+    pid_t pid_ = -1;
+};
+
+// Standard output of a shell command, without the final line end.
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (fgets(buffer, sizeof buffer, pipe))
+            out += buffer;
+        pclose(pipe);
+    }
+    while (!out.empty() && out.back() == '\n')
+        out.pop_back();
+    return out;
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    for (const auto end = std::chrono::steady_clock::now() + timeout; std::chrono::steady_clock::now() < end;
+         std::this_thread::sleep_for(50ms))
+        if (done())
+            return true;
+    return done();
+}
+
+// What the test asks the X server directly.
+class XQuery {
+public:
+    explicit XQuery(const std::string& display) : dpy_(XOpenDisplay(display.c_str())) {
+        if (!dpy_)
+            throw std::runtime_error("cannot open " + display);
+    }
+    ~XQuery() { XCloseDisplay(dpy_); }
+    XQuery(const XQuery&) = delete;
+    XQuery& operator=(const XQuery&) = delete;
+
+    bool TrayOwned() {
+        return XGetSelectionOwner(dpy_, XInternAtom(dpy_, "_NET_SYSTEM_TRAY_S0", False)) != 0;
+    }
+    bool Viewable(Window window) {
+        XWindowAttributes attributes;
+        return XGetWindowAttributes(dpy_, window, &attributes) && attributes.map_state == IsViewable;
+    }
+    // What the window manager's close button would send.
+    void SendDeleteWindow(Window window) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(dpy_, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy_, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(dpy_, window, False, NoEventMask, &event);
+        XSync(dpy_, False);
+    }
+
+private:
+    Display* dpy_;
+};
+
+std::optional<Window> FindWindow(const std::string& xdotoolArgs) {
+    const std::string id = Output("xdotool search " + xdotoolArgs + " 2>/dev/null | head -1");
+    if (id.empty())
+        return std::nullopt;
+    return static_cast<Window>(std::stoul(id));
+}
+
+// The tray icon's centre, from the window tree: the program's embedded icon
+// window sits inside the tray host's panel.
+std::optional<std::pair<int, int>> TrayIconCentre() {
+    const std::string line = Output("xwininfo -root -tree | grep '(\"vantix\" \"vantix\")' | grep ' 22x22+'");
+    int w = 0, h = 0, x = 0, y = 0, ax = 0, ay = 0;
+    const auto at = line.find(": (");
+    if (at == std::string::npos)
+        return std::nullopt;
+    const auto geometry = line.find(')', at) + 1;
+    if (std::sscanf(line.c_str() + geometry, " %dx%d+%d+%d +%d+%d", &w, &h, &x, &y, &ax, &ay) != 6)
+        return std::nullopt;
+    return std::make_pair(ax + w / 2, ay + h / 2);
+}
+
+} // namespace
+
+TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
+    for (const char* tool : {"Xvfb", "trayer", "xdotool", "xterm", "xwininfo", "import"})
+        if (!OnPath(tool))
+            GTEST_SKIP() << "needs " << tool;
+    const fs::path bin = std::getenv("VANTIX_BIN_DIR");
+    const fs::path artifacts = bin.parent_path() / "e2e-artifacts";
+    fs::create_directories(artifacts);
+
+    vantix::test::XServer server;
+    const std::string display = server.Display();
+    XQuery x(display);
+    // For the X tools the test runs itself.
+    setenv("DISPLAY", display.c_str(), 1);
+    TempDir work;
+    const std::string log = work.File("processes.log");
+    const std::map<std::string, std::string> onDisplay{{"DISPLAY", display}};
+
+    Process trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "100",
+                    "--height", "24"},
+                   onDisplay, log);
+    ASSERT_TRUE(WaitUntil([&] { return x.TrayOwned(); }, 5s)) << "trayer owns the tray";
+
+    // The window that has the focus records the line typed into it.
+    const std::string typed = work.File("typed.txt");
+    Process target({"xterm", "-title", "vantix-e2e-target", "-geometry", "60x5+0+300", "-e", "sh", "-c",
+                    "read line; printf '%s\\n' \"$line\" > " + typed},
+                   onDisplay, log);
+    std::optional<Window> targetWindow;
+    ASSERT_TRUE(WaitUntil([&] { return (targetWindow = FindWindow("--onlyvisible --name vantix-e2e-target")).has_value(); }, 5s));
+    ASSERT_EQ(std::system(("xdotool windowfocus " + std::to_string(*targetWindow)).c_str()),
+              0);
+
+    // A program directory of its own: the binary and a settings file with
+    // a password.
+    const fs::path programDir = work.Path() / "program";
+    fs::create_directories(programDir);
+    fs::copy_file(bin / "vantix", programDir / "vantix");
+    const std::string ctl = (bin / "vantixctl").string();
+    const std::string ini = (programDir / "Vantix.ini").string();
+    ASSERT_EQ(std::system(("printf 'vantix\\n' | " + ctl + " password --ini " + ini + " >/dev/null").c_str()), 0);
+    // A proximity reader that types the media ID with Enter and stores it.
+    const std::string userArea =
+        Output(ctl + " ua encode proximity name=DOOR sendToKeyboard=1 storeToDatabase=1 prefixMask=15 "
+                     "suffixCode=11,12,12,12 suffixMask=14");
+    ASSERT_EQ(userArea.size(), 32u) << userArea;
+
+    const std::string socket = work.File("sim.sock");
+    fs::create_directories(work.Path() / "runtime");
+    fs::permissions(work.Path() / "runtime", fs::perms::owner_all);
+    Process vantix({(programDir / "vantix").string(), "--backend", "sim"},
+                   {{"DISPLAY", display},
+                    {"QT_QPA_PLATFORM", "xcb"},
+                    {"VANTIX_SIM_SOCKET", socket},
+                    {"VANTIX_SIM_READERS", "FT01|TR-614 Door|" + userArea},
+                    {"XDG_RUNTIME_DIR", (work.Path() / "runtime").string()},
+                    {"XDG_DATA_HOME", work.File("data")}},
+                   log);
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(socket); }, 10s)) << ReadFile(log);
+
+    // Starts hidden, with its icon in the tray.
+    std::optional<std::pair<int, int>> icon;
+    ASSERT_TRUE(WaitUntil([&] { return (icon = TrayIconCentre()).has_value(); }, 10s)) << "no tray icon";
+    EXPECT_FALSE(FindWindow("--onlyvisible --name '^Vantix$'").has_value()) << "the main window starts hidden";
+
+    EXPECT_EQ(Output(ctl + " sim --socket " + socket + " card FT01 00000249541F01"), "ok card F400000249541F01");
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(typed) && ReadFile(typed).find('\n') != std::string::npos; }, 10s))
+        << "nothing typed; " << ReadFile(log);
+    EXPECT_EQ(ReadFile(typed), "0249541F\n");
+
+    std::string regFile;
+    for (const auto& entry : fs::directory_iterator(programDir))
+        if (entry.path().extension() == ".vtxreg")
+            regFile = ReadFile(entry.path().string());
+    EXPECT_EQ(regFile.substr(0, regFile.find('\n') + 1), "MediaID,DateTime,Date,Time,ID,Code,Serial\r\n");
+    EXPECT_NE(regFile.find("\r\n0249541F,"), std::string::npos) << regFile;
+    EXPECT_NE(regFile.find(",0,0,FT01\r\n"), std::string::npos) << regFile;
+
+    // A double click on the icon brings the window up.
+    ASSERT_EQ(std::system(("xdotool mousemove " + std::to_string(icon->first) + " " +
+                           std::to_string(icon->second) + " click --repeat 2 --delay 80 1")
+                              .c_str()),
+              0);
+    std::optional<Window> mainWindow;
+    ASSERT_TRUE(WaitUntil([&] { return (mainWindow = FindWindow("--onlyvisible --name '^Vantix$'")).has_value(); }, 5s));
+    std::this_thread::sleep_for(500ms); // painted
+    EXPECT_EQ(std::system(("import -window root " + (artifacts / "main-window.png").string())
+                              .c_str()),
+              0);
+
+    // The close box hides it again and says the program is still active.
+    x.SendDeleteWindow(*mainWindow);
+    ASSERT_TRUE(WaitUntil([&] { return !x.Viewable(*mainWindow); }, 5s)) << "hidden to the tray";
+    std::this_thread::sleep_for(600ms); // the popup has slid in
+    EXPECT_EQ(std::system(("import -window root " + (artifacts / "notifier.png").string())
+                              .c_str()),
+              0);
+    EXPECT_TRUE(vantix.Wait(0ms) == std::nullopt) << "still running";
+
+    // A session's end: the settings are written back.
+    vantix.Signal(SIGTERM);
+    EXPECT_EQ(vantix.Wait(10s), std::optional<int>(0));
+    EXPECT_NE(ReadFile(ini).find("Delay=1"), std::string::npos) << ReadFile(ini);
+}

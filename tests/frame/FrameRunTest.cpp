@@ -1,0 +1,211 @@
+// The frame with its real device-link threads on simulated readers: a card
+// read from reader to pane, a full edit of a reader, the unknown-device
+// question and shutting down while it is open.
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "dialogs/CD_Delay.h"
+#include "dialogs/CD_Edit.h"
+#include "dialogs/CD_UnknownDevice.h"
+#include "dialogs/DialogIds.h"
+#include "frame/CFTDIConsumer.h"
+#include "frame/FrameCommands.h"
+#include "tests/frame/FrameTestSupport.h"
+#include "views/CV_Device.h"
+#include "views/CV_Log2.h"
+#include "views/CV_Registrations.h"
+#include "views/PaneLayout.h"
+
+namespace vantix {
+namespace {
+
+using test::Control;
+using test::FrameFixture;
+
+// Name, ID 7, EC 9, beep 6 (two beeps), format 0, keyboard and database on,
+// the prefixes masked off, Enter as the only suffix.
+FTDI::UserArea Area(const std::string& name) {
+    return FTDI::UserArea(name, 7, 9, 6, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0x0F, FTDI::KeyNewLine, 12, 12, 12, 0x0E,
+                          FTDI::DeviceTypeProximity);
+}
+
+FTDI::SimulatedD2xx::UserAreaBytes Bytes(const FTDI::UserArea& area) {
+    FTDI::SimulatedD2xx::UserAreaBytes out;
+    std::copy(std::begin(area.bytes), std::end(area.bytes), out.begin());
+    return out;
+}
+
+class FrameRun : public FrameFixture {
+protected:
+    CV_Device& devices() { return frame->Panes().Devices(); }
+    bool WaitForDeviceRows(int rows) {
+        return QTest::qWaitFor([&] { return devices().RowCount() == rows; }, 5000);
+    }
+    // A frame with the reader FT01 listed and selected.
+    void StartWithSelectedReader() {
+        MakeFrame();
+        sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+        ASSERT_TRUE(WaitForDeviceRows(1));
+        devices().topLevelItem(0)->setSelected(true);
+    }
+};
+
+TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
+    MakeFrame();
+    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    ASSERT_TRUE(WaitForDeviceRows(1));
+    EXPECT_EQ(devices().Text(0, CV_Device::ColName), "ABC");
+
+    ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
+    CV_Registrations& registrations = frame->Panes().Registrations();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return registrations.RowCount() == 1; }, 5000));
+    EXPECT_EQ(registrations.Text(0, 0), "0249541F");
+    EXPECT_EQ(registrations.Text(0, 2), "7");
+    EXPECT_EQ(registrations.Text(0, 3), "9");
+    EXPECT_EQ(registrations.Text(0, 4), "FT01");
+    ASSERT_EQ(keys->Lines().size(), 1u);
+    EXPECT_TRUE(keys->Lines().front() == U"0249541F\n") << "the prefixes are masked, Enter is the suffix";
+    EXPECT_THAT(test::ReadFile(frame->Pipeline().File().FileName()),
+                testing::MatchesRegex("MediaID,DateTime,Date,Time,ID,Code,Serial\r\n"
+                                      "0249541F,[-0-9]{10} [0-9:]{5}:00,[-0-9]{10},[0-9:]{5}:00,7,9,FT01\r\n"));
+}
+
+TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
+    ASSERT_NO_FATAL_FAILURE(StartWithSelectedReader());
+    ASSERT_TRUE(CheckPassword(test::kPassword, true));
+
+    test::WhenModal<CD_Edit>([](CD_Edit* dialog) {
+        EXPECT_EQ(Control<QLineEdit>(dialog, ids::kSerialBox)->text(), "FT01");
+        Control<QLineEdit>(dialog, ids::kNameBox)->setText("NEW");
+        dialog->findChild<QPushButton*>("IDOK")->click();
+    });
+    frame->EditDevice();
+
+    EXPECT_EQ(sim->UserAreaOf("FT01"), Bytes(Area("NEW"))) << "the reader's EEPROM holds the new bytes";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
+    EXPECT_TRUE(prompter.errors.isEmpty());
+}
+
+TEST_F(FrameRun, EditingAReaderThatHasGoneShowsTheError) {
+    ASSERT_NO_FATAL_FAILURE(StartWithSelectedReader());
+    ASSERT_TRUE(CheckPassword(test::kPassword, true));
+    // Unplugged and gone from the device table, still listed: the removal
+    // has not been handled yet. An unplugged reader is not found again.
+    sim->Unplug("FT01");
+    frame->Consumer().RemoveAll(0);
+    frame->EditDevice();
+    EXPECT_EQ(prompter.errors, QStringList{"Device FT01 not found."});
+
+    prompter.errors.clear();
+    frame->Buzz();
+    EXPECT_EQ(prompter.errors, QStringList{"Device FT01 not found."});
+}
+
+TEST_F(FrameRun, AReaderThatCannotBeOpenedIsLoggedOnce) {
+    MakeFrame();
+    sim->FailNext("FT_Open");
+    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    CV_Log2& log = frame->Panes().Log();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.RowCount() == 2; }, 5000));
+    EXPECT_EQ(log.Text(1, 1), "Unable to use the device FT01 (TR-614 Door): FT_Open failed with status 4.");
+    EXPECT_EQ(log.ImageOf(1), LogError);
+    ASSERT_TRUE(WaitForDeviceRows(1)) << "opened on the next pass";
+    EXPECT_EQ(log.RowCount(), 2);
+}
+
+TEST_F(FrameRun, BuzzBeepsTheSelectedReaderThreeTimes) {
+    ASSERT_NO_FATAL_FAILURE(StartWithSelectedReader());
+    frame->Buzz(); // not behind the password
+    const FTDI::SimulatedD2xx::Bytes beep{0x01, 0x2A, 0x31};
+    FTDI::SimulatedD2xx::Bytes three;
+    for (int i = 0; i < 3; ++i)
+        three.insert(three.end(), beep.begin(), beep.end());
+    EXPECT_EQ(sim->Written("FT01"), three);
+    EXPECT_TRUE(prompter.errors.isEmpty());
+}
+
+TEST_F(FrameRun, DelayCommandChangesTheTypingDelayAndItIsSavedAtExit) {
+    MakeFrame();
+    test::WhenModal<CD_Delay>([](CD_Delay* dialog) {
+        Control<QLineEdit>(dialog, ids::kDelayBox)->setText("25");
+        dialog->accept();
+    });
+    frame->OnCommand(cmd::kDelay); // not behind the password
+    EXPECT_EQ(frame->Output().intercharacterDelay, 25);
+    frame.reset();
+    EXPECT_EQ(IniValue("Delay"), "25");
+}
+
+TEST_F(FrameRun, TheDeviceCheckItemReachesTheDeviceLink) {
+    QAction deviceCheckItem;
+    deviceCheckItem.setCheckable(true);
+    appCommands.deviceCheck = &deviceCheckItem;
+    MakeFrame();
+    // Serials of their own: a refused reader stays ignored for the process.
+    sim->Plug("FT15", "Mystery reader", Bytes(Area("MYS")));
+    QTest::qWait(200);
+    EXPECT_EQ(devices().RowCount(), 0) << "ignored while the check is off";
+
+    bool asked = false;
+    test::WhenModal<CD_UnknownDevice>([&](CD_UnknownDevice* dialog) {
+        asked = true;
+        dialog->reject();
+    });
+    deviceCheckItem.setChecked(true);
+    sim->Plug("FT16", "Another mystery", Bytes(Area("MYS")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return asked; }, 5000));
+}
+
+TEST_F(FrameRun, UnknownReaderIsAddedWithTheTypeTheUserChooses) {
+    deviceCheck = true;
+    MakeFrame();
+    test::WhenModal<CD_UnknownDevice>([](CD_UnknownDevice* dialog) {
+        dialog->findChild<QComboBox*>()->setCurrentIndex(1); // iButton or RF tag reader
+        dialog->accept();
+    });
+    sim->Plug("FT05", "Mystery reader", Bytes(Area("MYS")));
+    ASSERT_TRUE(WaitForDeviceRows(1));
+    EXPECT_EQ(devices().Text(0, CV_Device::ColName), "MYS");
+}
+
+TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
+    deviceCheck = true;
+    MakeFrame();
+    ASSERT_TRUE(CheckPassword(test::kPassword, true));
+    bool asked = false;
+    test::WhenModal<CD_UnknownDevice>([&](CD_UnknownDevice* dialog) {
+        asked = true;
+        EXPECT_TRUE(frame->Exit());
+        // What the end of the event loops does to the open dialog.
+        dialog->reject();
+    });
+    sim->Plug("FT07", "Mystery reader", Bytes(Area("MYS")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked; }, 5000));
+    EXPECT_EQ(quits, 1);
+    const auto start = std::chrono::steady_clock::now();
+    frame.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST_F(FrameRun, DeletingTheFrameWhileTheMonitorWaitsForAnAnswerDoesNotHang) {
+    deviceCheck = true;
+    MakeFrame();
+    sim->Plug("FT08", "Mystery reader", Bytes(Area("MYS")));
+    // The question is posted but never handled: no events are processed.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_GE(sim->CallCount("FT_GetDeviceInfoList"), 1) << "the monitor has seen the reader";
+    const auto start = std::chrono::steady_clock::now();
+    frame.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+} // namespace
+} // namespace vantix
