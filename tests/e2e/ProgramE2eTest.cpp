@@ -247,10 +247,16 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
         << "nothing typed; " << ReadFile(log);
     EXPECT_EQ(ReadFile(typed), "0249541F\n");
 
+    // The line is typed on the reader thread before the registration reaches
+    // the window, which files it: wait for the file line too.
     std::string regFile;
-    for (const auto& entry : fs::directory_iterator(programDir))
-        if (entry.path().extension() == ".vtxreg")
-            regFile = ReadFile(entry.path().string());
+    const auto readRegFile = [&] {
+        for (const auto& entry : fs::directory_iterator(programDir))
+            if (entry.path().extension() == ".vtxreg")
+                regFile = ReadFile(entry.path().string());
+        return regFile.find("\r\n0249541F,") != std::string::npos;
+    };
+    EXPECT_TRUE(WaitUntil(readRegFile, 10s)) << regFile;
     EXPECT_EQ(regFile.substr(0, regFile.find('\n') + 1), "MediaID,DateTime,Date,Time,ID,Code,Serial\r\n");
     EXPECT_NE(regFile.find("\r\n0249541F,"), std::string::npos) << regFile;
     EXPECT_NE(regFile.find(",0,0,FT01\r\n"), std::string::npos) << regFile;
