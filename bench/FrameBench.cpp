@@ -14,6 +14,7 @@
 #include "frame/DeviceLinkEvent.h"
 #include "platform/d2xx/SimulatedD2xx.h"
 #include "platform/input/RecordingKeyboardOutput.h"
+#include "tests/frame/SampleRegistration.h"
 
 using namespace vantix;
 
@@ -58,26 +59,10 @@ BENCHMARK(BM_FrameStartAndExit)->Arg(0)->Arg(1)->ArgName("reader")->Unit(benchma
 static void BM_RegistrationWithTheDatabaseOff(benchmark::State& state) {
     ProgramDirectory dir;
     auto frame = MakeFrame(dir, false);
-    FTDI::MessageRegistration r;
-    r.serialNumber = "FT01";
-    r.mediaId = "0249541F";
-    r.dateTime = "2026-12-06 10:00:00";
-    r.date = "2026-12-06";
-    r.time = "10:00:00";
-    r.idText = "1";
-    r.ecText = "12";
+    const FTDI::MessageRegistration r = vantix::test::SampleRegistration();
     for (auto _ : state) {
         DeviceLinkEvent event(FTDI::MsgRegistration, 0, r);
         QCoreApplication::sendEvent(frame.get(), &event);
     }
 }
 BENCHMARK(BM_RegistrationWithTheDatabaseOff)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

@@ -9,6 +9,7 @@
 
 #include "frame/C_RegFile.h"
 #include "frame/RegFileReader.h"
+#include "tests/frame/SampleRegistration.h"
 
 namespace {
 
@@ -32,14 +33,7 @@ private:
 void BM_RegFileAppend(benchmark::State& state) {
     ScratchDir dir;
     vantix::C_RegFile file(dir.Path());
-    FTDI::MessageRegistration r;
-    r.serialNumber = "FT0001";
-    r.mediaId = "0249541F";
-    r.dateTime = "2016-02-22 14:07:00";
-    r.date = "2016-02-22";
-    r.time = "14:07:00";
-    r.idText = "1";
-    r.ecText = "12";
+    const FTDI::MessageRegistration r = vantix::test::SampleRegistration();
     for (auto _ : state)
         if (!file.WriteRegistration(r)) state.SkipWithError(file.LastError().c_str());
     state.SetItemsProcessed(state.iterations());

@@ -1,7 +1,6 @@
 // Cost of the panes' row caps and of one notifier paint. A long run adds a
 // log or registration row to a full pane each time; that must stay cheap and
 // flat (no growth with the number of rows ever added).
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 #include "ftdi/Messages.h"
@@ -62,12 +61,3 @@ static void BM_NotifierPaint(benchmark::State& state) {
         benchmark::DoNotOptimize(notifier.grab());
 }
 BENCHMARK(BM_NotifierPaint);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
