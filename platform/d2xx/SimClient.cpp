@@ -40,14 +40,14 @@ bool SimRequest(const std::string& path, const std::string& commands, std::strin
         const ssize_t n = recv(fd.Get(), buffer, sizeof buffer, 0);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n == 0 || (n < 0 && errno == ECONNRESET && !reply.empty()))
-            break;
-        if (n < 0) {
-            error = sent ? std::string("no reply from the simulator: ") + std::strerror(errno)
-                         : "cannot send to the simulator: " + sendError;
-            return false;
+        if (n > 0) {
+            reply.append(buffer, static_cast<std::size_t>(n));
+            continue;
         }
-        reply.append(buffer, static_cast<std::size_t>(n));
+        if (n == 0 || !sent || (errno == ECONNRESET && !reply.empty()))
+            break;
+        error = std::string("no reply from the simulator: ") + std::strerror(errno);
+        return false;
     }
     if (!sent && reply.empty()) {
         error = "cannot send to the simulator: " + sendError;
