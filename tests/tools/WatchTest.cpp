@@ -27,6 +27,14 @@ std::vector<std::string> Lines(const std::string& text) {
 
 bool Has(const std::string& line, const std::string& part) { return line.find(part) != std::string::npos; }
 
+// Reader passes until the reader's line has delivered everything and it was read.
+void ReadUntilDelivered(WatchConsumer& consumer, const SimulatedD2xx& sim, const std::string& serial) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (sim.Waiting(serial) > 0 && std::chrono::steady_clock::now() < deadline)
+        consumer.ReadAll();
+    EXPECT_EQ(sim.Waiting(serial), 0u);
+}
+
 } // namespace
 
 TEST(WatchSession, PrintsDevicesTypedLinesAndRegistrationsAsJsonLines) {
@@ -44,7 +52,7 @@ TEST(WatchSession, PrintsDevicesTypedLinesAndRegistrationsAsJsonLines) {
         TypedLineReporter keyboard(printer, nullptr);
         WatchConsumer consumer(sim, settings, keyboard, printer);
         consumer.MonitorPass();
-        consumer.ReadAll();
+        ReadUntilDelivered(consumer, sim, "WJ1");
         consumer.RemoveAll(0);
     }
     const auto lines = Lines(out.str());
@@ -75,7 +83,7 @@ TEST(WatchSession, WritesEveryRegistrationToTheMonthlyFile) {
         TypedLineReporter keyboard(printer, nullptr);
         WatchConsumer consumer(sim, settings, keyboard, printer, &regFile);
         consumer.MonitorPass();
-        consumer.ReadAll();
+        ReadUntilDelivered(consumer, sim, "WJ2");
     }
     const std::string file = vantix::test::ReadFile(regFile.FileName());
     EXPECT_NE(file.find("\r\n0249541F,"), std::string::npos) << file;
