@@ -159,28 +159,28 @@ public:
             if (serial.empty() || description.empty())
                 continue;
             listed.insert(serial);
-            if (IgnoredSerials::Contains(serial))
+            if (IgnoredSerials::Contains(serial) || InTable(serial))
                 continue;
             int type = DetectDeviceType(description);
             if (type == DeviceTypeNotUsed) {
-                if (consumer().DeviceCheckEnabled())
-                    type = consumer().AskDeviceType(serial + " (" + description + ")");
-                if (stop_.stop_requested())
-                    return; // an unanswered question is not a refusal
-                if (type == DeviceTypeNotUsed) {
-                    IgnoredSerials::Add(serial);
-                    continue;
+                // Asked once per arrival: the answer holds while the reader
+                // stays listed, through error repairs and failed opens.
+                if (const auto known = answeredTypes_.find(serial); known != answeredTypes_.end()) {
+                    type = known->second;
+                } else {
+                    if (consumer().DeviceCheckEnabled())
+                        type = consumer().AskDeviceType(serial + " (" + description + ")");
+                    if (stop_.stop_requested())
+                        return; // an unanswered question is not a refusal
+                    if (type == DeviceTypeNotUsed) {
+                        IgnoredSerials::Add(serial);
+                        continue;
+                    }
+                    answeredTypes_[serial] = type;
                 }
             }
-            bool known;
-            {
-                LockScope scope(lock_);
-                known = table_.count(serial) != 0;
-            }
-            if (!known) {
-                const bool pluggedIn = firstPassDone_ && listedLastPass_.count(serial) == 0;
-                PostDeviceAdded(pluggedIn ? 1 : 0, serial, static_cast<int>(i), description, type);
-            }
+            const bool pluggedIn = firstPassDone_ && listedLastPass_.count(serial) == 0;
+            PostDeviceAdded(pluggedIn ? 1 : 0, serial, static_cast<int>(i), description, type);
         }
         if (stop_.stop_requested())
             return;
@@ -191,6 +191,9 @@ public:
                     PostDeviceRemoved(1, serial, device);
             lostInRepair_.clear();
         }
+        // A reader no longer listed was unplugged: plugged in again, it is a
+        // new arrival and may be asked about again.
+        std::erase_if(answeredTypes_, [&](const auto& entry) { return listed.count(entry.first) == 0; });
         listedLastPass_ = std::move(listed);
         firstPassDone_ = true;
     }
@@ -382,6 +385,11 @@ private:
             return registrations_;
     }
 
+    bool InTable(const std::string& serial) {
+        LockScope scope(lock_);
+        return table_.count(serial) != 0;
+    }
+
     void CallPause() { PauseFor(timings_.callPause, stop_.get_token()); }
 
     // Bytes leave the bridge sooner, and the reader thread is woken when
@@ -551,9 +559,11 @@ private:
     std::map<std::string, ReadAssembly> assembly_; // under lock_: pieces of reads, per device
 
     // Monitor thread only: what the last pass listed, to tell a reader plugged
-    // in from one found at start or found again after a repair.
+    // in from one found at start or found again after a repair; and the types
+    // chosen for unknown readers that are still listed.
     std::set<std::string> listedLastPass_;
     bool firstPassDone_ = false;
+    std::map<std::string, int> answeredTypes_;
 
     CircularBuffer<MessageDeviceAdded, RingSize> added_;
     CircularBuffer<MessageDeviceChanged, RingSize> changed_;

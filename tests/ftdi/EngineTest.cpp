@@ -339,7 +339,7 @@ TEST_F(Engine, KnownDevicesAreNotAddedAgainAndIncompleteEntriesNever) {
     EXPECT_EQ(engine.GetDevData("K1").userArea.id, 0x2A);
 }
 
-TEST_F(Engine, UnknownDevicesAreIgnoredOrAskedAboutOnce) {
+TEST_F(Engine, UnknownDevicesAreIgnoredOrAskedAboutOncePerArrival) {
     sim.Plug("UNK-OFF", "Some bridge");
     engine.MonitorPass();
     engine.deviceCheck = true; // too late: refused for the run
@@ -352,13 +352,29 @@ TEST_F(Engine, UnknownDevicesAreIgnoredOrAskedAboutOnce) {
     engine.MonitorPass();
     EXPECT_EQ(engine.Questions(), (std::vector<std::string>{"UNK-NO (Other bridge)"}));
 
+    // Answered with a type: not asked again while it stays plugged in, nor
+    // when an error repair finds it again.
     sim.Plug("UNK-YES", "Third bridge", Track1Area());
     engine.answer = DeviceTypeTrack1;
     engine.MonitorPass();
+    engine.MonitorPass();
+    sim.FailNext("FT_GetQueueStatus");
+    engine.ReadAll();
+    ASSERT_EQ(engine.DeviceCount(), 0u);
+    engine.MonitorPass();
     const auto added = engine.Messages(MsgDeviceAdded);
-    ASSERT_EQ(added.size(), 1u);
-    EXPECT_EQ(std::get<MessageDeviceAdded>(added[0].message).device.deviceType, DeviceTypeTrack1);
+    ASSERT_EQ(added.size(), 2u);
+    EXPECT_EQ(std::get<MessageDeviceAdded>(added[1].message).device.deviceType, DeviceTypeTrack1);
     EXPECT_EQ(engine.Questions().size(), 2u);
+
+    // Unplugged and plugged in again: a new arrival, asked again.
+    sim.Unplug("UNK-YES");
+    engine.ReadAll();
+    engine.MonitorPass();
+    sim.Plug("UNK-YES", "Third bridge");
+    engine.MonitorPass();
+    EXPECT_EQ(engine.Questions().size(), 3u);
+    EXPECT_EQ(engine.Questions().back(), "UNK-YES (Third bridge)");
 }
 
 TEST_F(Engine, MoreThan256ListedDevicesAreClampedToTheList) {
