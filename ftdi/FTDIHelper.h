@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <iterator>
 #include <map>
@@ -129,8 +130,9 @@ public:
     }
 
     // Wakes both worker threads, waits until they have ended, then reports
-    // every device removed (wParam 1) and closes its handle. Idempotent.
-    void Stop() {
+    // every device removed (wParam 1) and closes its handle. Idempotent, and
+    // it never throws: it runs from destructors.
+    void Stop() noexcept {
         JoinWorkers();
         RemoveAll(1);
     }
@@ -202,17 +204,22 @@ public:
     void ReadAll() { ReadPass(); }
 
     // Reports every device removed, closes its handle and empties the table.
-    void RemoveAll(std::uintptr_t wParam) {
+    // A consumer that fails to take a removal does not keep a handle open.
+    void RemoveAll(std::uintptr_t wParam) noexcept {
         LockScope scope(lock_);
-        const auto devices = table_;
-        for (const auto& [serial, device] : devices) {
-            PostDeviceRemoved(wParam, serial, device);
-            d2xx_.FT_Close(device.handle);
-            if (wParam == 0)
-                lostInRepair_[serial] = device; // the next monitor pass tells which were unplugged
-        }
-        table_.clear();
+        // Out of the table first: whatever happens below, no handle is closed twice.
+        const std::map<std::string, DevData> devices = std::exchange(table_, {});
         assembly_.clear();
+        for (const auto& [serial, device] : devices) {
+            try {
+                PostDeviceRemoved(wParam, serial, device);
+                if (wParam == 0)
+                    lostInRepair_[serial] = device; // the next monitor pass tells which were unplugged
+            } catch (const std::exception& e) {
+                TraceF("The removal of %s was not reported: %s\n", serial.c_str(), e.what());
+            }
+            d2xx_.FT_Close(device.handle);
+        }
     }
 
     // A copy of the table's record of a device.
@@ -364,13 +371,17 @@ private:
 
     Consumer& consumer() { return static_cast<Consumer&>(*this); }
 
-    void JoinWorkers() {
-        std::lock_guard lifecycle(lifecycleMutex_);
-        stop_.request_stop();
-        if (reader_.joinable())
-            reader_.join();
-        if (monitor_.joinable())
-            monitor_.join();
+    void JoinWorkers() noexcept {
+        try {
+            std::lock_guard lifecycle(lifecycleMutex_);
+            stop_.request_stop();
+            if (reader_.joinable())
+                reader_.join();
+            if (monitor_.joinable())
+                monitor_.join();
+        } catch (const std::exception& e) {
+            TraceF("The device link's threads did not end: %s\n", e.what());
+        }
     }
 
     template <class M>

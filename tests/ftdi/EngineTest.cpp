@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <random>
+#include <stdexcept>
 
 #include "ftdi/KeyboardLine.h"
 
@@ -436,6 +437,20 @@ TEST_F(Engine, BuzzBeepsThreeTimesAHundredMillisecondsApart) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
     EXPECT_EQ(sim.Written("Z1").size(), 3 * BeepBytes);
     EXPECT_THROW(engine.Buzz(""), Exception);
+}
+
+TEST_F(Engine, StoppingNeverThrowsAndClosesEveryHandle) {
+    sim.Plug("X1", "TR-614", ProximityArea(0, 0));
+    sim.Plug("X2", "TR-614", ProximityArea(0, 0));
+    engine.MonitorPass();
+    engine.onPost = [](const Posted& p) {
+        if (p.number == MsgDeviceRemoved)
+            throw std::runtime_error("consumer gone");
+    };
+    engine.Stop(); // noexcept: a throw would end the test program
+    EXPECT_EQ(sim.OpenHandles(), 0);
+    EXPECT_EQ(engine.DeviceCount(), 0u);
+    EXPECT_EQ(trace.Count("The removal of X1 was not reported: consumer gone\n"), 1u);
 }
 
 namespace {
