@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <optional>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,11 +96,12 @@ namespace {
 struct RunResult {
     int status = -1;
     std::string out;
+    std::chrono::steady_clock::duration afterSigterm{};
 };
 
-// Runs vantixctl with the arguments; sends SIGTERM after `terminateAfter`
-// when given.
-RunResult RunVantixctl(std::vector<std::string> args, std::chrono::milliseconds terminateAfter = 0ms) {
+// Runs vantixctl with the arguments; when `terminateOnce` is given, sends
+// SIGTERM as soon as that text has appeared in its output.
+RunResult RunVantixctl(std::vector<std::string> args, const std::string& terminateOnce = {}) {
     int pipeFds[2];
     EXPECT_EQ(pipe(pipeFds), 0);
     const std::string program = std::string(std::getenv("VANTIX_BIN_DIR")) + "/vantixctl";
@@ -116,17 +118,24 @@ RunResult RunVantixctl(std::vector<std::string> args, std::chrono::milliseconds 
         _exit(127);
     }
     close(pipeFds[1]);
-    if (terminateAfter > 0ms) {
-        std::this_thread::sleep_for(terminateAfter);
-        kill(pid, SIGTERM);
-    }
     RunResult run;
+    std::optional<std::chrono::steady_clock::time_point> terminated;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
     char buffer[4096];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
         run.out.append(buffer, static_cast<std::size_t>(n));
+        if (!terminateOnce.empty() && !terminated && Has(run.out, terminateOnce)) {
+            terminated = std::chrono::steady_clock::now();
+            kill(pid, SIGTERM);
+        }
+        if (std::chrono::steady_clock::now() > deadline)
+            kill(pid, SIGKILL);
+    }
     close(pipeFds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
+    if (terminated)
+        run.afterSigterm = std::chrono::steady_clock::now() - *terminated;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
@@ -137,9 +146,12 @@ TEST(WatchCommand, EndsCleanlyOnSigtermAndRefusesWhatItCannotDo) {
     // Our own simulator socket, so parallel test runs never meet.
     vantix::test::TempDir dir;
     setenv("VANTIX_SIM_SOCKET", dir.File("sim.sock").c_str(), 1);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunVantixctl({"--backend", "sim", "watch"}, 300ms).status, 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s); // the 5 s monitor wait is woken
+    setenv("VANTIX_SIM_READERS", "WC1|TR-614", 1);
+    const RunResult watched = RunVantixctl({"--backend", "sim", "watch"}, "\"event\":\"added\"");
+    unsetenv("VANTIX_SIM_READERS");
+    EXPECT_EQ(watched.status, 0) << watched.out;
+    EXPECT_TRUE(Has(watched.out, "\"event\":\"removed\",\"wParam\":1")) << watched.out;
+    EXPECT_LT(watched.afterSigterm, 2s); // the 5 s monitor wait is woken
 
     const RunResult regfile = RunVantixctl({"--backend", "sim", "watch", "--regfile", dir.File("missing")});
     EXPECT_EQ(regfile.status, 1);
