@@ -69,14 +69,20 @@ std::string TakeAll(ReceiveQueue& queue) {
     return std::string(out, out + n);
 }
 
+// A queue gathering from the fake chip, waking `signal`.
+struct ReceiveQueueOnAChip : ::testing::Test {
+    ReceiveQueueOnAChip() {
+        queue.SetSignal(&signal);
+        queue.Start();
+    }
+    FakeChip chip;
+    DataSignal signal;
+    ReceiveQueue queue{[this](std::uint8_t* buf, int size) { return chip.Read(buf, size); }};
+};
+
 } // namespace
 
-TEST(ReceiveQueue, GathersInArrivalOrderAndWakesTheReader) {
-    FakeChip chip;
-    ReceiveQueue queue([&](std::uint8_t* buf, int size) { return chip.Read(buf, size); });
-    DataSignal signal;
-    queue.SetSignal(&signal);
-    queue.Start();
+TEST_F(ReceiveQueueOnAChip, GathersInArrivalOrderAndWakesTheReader) {
     chip.Send("\x02" "0123");
     EXPECT_TRUE(signal.WaitFor(5s, {})) << "woken by the delivery";
     ASSERT_TRUE(Eventually([&] { return queue.Size() == 5; }));
@@ -91,12 +97,7 @@ TEST(ReceiveQueue, GathersInArrivalOrderAndWakesTheReader) {
     EXPECT_TRUE(queue.Healthy());
 }
 
-TEST(ReceiveQueue, PausesWithoutLosingBytesAndReportsAnUnpluggedDevice) {
-    FakeChip chip;
-    ReceiveQueue queue([&](std::uint8_t* buf, int size) { return chip.Read(buf, size); });
-    DataSignal signal;
-    queue.SetSignal(&signal);
-    queue.Start();
+TEST_F(ReceiveQueueOnAChip, PausesWithoutLosingBytesAndReportsAnUnpluggedDevice) {
     {
         const ReceivePause pause(queue, true);
         chip.Send("AB"); // stays with the chip meanwhile
