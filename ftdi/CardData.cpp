@@ -60,13 +60,6 @@ std::string FormatMediaId(const std::string& identifier, int mediaIdFormat) {
     }
 }
 
-std::vector<std::string> SplitMagneticRead(const std::string& text) {
-    const std::size_t p = text.rfind('\x01');
-    if (p == std::string::npos || p == 0)
-        return {text};
-    return {text.substr(0, p), text.substr(p)};
-}
-
 std::optional<MagneticData> MagneticRecordData(const UserArea& userArea, const std::string& piece) {
     const std::size_t start = piece.find('\x01');
     if (start == std::string::npos)

@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "ftdi/UserArea.h"
 
@@ -25,10 +24,6 @@ std::string MediaIdOf(const std::string& identifier);
 
 // The identifier cut to the device's media-ID format for typing.
 std::string FormatMediaId(const std::string& identifier, int mediaIdFormat);
-
-// A magnetic read split at its last start byte 0x01 (when that is not the
-// first byte): one or two pieces, in order.
-std::vector<std::string> SplitMagneticRead(const std::string& text);
 
 // The typed data of one magnetic piece, and whether the track-2 mask bits
 // apply to it.

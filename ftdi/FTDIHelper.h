@@ -2,8 +2,10 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
+#include <exception>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <set>
@@ -11,6 +13,7 @@
 #include <string>
 #include <thread>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "ftdi/CardData.h"
@@ -22,6 +25,7 @@
 #include "ftdi/Messages.h"
 #include "ftdi/OutputSettings.h"
 #include "ftdi/Pause.h"
+#include "ftdi/ReadAssembly.h"
 #include "ftdi/TextSender.h"
 #include "ftdi/Trace.h"
 #include "ftdi/UserArea.h"
@@ -37,6 +41,14 @@ struct EngineTimings {
     std::chrono::milliseconds idlePeriod{2000};    // reader wait while no device is known
     std::chrono::milliseconds callPause{1};        // before most calls on a device
     std::chrono::milliseconds buzzPause{100};      // before each beep of Buzz
+    // While a piece of a read waits for the rest, the reader looks again
+    // this soon, whether or not the backend wakes it.
+    std::chrono::milliseconds fragmentPoll{20};
+    // A piece that has not grown for this long, with nothing more waiting,
+    // is given up: a line delivers a frame or record far sooner.
+    std::chrono::milliseconds staleFragment{100};
+    // The time of each read, for the pieces above.
+    std::function<std::chrono::steady_clock::time_point()> clock = std::chrono::steady_clock::now;
 };
 
 // A device that could not be opened or whose user area could not be read.
@@ -49,6 +61,12 @@ struct DeviceFault {
 
 // The largest read the reader makes: the 1000-byte read buffer less its NUL.
 constexpr DWORD MaxReadBytes = 999;
+// Reads of one magnetic reader in one pass; a longer stream goes on in the
+// next pass, which follows at once.
+constexpr int MaxMagneticReadsPerPass = 8;
+// The bridge's latency timer while the program reads: bytes leave the
+// bridge soon after they arrive instead of up to 16 ms later.
+constexpr UCHAR ReaderLatencyMs = 2;
 
 // Helpers of the engine that are not templates (FTDIHelper.cpp).
 MessageRegistration MakeRegistration(const std::string& serial, const std::string& mediaId,
@@ -87,7 +105,7 @@ public:
 
     FTDIHelper(D2xx& d2xx, OutputSettings& settings, KeyboardOutput& keyboard,
                EngineTimings timings = {})
-        : d2xx_(d2xx), settings_(settings), sender_(keyboard, settings), timings_(timings) {}
+        : d2xx_(d2xx), settings_(settings), sender_(keyboard, settings), timings_(std::move(timings)) {}
     // The consumer has stopped the engine by now; only handles left by an
     // engine that was never started remain, and they are closed silently.
     virtual ~FTDIHelper() {
@@ -112,8 +130,9 @@ public:
     }
 
     // Wakes both worker threads, waits until they have ended, then reports
-    // every device removed (wParam 1) and closes its handle. Idempotent.
-    void Stop() {
+    // every device removed (wParam 1) and closes its handle. Idempotent, and
+    // it never throws: it runs from destructors.
+    void Stop() noexcept {
         JoinWorkers();
         RemoveAll(1);
     }
@@ -142,28 +161,28 @@ public:
             if (serial.empty() || description.empty())
                 continue;
             listed.insert(serial);
-            if (IgnoredSerials::Contains(serial))
+            if (IgnoredSerials::Contains(serial) || InTable(serial))
                 continue;
             int type = DetectDeviceType(description);
             if (type == DeviceTypeNotUsed) {
-                if (consumer().DeviceCheckEnabled())
-                    type = consumer().AskDeviceType(serial + " (" + description + ")");
-                if (stop_.stop_requested())
-                    return; // an unanswered question is not a refusal
-                if (type == DeviceTypeNotUsed) {
-                    IgnoredSerials::Add(serial);
-                    continue;
+                // Asked once per arrival: the answer holds while the reader
+                // stays listed, through error repairs and failed opens.
+                if (const auto known = answeredTypes_.find(serial); known != answeredTypes_.end()) {
+                    type = known->second;
+                } else {
+                    if (consumer().DeviceCheckEnabled())
+                        type = consumer().AskDeviceType(serial + " (" + description + ")");
+                    if (stop_.stop_requested())
+                        return; // an unanswered question is not a refusal
+                    if (type == DeviceTypeNotUsed) {
+                        IgnoredSerials::Add(serial);
+                        continue;
+                    }
+                    answeredTypes_[serial] = type;
                 }
             }
-            bool known;
-            {
-                LockScope scope(lock_);
-                known = table_.count(serial) != 0;
-            }
-            if (!known) {
-                const bool pluggedIn = firstPassDone_ && listedLastPass_.count(serial) == 0;
-                PostDeviceAdded(pluggedIn ? 1 : 0, serial, static_cast<int>(i), description, type);
-            }
+            const bool pluggedIn = firstPassDone_ && listedLastPass_.count(serial) == 0;
+            PostDeviceAdded(pluggedIn ? 1 : 0, serial, static_cast<int>(i), description, type);
         }
         if (stop_.stop_requested())
             return;
@@ -174,60 +193,33 @@ public:
                     PostDeviceRemoved(1, serial, device);
             lostInRepair_.clear();
         }
+        // A reader no longer listed was unplugged: plugged in again, it is a
+        // new arrival and may be asked about again.
+        std::erase_if(answeredTypes_, [&](const auto& entry) { return listed.count(entry.first) == 0; });
         listedLastPass_ = std::move(listed);
         firstPassDone_ = true;
     }
 
     // One pass of the reader over every device of the table.
-    void ReadAll() {
-        bool error = false;
-        {
-            LockScope scope(lock_);
-            for (auto& [serial, device] : table_) {
-                if (device.deviceType == DeviceTypeNotUsed)
-                    continue;
-                CallPause();
-                DWORD waiting = 0;
-                if (d2xx_.FT_GetQueueStatus(device.handle, &waiting) != FT_OK || error) {
-                    error = true;
-                    Trace("Greska u komunikaciji\n");
-                    continue;
-                }
-                if (waiting == 0) {
-                    Trace("Nema primljenih podataka\n");
-                    continue;
-                }
-                if (device.deviceType == DeviceTypeProximity && waiting % ProximityFrameSize != 0) {
-                    TraceF("****BROJ BAJTOVA U BAFERU JE %d\n", static_cast<int>(waiting));
-                    const FT_STATUS status = Discard(device.handle, waiting);
-                    if (status != FT_OK) {
-                        TraceF("****FT_Read error: %d\n", static_cast<int>(status));
-                        break;
-                    }
-                    TraceF("!!!!Ispraznio bafer, kod: %d \n", 0);
-                    continue;
-                }
-                if (device.deviceType == DeviceTypeProximity)
-                    ReadProximity(serial, device, waiting);
-                else
-                    ReadMagnetic(device, waiting);
-            }
-        }
-        if (error)
-            RemoveAll(0);
-    }
+    void ReadAll() { ReadPass(); }
 
     // Reports every device removed, closes its handle and empties the table.
-    void RemoveAll(std::uintptr_t wParam) {
+    // A consumer that fails to take a removal does not keep a handle open.
+    void RemoveAll(std::uintptr_t wParam) noexcept {
         LockScope scope(lock_);
-        const auto devices = table_;
+        // Out of the table first: whatever happens below, no handle is closed twice.
+        const std::map<std::string, DevData> devices = std::exchange(table_, {});
+        assembly_.clear();
         for (const auto& [serial, device] : devices) {
-            PostDeviceRemoved(wParam, serial, device);
+            try {
+                PostDeviceRemoved(wParam, serial, device);
+                if (wParam == 0)
+                    lostInRepair_[serial] = device; // the next monitor pass tells which were unplugged
+            } catch (const std::exception& e) {
+                TraceF("The removal of %s was not reported: %s\n", serial.c_str(), e.what());
+            }
             d2xx_.FT_Close(device.handle);
-            if (wParam == 0)
-                lostInRepair_[serial] = device; // the next monitor pass tells which were unplugged
         }
-        table_.clear();
     }
 
     // A copy of the table's record of a device.
@@ -287,6 +279,7 @@ public:
             ReportFault(serial, description, "FT_EE_UARead", status);
             return;
         }
+        PrepareForReading(handle, serial);
         userArea.Decode(type);
         MessageDeviceAdded message;
         message.serialNumber = serial;
@@ -304,11 +297,7 @@ public:
         }
         const std::size_t slot = added_.Put(message);
         consumer().PostToConsumer(MsgDeviceAdded, wParam, static_cast<std::intptr_t>(slot));
-        {
-            std::lock_guard arrival(arrivalMutex_);
-            arrived_ = true;
-        }
-        arrival_.notify_all();
+        dataSignal_.Notify(); // a reader idling without devices polls the new one at once
     }
 
     void PostDeviceRemoved(std::uintptr_t wParam, const std::string& serial, const DevData& device) {
@@ -347,32 +336,52 @@ protected:
         }
     }
 
+    // Sleeps between passes, but a reader that receives bytes (or arrives
+    // while none is known) wakes it at once.
     void ReaderThread() {
         const std::stop_token stop = stop_.get_token();
         while (!stop.stop_requested()) {
+            std::chrono::milliseconds wait = timings_.idlePeriod;
             if (DeviceCount() > 0) {
-                ReadAll();
-                PauseFor(timings_.readerPeriod, stop);
-            } else {
-                // A reader plugged in meanwhile is polled at once, not after
-                // the rest of the idle wait.
-                std::unique_lock wait(arrivalMutex_);
-                arrival_.wait_for(wait, stop, timings_.idlePeriod, [this] { return arrived_; });
-                arrived_ = false;
+                const PassOutcome pass = ReadPass();
+                if (pass.moreWaiting)
+                    continue;
+                wait = pass.piecesKept ? std::min(timings_.fragmentPoll, timings_.readerPeriod)
+                                       : timings_.readerPeriod;
             }
+            dataSignal_.WaitFor(wait, stop);
         }
     }
 
 private:
+    // What one reader pass leaves behind.
+    struct PassOutcome {
+        bool piecesKept = false;  // a device holds part of a frame or record
+        bool moreWaiting = false; // a device had more bytes than one pass reads
+    };
+
+    // The pieces of reads kept for one device between passes.
+    struct ReadAssembly {
+        ProximityFrames proximity;
+        MagneticRecords magnetic;
+        std::size_t Pending() const { return proximity.Pending() + magnetic.Pending(); }
+    };
+
+    using ReadBuffer = std::array<std::uint8_t, MaxReadBytes>;
+
     Consumer& consumer() { return static_cast<Consumer&>(*this); }
 
-    void JoinWorkers() {
-        std::lock_guard lifecycle(lifecycleMutex_);
-        stop_.request_stop();
-        if (reader_.joinable())
-            reader_.join();
-        if (monitor_.joinable())
-            monitor_.join();
+    void JoinWorkers() noexcept {
+        try {
+            std::lock_guard lifecycle(lifecycleMutex_);
+            stop_.request_stop();
+            if (reader_.joinable())
+                reader_.join();
+            if (monitor_.joinable())
+                monitor_.join();
+        } catch (const std::exception& e) {
+            TraceF("The device link's threads did not end: %s\n", e.what());
+        }
     }
 
     template <class M>
@@ -387,44 +396,93 @@ private:
             return registrations_;
     }
 
+    bool InTable(const std::string& serial) {
+        LockScope scope(lock_);
+        return table_.count(serial) != 0;
+    }
+
     void CallPause() { PauseFor(timings_.callPause, stop_.get_token()); }
 
-    // Reads at most MaxReadBytes (whole frames for proximity readers); what
-    // is left stays queued for the next pass.
-    FT_STATUS ReadInto(FT_HANDLE handle, DWORD wanted, std::array<char, MaxReadBytes + 1>& buffer,
-                       DWORD& got) {
-        buffer.fill('\0');
-        got = 0;
-        return d2xx_.FT_Read(handle, buffer.data(), std::min(wanted, MaxReadBytes), &got);
+    // Bytes leave the bridge sooner, and the reader thread is woken when
+    // they arrive; without either the reader is still polled.
+    void PrepareForReading(FT_HANDLE handle, const std::string& serial) {
+        if (const FT_STATUS status = d2xx_.FT_SetLatencyTimer(handle, ReaderLatencyMs))
+            TraceF("The latency timer of %s stays as it was (status %d)\n", serial.c_str(), static_cast<int>(status));
+        if (const FT_STATUS status = d2xx_.FT_SetEventNotification(handle, FT_EVENT_RXCHAR, &dataSignal_))
+            TraceF("%s gives no receive events (status %d); it is polled\n", serial.c_str(), static_cast<int>(status));
     }
 
-    // Drops everything waiting, in reads that fit the buffer.
-    FT_STATUS Discard(FT_HANDLE handle, DWORD waiting) {
-        std::array<char, MaxReadBytes + 1> buffer;
-        while (waiting > 0) {
-            DWORD got = 0;
-            if (const FT_STATUS status = ReadInto(handle, waiting, buffer, got))
-                return status;
-            if (got == 0)
-                break;
-            waiting -= std::min(got, waiting);
+    PassOutcome ReadPass() {
+        PassOutcome outcome;
+        bool error = false;
+        {
+            LockScope scope(lock_);
+            for (auto& [serial, device] : table_) {
+                if (device.deviceType == DeviceTypeNotUsed)
+                    continue;
+                CallPause();
+                DWORD waiting = 0;
+                if (d2xx_.FT_GetQueueStatus(device.handle, &waiting) != FT_OK || error) {
+                    error = true;
+                    Trace("Greska u komunikaciji\n");
+                    continue;
+                }
+                ReadAssembly& assembly = assembly_[serial];
+                if (waiting == 0) {
+                    Trace("Nema primljenih podataka\n");
+                    GiveUpStalePiece(device, assembly);
+                } else if (device.deviceType == DeviceTypeProximity) {
+                    ReadProximity(serial, device, assembly.proximity, waiting, outcome);
+                } else {
+                    ReadMagnetic(device, assembly.magnetic, waiting, outcome);
+                }
+                outcome.piecesKept = outcome.piecesKept || assembly.Pending() > 0;
+            }
         }
-        return FT_OK;
+        if (error)
+            RemoveAll(0);
+        return outcome;
     }
 
-    void ReadProximity(const std::string& serial, const DevData& device, DWORD waiting) {
-        const DWORD wholeFrames = MaxReadBytes - MaxReadBytes % ProximityFrameSize;
-        std::array<char, MaxReadBytes + 1> buffer;
+    // Only when nothing more waits: bytes still arriving complete a piece,
+    // however long the pass before took.
+    void GiveUpStalePiece(const DevData& device, ReadAssembly& assembly) {
+        const auto now = timings_.clock();
+        if (device.deviceType == DeviceTypeProximity) {
+            TraceGivenUp(assembly.proximity.DropStale(now, timings_.staleFragment).dropped);
+        } else {
+            AssembledReads stale = assembly.magnetic.DropStale(now, timings_.staleFragment);
+            TraceGivenUp(stale.dropped);
+            HandOnMagnetic(device, stale.reads);
+        }
+    }
+
+    static void TraceGivenUp(std::size_t bytes) {
+        if (bytes == 0)
+            return;
+        TraceF("****BROJ BAJTOVA U BAFERU JE %d\n", static_cast<int>(bytes));
+        TraceF("!!!!Ispraznio bafer, kod: %d \n", 0);
+    }
+
+    static void TraceDropped(std::size_t bytes) {
+        if (bytes != 0)
+            TraceF("Dropped %d bytes that belong to no card read\n", static_cast<int>(bytes));
+    }
+
+    void ReadProximity(const std::string& serial, const DevData& device, ProximityFrames& frames, DWORD waiting,
+                       PassOutcome& outcome) {
+        ReadBuffer buffer;
         DWORD got = 0;
         CallPause();
-        if (ReadInto(device.handle, std::min(waiting, wholeFrames), buffer, got) != FT_OK) {
+        if (d2xx_.FT_Read(device.handle, buffer.data(), std::min(waiting, MaxReadBytes), &got) != FT_OK) {
             Trace("Ne mogu da iscitam podatke iz buffera uredaja\n");
             return;
         }
-        for (DWORD frame = 0; frame < got / ProximityFrameSize; ++frame) {
-            const std::string identifier = IdentifierFromFrame(buffer.data() + frame * ProximityFrameSize);
-            if (!IsValidIdentifier(identifier))
-                return; // the rest of this read is dropped with it
+        got = std::min(got, MaxReadBytes);
+        outcome.moreWaiting = outcome.moreWaiting || waiting > MaxReadBytes;
+        const AssembledReads reads = frames.Add(buffer.data(), got, timings_.clock());
+        TraceDropped(reads.dropped);
+        for (const std::string& identifier : reads.reads) {
             Beep(device);
             if (device.userArea.sendToKeyboard == 1)
                 sender_.TypeIdentifier(device.userArea, identifier);
@@ -433,30 +491,39 @@ private:
         }
     }
 
-    void ReadMagnetic(const DevData& device, DWORD waiting) {
-        std::array<char, MaxReadBytes + 1> buffer;
-        DWORD got = 0;
-        CallPause();
-        if (ReadInto(device.handle, waiting, buffer, got) != FT_OK) {
-            Trace("Ne mogu da iscitam podatke iz buffera uredaja\n");
-            return;
-        }
-        std::string text(buffer.data());
-        DWORD total = got;
-        // Collect the rest of the swipe, within the size of one read buffer.
-        while (total < MaxReadBytes) {
+    // Reads what the reader has sent, and what follows meanwhile, then beeps
+    // once for the records completed and hands each on.
+    void ReadMagnetic(const DevData& device, MagneticRecords& records, DWORD waiting, PassOutcome& outcome) {
+        ReadBuffer buffer;
+        AssembledReads all;
+        for (int reads = 0; waiting > 0; ++reads) {
+            if (reads == MaxMagneticReadsPerPass) {
+                outcome.moreWaiting = true;
+                break;
+            }
+            DWORD got = 0;
             CallPause();
-            DWORD more = 0;
-            if (d2xx_.FT_GetQueueStatus(device.handle, &more) != FT_OK || more == 0)
+            if (d2xx_.FT_Read(device.handle, buffer.data(), std::min(waiting, MaxReadBytes), &got) != FT_OK) {
+                Trace("Ne mogu da iscitam podatke iz buffera uredaja\n");
                 break;
-            if (ReadInto(device.handle, std::min(more, MaxReadBytes - total), buffer, got) != FT_OK)
-                break;
-            text += buffer.data();
-            total += got;
+            }
+            AssembledReads more = records.Add(buffer.data(), std::min(got, MaxReadBytes), timings_.clock());
+            all.dropped += more.dropped;
+            std::move(more.reads.begin(), more.reads.end(), std::back_inserter(all.reads));
+            CallPause();
+            if (d2xx_.FT_GetQueueStatus(device.handle, &waiting) != FT_OK)
+                break; // the next pass finds the failure
         }
+        TraceDropped(all.dropped);
+        HandOnMagnetic(device, all.reads);
+    }
+
+    void HandOnMagnetic(const DevData& device, const std::vector<std::string>& records) {
+        if (records.empty())
+            return;
         Beep(device);
-        for (const std::string& piece : SplitMagneticRead(text))
-            sender_.ProcessMagneticRecord(device.userArea, piece);
+        for (const std::string& record : records)
+            sender_.ProcessMagneticRecord(device.userArea, record);
     }
 
     void Beep(const DevData& device) {
@@ -494,24 +561,25 @@ private:
     std::stop_source stop_{std::nostopstate};
     std::thread monitor_;
     std::thread reader_;
+    // Woken by the backends when bytes arrive, and by a device's arrival.
+    DataSignal dataSignal_;
 
     CriticalSectionLock lock_;
     std::map<std::string, DevData> table_;
     std::map<std::string, DevData> lostInRepair_; // under lock_: removed by the last error repair
+    std::map<std::string, ReadAssembly> assembly_; // under lock_: pieces of reads, per device
 
     // Monitor thread only: what the last pass listed, to tell a reader plugged
-    // in from one found at start or found again after a repair.
+    // in from one found at start or found again after a repair; and the types
+    // chosen for unknown readers that are still listed.
     std::set<std::string> listedLastPass_;
     bool firstPassDone_ = false;
+    std::map<std::string, int> answeredTypes_;
 
     CircularBuffer<MessageDeviceAdded, RingSize> added_;
     CircularBuffer<MessageDeviceChanged, RingSize> changed_;
     CircularBuffer<MessageDeviceRemoved, RingSize> removed_;
     CircularBuffer<MessageRegistration, RingSize> registrations_;
-
-    std::mutex arrivalMutex_;
-    std::condition_variable_any arrival_;
-    bool arrived_ = false;
 
     std::mutex faultMutex_;
     std::set<std::string> reportedFaults_;

@@ -13,8 +13,9 @@ namespace {
 
 int Usage() {
     std::cerr << "usage: vantixctl sim [--socket PATH] serve | COMMAND...\n"
-                 "  commands: plug SERIAL DESCRIPTION... [ua=HEX32], unplug SERIAL, card SERIAL ID,\n"
-                 "            inject SERIAL HEX, fail CALL [STATUS], list, written SERIAL, ua SERIAL [HEX32]\n";
+                 "  commands: plug SERIAL DESCRIPTION... [ua=HEX32], unplug SERIAL, card SERIAL ID [instant],\n"
+                 "            inject SERIAL HEX [instant], stray SERIAL COUNT, line SERIAL [baud=RATE] [latency=MS],\n"
+                 "            fail CALL [STATUS], list, written SERIAL, ua SERIAL [HEX32]\n";
     return ExitUsage;
 }
 

@@ -101,9 +101,13 @@ JsonLinePrinter::~JsonLinePrinter() {
 }
 
 void JsonLinePrinter::Push(std::string line) {
+    Post([line = std::move(line)] { return line; });
+}
+
+void JsonLinePrinter::Post(Job job) {
     {
         std::lock_guard lock(mutex_);
-        lines_.push_back(std::move(line));
+        jobs_.push_back(std::move(job));
     }
     wake_.notify_all();
 }
@@ -111,12 +115,13 @@ void JsonLinePrinter::Push(std::string line) {
 void JsonLinePrinter::Run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return done_ || !lines_.empty(); });
-        while (!lines_.empty()) {
-            const std::string line = std::move(lines_.front());
-            lines_.pop_front();
+        wake_.wait(lock, [this] { return done_ || !jobs_.empty(); });
+        while (!jobs_.empty()) {
+            const Job job = std::move(jobs_.front());
+            jobs_.pop_front();
             lock.unlock();
-            out_ << line << std::endl;
+            if (const std::string line = job(); !line.empty())
+                out_ << line << std::endl;
             lock.lock();
         }
         if (done_)
@@ -169,9 +174,14 @@ void WatchConsumer::PostToConsumer(unsigned message, std::uintptr_t wParam, std:
     case FTDI::MsgRegistration: {
         const auto registration = Copy<FTDI::MessageRegistration>(lParam);
         printer_.Push(RegistrationJson(registration));
-        // Registrations come from the reader thread only, so the file has one writer.
-        if (regFile_ && !regFile_->WriteRegistration(registration))
-            printer_.Push("{\"event\":\"regfile-error\",\"error\":" + JsonString(regFile_->LastError()) + "}");
+        // Written by the printing thread: this runs under the device-table
+        // lock, which a file write must not hold up.
+        if (regFile_)
+            printer_.Post([file = regFile_, registration]() -> std::string {
+                if (file->WriteRegistration(registration))
+                    return {};
+                return "{\"event\":\"regfile-error\",\"error\":" + JsonString(file->LastError()) + "}";
+            });
         break;
     }
     default:

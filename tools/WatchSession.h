@@ -1,6 +1,7 @@
 #pragma once
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -13,15 +14,19 @@
 namespace vantixctl {
 
 // Writes one line per event from a thread of its own, so the device link's
-// threads never wait for the terminal.
+// threads never wait for the terminal or a file.
 class JsonLinePrinter {
 public:
+    // Work for the printing thread; it returns a line to print, or "".
+    using Job = std::function<std::string()>;
+
     explicit JsonLinePrinter(std::ostream& out);
-    ~JsonLinePrinter(); // prints what is queued, then ends the thread
+    ~JsonLinePrinter(); // does what is queued, then ends the thread
     JsonLinePrinter(const JsonLinePrinter&) = delete;
     JsonLinePrinter& operator=(const JsonLinePrinter&) = delete;
 
     void Push(std::string line);
+    void Post(Job job);
 
 private:
     void Run();
@@ -29,7 +34,7 @@ private:
     std::ostream& out_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<std::string> lines_;
+    std::deque<Job> jobs_;
     bool done_ = false;
     std::thread thread_;
 };
@@ -56,7 +61,8 @@ private:
 // The device link without a window: every message becomes a JSON line.
 class WatchConsumer : public FTDI::FTDIHelper<WatchConsumer> {
 public:
-    // regFile: where registrations are also written, or null.
+    // regFile: where registrations are also written (by the printer's thread,
+    // so it must outlive the printer), or null.
     WatchConsumer(FTDI::D2xx& d2xx, FTDI::OutputSettings& settings, FTDI::KeyboardOutput& keyboard,
                   JsonLinePrinter& printer, vantix::C_RegFile* regFile = nullptr, FTDI::EngineTimings timings = {})
         : FTDIHelper(d2xx, settings, keyboard, timings), printer_(printer), regFile_(regFile) {}

@@ -4,12 +4,15 @@
 #include <memory>
 #include <string>
 
+#include "platform/d2xx/DataSignal.h"
+
 namespace FTDI {
 
 using FT_STATUS = std::uint32_t;
 using FT_HANDLE = void*;
 using DWORD = std::uint32_t;
 using WORD = std::uint16_t;
+using UCHAR = std::uint8_t;
 
 enum : FT_STATUS {
     FT_OK = 0,
@@ -26,6 +29,9 @@ enum : FT_STATUS {
     FT_NOT_SUPPORTED = 17,
     FT_OTHER_ERROR = 18,
 };
+
+// The event mask bit for "bytes received" (FT_SetEventNotification).
+constexpr DWORD FT_EVENT_RXCHAR = 1;
 
 // Same layout as the vendor library's node (104 bytes on 64-bit Linux), so the
 // vendor backend can hand its array through unchanged.
@@ -59,6 +65,13 @@ public:
     virtual FT_STATUS FT_GetQueueStatus(FT_HANDLE handle, DWORD* amountInRxQueue) = 0;
     virtual FT_STATUS FT_EE_UARead(FT_HANDLE handle, unsigned char* data, DWORD dataLen, DWORD* bytesRead) = 0;
     virtual FT_STATUS FT_EE_UAWrite(FT_HANDLE handle, unsigned char* data, DWORD dataLen) = 0;
+    // How long the bridge holds received bytes before handing them over
+    // (1..255 ms; a chip starts with 16).
+    virtual FT_STATUS FT_SetLatencyTimer(FT_HANDLE handle, UCHAR milliseconds) = 0;
+    // With FT_EVENT_RXCHAR in the mask, signal->Notify() is called from a
+    // backend thread whenever bytes arrive on the reader; mask 0 ends it.
+    // Once FT_Close of the handle has returned the signal is not used again.
+    virtual FT_STATUS FT_SetEventNotification(FT_HANDLE handle, DWORD mask, DataSignal* signal) = 0;
 };
 
 // Backend names accepted on the command line.

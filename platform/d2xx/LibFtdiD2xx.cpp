@@ -33,15 +33,25 @@ struct ListedReader {
     std::string description;
 };
 
-// One opened reader: its own context (a context is not thread-safe) and the
-// bytes it has delivered but nobody has read yet.
+// One opened reader: its own context and the bytes it has delivered but
+// nobody has read yet. The queue's thread only reads; every other use of the
+// context comes from the backend's calls, and those that reset the chip or
+// use its EEPROM pause the queue first.
 struct OpenReader {
     explicit OpenReader(Context c)
         : context(std::move(c)),
           queue([raw = context.get()](std::uint8_t* buf, int size) { return ftdi_read_data(raw, buf, size); }) {}
+    void Gather() {
+        queue.Start();
+        gathering = true;
+    }
     Context context;
-    ReceiveQueue queue;
+    ReceiveQueue queue; // after the context: stops before it is freed
+    bool gathering = false;
 };
+
+// A read that the chip does not answer must not hold up closing it.
+constexpr int ReadTimeoutMs = 1000;
 
 FT_STATUS EepromStatus(EepromUserArea::Result result) {
     switch (result) {
@@ -118,6 +128,7 @@ public:
             return FT_DEVICE_NOT_OPENED;
         if (!Configure(context.get()) || ftdi_tcioflush(context.get()) < 0)
             return FT_IO_ERROR;
+        context->usb_read_timeout = ReadTimeoutMs;
         const std::uintptr_t id = nextHandle_++;
         open_.emplace(id, std::make_unique<OpenReader>(std::move(context)));
         *handle = reinterpret_cast<FT_HANDLE>(id);
@@ -135,7 +146,8 @@ public:
         OpenReader* reader = Find(handle);
         if (!reader)
             return FT_INVALID_HANDLE;
-        if (reader->queue.Size() < bytesToRead && !reader->queue.Poll() && reader->queue.Size() == 0)
+        reader->Gather();
+        if (reader->queue.Size() == 0 && !reader->queue.Healthy())
             return FT_IO_ERROR;
         *bytesReturned = static_cast<DWORD>(reader->queue.Take(static_cast<std::uint8_t*>(buffer), bytesToRead));
         return FT_OK;
@@ -161,7 +173,8 @@ public:
         OpenReader* reader = Find(handle);
         if (!reader)
             return FT_INVALID_HANDLE;
-        if (!reader->queue.Poll())
+        reader->Gather();
+        if (!reader->queue.Healthy())
             return FT_IO_ERROR; // unplugged
         *amountInRxQueue = static_cast<DWORD>(reader->queue.Size());
         return FT_OK;
@@ -176,6 +189,7 @@ public:
         EepromUserArea::Chip chip;
         if (!ChipOf(reader->context.get(), chip))
             return FT_NOT_SUPPORTED;
+        const ReceivePause pause(reader->queue, reader->gathering);
         EepromUserArea::Image image;
         if (!ReadImage(reader->context.get(), image))
             return FT_EEPROM_READ_FAILED;
@@ -198,6 +212,7 @@ public:
         EepromUserArea::Chip chip;
         if (!ChipOf(context, chip))
             return FT_NOT_SUPPORTED;
+        const ReceivePause pause(reader->queue, reader->gathering);
         EepromUserArea::Image image;
         if (!ReadImage(context, image))
             return FT_EEPROM_READ_FAILED;
@@ -217,6 +232,26 @@ public:
         EepromUserArea::Image back;
         if (!ReadImage(context, back) || back != image)
             return FT_EEPROM_WRITE_FAILED;
+        return FT_OK;
+    }
+
+    FT_STATUS FT_SetLatencyTimer(FT_HANDLE handle, UCHAR milliseconds) override {
+        std::lock_guard lock(mutex_);
+        OpenReader* reader = Find(handle);
+        if (!reader)
+            return FT_INVALID_HANDLE;
+        if (milliseconds < 1)
+            return FT_INVALID_PARAMETER;
+        return ftdi_set_latency_timer(reader->context.get(), milliseconds) < 0 ? FT_IO_ERROR : FT_OK;
+    }
+
+    FT_STATUS FT_SetEventNotification(FT_HANDLE handle, DWORD mask, DataSignal* signal) override {
+        std::lock_guard lock(mutex_);
+        OpenReader* reader = Find(handle);
+        if (!reader)
+            return FT_INVALID_HANDLE;
+        reader->queue.SetSignal((mask & FT_EVENT_RXCHAR) ? signal : nullptr);
+        reader->Gather();
         return FT_OK;
     }
 

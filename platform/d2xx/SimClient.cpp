@@ -122,6 +122,8 @@ public:
         *amountInRxQueue = 0;
         return FT_NOT_SUPPORTED;
     }
+    FT_STATUS FT_SetLatencyTimer(FT_HANDLE, UCHAR) override { return FT_NOT_SUPPORTED; }
+    FT_STATUS FT_SetEventNotification(FT_HANDLE, DWORD, DataSignal*) override { return FT_NOT_SUPPORTED; }
 
     FT_STATUS FT_EE_UARead(FT_HANDLE handle, unsigned char* data, DWORD dataLen, DWORD* bytesRead) override {
         *bytesRead = 0;

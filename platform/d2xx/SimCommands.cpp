@@ -30,6 +30,20 @@ bool ParseBytes(const std::string& hex, SimulatedD2xx::Bytes& bytes) {
     return FromHex(hex, bytes.data(), bytes.size());
 }
 
+// "instant" as the last word asks for the bytes in one piece at once.
+SimulatedD2xx::Delivery DeliveryOf(const std::vector<std::string>& words, std::size_t plainSize) {
+    return words.size() == plainSize + 1 && words.back() == "instant" ? SimulatedD2xx::Delivery::Instant
+                                                                      : SimulatedD2xx::Delivery::Line;
+}
+
+bool Number(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 9 ||
+        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    value = std::stoi(text);
+    return true;
+}
+
 std::string Join(std::vector<std::string>::const_iterator begin, std::vector<std::string>::const_iterator end) {
     std::string out;
     for (auto it = begin; it != end; ++it)
@@ -59,12 +73,14 @@ std::string SimCommands::Execute(const std::string& line) {
     if (command == "unplug") return Unplug(words);
     if (command == "card") return Card(words);
     if (command == "inject") return Inject(words);
+    if (command == "stray") return Stray(words);
+    if (command == "line") return Line(words);
     if (command == "fail") return Fail(words);
     if (command == "list") return words.size() == 1 ? List() : Error("usage: list");
     if (command == "written") return Written(words);
     if (command == "ua") return UserArea(words);
     return Error("unknown command " + command +
-                 " (plug, unplug, card, inject, fail, list, written, ua)");
+                 " (plug, unplug, card, inject, stray, line, fail, list, written, ua)");
 }
 
 std::string SimCommands::Plug(const Words& words) {
@@ -92,23 +108,61 @@ std::string SimCommands::Unplug(const Words& words) {
 }
 
 std::string SimCommands::Card(const Words& words) {
-    if (words.size() != 3)
-        return Error("usage: card SERIAL ID (16 hex digits, or 14 without the CRC byte)");
+    const auto delivery = DeliveryOf(words, 3);
+    if (words.size() != (delivery == SimulatedD2xx::Delivery::Instant ? 4u : 3u))
+        return Error("usage: card SERIAL ID [instant] (16 hex digits, or 14 without the CRC byte)");
     const auto full = SimulatedD2xx::CompleteIdentifier(words[2]);
     if (!full)
         return Error("a card identifier has 16 hex digits, or 14 without the CRC byte");
-    if (!sim_.PresentCard(words[1], *full))
+    if (!sim_.PresentCard(words[1], *full, delivery))
         return Error("no reader " + words[1] + " is plugged");
     return "ok card " + *full;
 }
 
 std::string SimCommands::Inject(const Words& words) {
+    const auto delivery = DeliveryOf(words, 3);
     SimulatedD2xx::Bytes bytes;
-    if (words.size() != 3 || !ParseBytes(words[2], bytes))
-        return Error("usage: inject SERIAL HEX (an even number of hex digits)");
-    if (!sim_.Inject(words[1], bytes))
+    if (words.size() != (delivery == SimulatedD2xx::Delivery::Instant ? 4u : 3u) || !ParseBytes(words[2], bytes))
+        return Error("usage: inject SERIAL HEX [instant] (an even number of hex digits)");
+    if (!sim_.Inject(words[1], bytes, delivery))
         return Error("no reader " + words[1] + " is plugged");
     return "ok injected " + std::to_string(bytes.size());
+}
+
+std::string SimCommands::Stray(const Words& words) {
+    int count = 0;
+    if (words.size() != 3 || !Number(words[2], count) || count < 1 || count > 4096)
+        return Error("usage: stray SERIAL COUNT (1 to 4096 bytes)");
+    // Line noise, without the record framing bytes 0x01 and 0x03: framed
+    // noise would be a magnetic record like any other.
+    std::uniform_int_distribution<int> byte(0, 255);
+    SimulatedD2xx::Bytes bytes;
+    while (bytes.size() < static_cast<std::size_t>(count))
+        if (const int b = byte(random_); b != 0x01 && b != 0x03)
+            bytes.push_back(static_cast<std::uint8_t>(b));
+    if (!sim_.Inject(words[1], bytes))
+        return Error("no reader " + words[1] + " is plugged");
+    return "ok stray " + ToHex(bytes.data(), bytes.size());
+}
+
+std::string SimCommands::Line(const Words& words) {
+    if (words.size() < 2 || words.size() > 4)
+        return Error("usage: line SERIAL [baud=RATE] [latency=MS]");
+    std::optional<int> baud, latency;
+    for (std::size_t i = 2; i < words.size(); ++i) {
+        int value = 0;
+        if (words[i].rfind("baud=", 0) == 0 && Number(words[i].substr(5), value) && SimulatedD2xx::ValidBaud(value))
+            baud = value;
+        else if (words[i].rfind("latency=", 0) == 0 && Number(words[i].substr(8), value) &&
+                 SimulatedD2xx::ValidLatency(value))
+            latency = value;
+        else
+            return Error("a line setting is baud=300..3000000 or latency=1..255");
+    }
+    if (!sim_.SetLine(words[1], baud, latency))
+        return Error("no reader " + words[1]);
+    const auto [rate, ms] = sim_.LineOf(words[1]);
+    return "ok line " + words[1] + " baud=" + std::to_string(rate) + " latency=" + std::to_string(ms);
 }
 
 std::string SimCommands::Fail(const Words& words) {
@@ -116,11 +170,10 @@ std::string SimCommands::Fail(const Words& words) {
         return Error("usage: fail CALL [STATUS]");
     FT_STATUS status = FT_IO_ERROR;
     if (words.size() == 3) {
-        const std::string& text = words[2];
-        const bool digits = std::all_of(text.begin(), text.end(), [](unsigned char c) { return c >= '0' && c <= '9'; });
-        if (text.empty() || text.size() > 9 || !digits || std::stoul(text) == 0)
+        int value = 0;
+        if (!Number(words[2], value) || value == 0)
             return Error("a failure status is a non-zero decimal number");
-        status = static_cast<FT_STATUS>(std::stoul(text));
+        status = static_cast<FT_STATUS>(value);
     }
     if (!sim_.FailNext(words[1], status)) {
         std::string names;

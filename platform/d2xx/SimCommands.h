@@ -1,4 +1,5 @@
 #pragma once
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,15 @@ private:
     std::string Unplug(const Words& words);
     std::string Card(const Words& words);
     std::string Inject(const Words& words);
+    std::string Stray(const Words& words);
+    std::string Line(const Words& words);
     std::string Fail(const Words& words);
     std::string List();
     std::string Written(const Words& words);
     std::string UserArea(const Words& words);
 
     SimulatedD2xx& sim_;
+    std::mt19937 random_{std::random_device{}()};
 };
 
 struct SimReader {

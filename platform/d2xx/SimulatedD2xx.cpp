@@ -20,11 +20,23 @@ std::uint8_t HexByte(const std::string& s, std::size_t at) {
 
 } // namespace
 
+SimulatedD2xx::SimulatedD2xx(Clock clock) : clock_(std::move(clock)) {}
+
+SimulatedD2xx::~SimulatedD2xx() {
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    lineChanged_.notify_all();
+    if (announcer_.joinable())
+        announcer_.join();
+}
+
 const std::vector<std::string>& SimulatedD2xx::CallNames() {
     static const std::vector<std::string> names = {
         "FT_Reload", "FT_Rescan", "FT_CreateDeviceInfoList", "FT_GetDeviceInfoList",
         "FT_Open", "FT_Close", "FT_Read", "FT_Write", "FT_GetQueueStatus",
-        "FT_EE_UARead", "FT_EE_UAWrite"};
+        "FT_EE_UARead", "FT_EE_UAWrite", "FT_SetLatencyTimer", "FT_SetEventNotification"};
     return names;
 }
 
@@ -64,7 +76,8 @@ void SimulatedD2xx::Plug(const std::string& serial, const std::string& descripti
     std::lock_guard lock(mutex_);
     auto it = std::find_if(readers_.begin(), readers_.end(),
                            [&](const Reader& r) { return r.serial == serial; });
-    Reader reader;
+    const TimePoint now = clock_();
+    Reader reader(now);
     if (it != readers_.end()) {
         reader = std::move(*it);
         readers_.erase(it);
@@ -74,7 +87,7 @@ void SimulatedD2xx::Plug(const std::string& serial, const std::string& descripti
     }
     reader.description = description;
     reader.plugged = true;
-    reader.waiting.clear();
+    reader.line.Reset(now);
     if (userArea)
         reader.userArea = *userArea;
     readers_.push_back(std::move(reader));
@@ -86,16 +99,16 @@ bool SimulatedD2xx::Unplug(const std::string& serial) {
     if (!reader || !reader->plugged)
         return false;
     reader->plugged = false;
-    reader->waiting.clear();
+    reader->line.Reset(clock_());
     return true;
 }
 
-bool SimulatedD2xx::PresentCard(const std::string& serial, const std::string& identifier) {
+bool SimulatedD2xx::PresentCard(const std::string& serial, const std::string& identifier, Delivery delivery) {
     const auto full = CompleteIdentifier(identifier);
     if (!full)
         return false;
     const std::string frame = ProximityFrame(*full);
-    return Inject(serial, Bytes(frame.begin(), frame.end()));
+    return Inject(serial, Bytes(frame.begin(), frame.end()), delivery);
 }
 
 bool SimulatedD2xx::SetUserArea(const std::string& serial, const UserAreaBytes& userArea) {
@@ -107,13 +120,66 @@ bool SimulatedD2xx::SetUserArea(const std::string& serial, const UserAreaBytes& 
     return true;
 }
 
-bool SimulatedD2xx::Inject(const std::string& serial, const Bytes& bytes) {
-    std::lock_guard lock(mutex_);
-    Reader* reader = Find(serial);
-    if (!reader || !reader->plugged)
-        return false;
-    reader->waiting.insert(reader->waiting.end(), bytes.begin(), bytes.end());
+bool SimulatedD2xx::Inject(const std::string& serial, const Bytes& bytes, Delivery delivery) {
+    {
+        std::lock_guard lock(mutex_);
+        Reader* reader = Find(serial);
+        if (!reader || !reader->plugged)
+            return false;
+        if (delivery == Delivery::Instant)
+            reader->line.DeliverAtOnce(bytes);
+        else
+            reader->line.Send(bytes, clock_());
+        AnnounceArrivals();
+    }
+    lineChanged_.notify_all();
     return true;
+}
+
+bool SimulatedD2xx::SetLine(const std::string& serial, std::optional<int> baud, std::optional<int> latencyMs) {
+    if ((baud && !ValidBaud(*baud)) || (latencyMs && !ValidLatency(*latencyMs)))
+        return false;
+    {
+        std::lock_guard lock(mutex_);
+        Reader* reader = Find(serial);
+        if (!reader)
+            return false;
+        if (baud)
+            reader->line.SetBaud(*baud);
+        if (latencyMs)
+            reader->line.SetLatency(*latencyMs, clock_());
+    }
+    lineChanged_.notify_all();
+    return true;
+}
+
+std::optional<SimulatedD2xx::TimePoint> SimulatedD2xx::AnnounceArrivals() {
+    const TimePoint now = clock_();
+    std::optional<TimePoint> next;
+    for (auto& [handle, open] : open_) {
+        Reader* reader = Find(open.serial);
+        if (!open.signal || !reader || !reader->plugged)
+            continue;
+        const std::size_t readable = reader->line.Readable(now);
+        if (readable > open.announced)
+            open.signal->Notify();
+        open.announced = readable;
+        if (const auto at = reader->line.NextHandOver(); at && (!next || *at < *next))
+            next = at;
+    }
+    return next;
+}
+
+void SimulatedD2xx::AnnounceLoop() {
+    std::unique_lock lock(mutex_);
+    while (!closing_) {
+        // Waits as long as the simulator's clock says, so a test clock that
+        // stands still does not make it spin.
+        if (const auto next = AnnounceArrivals())
+            lineChanged_.wait_for(lock, *next - clock_());
+        else
+            lineChanged_.wait(lock);
+    }
 }
 
 bool SimulatedD2xx::FailNext(const std::string& call, FT_STATUS status) {
@@ -157,7 +223,19 @@ SimulatedD2xx::Bytes SimulatedD2xx::Written(const std::string& serial) const {
 std::size_t SimulatedD2xx::Waiting(const std::string& serial) const {
     std::lock_guard lock(mutex_);
     const Reader* reader = Find(serial);
-    return reader ? reader->waiting.size() : 0;
+    return reader ? reader->line.Unread() : 0;
+}
+
+std::pair<int, int> SimulatedD2xx::LineOf(const std::string& serial) const {
+    std::lock_guard lock(mutex_);
+    const Reader* reader = Find(serial);
+    return reader ? std::pair(reader->line.Baud(), reader->line.LatencyMs()) : std::pair(0, 0);
+}
+
+SimulatedD2xx::TimePoint SimulatedD2xx::LineIdleAt(const std::string& serial) const {
+    std::lock_guard lock(mutex_);
+    const Reader* reader = Find(serial);
+    return reader ? reader->line.LineIdleAt() : TimePoint{};
 }
 
 int SimulatedD2xx::OpenHandles() const {
@@ -212,7 +290,7 @@ SimulatedD2xx::Reader* SimulatedD2xx::ReaderOf(FT_HANDLE handle) {
     auto it = open_.find(reinterpret_cast<std::uintptr_t>(handle));
     if (it == open_.end())
         return nullptr;
-    return Find(it->second);
+    return Find(it->second.serial);
 }
 
 FT_STATUS SimulatedD2xx::FT_Reload(WORD, WORD) {
@@ -253,8 +331,8 @@ FT_STATUS SimulatedD2xx::FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* dest, DW
             node.LocId = 0x100 + n;
             std::strncpy(node.SerialNumber, r.serial.c_str(), sizeof node.SerialNumber - 1);
             std::strncpy(node.Description, r.description.c_str(), sizeof node.Description - 1);
-            for (const auto& [h, serial] : open_)
-                if (serial == r.serial) {
+            for (const auto& [h, open] : open_)
+                if (open.serial == r.serial) {
                     node.Flags |= 1;
                     node.ftHandle = reinterpret_cast<FT_HANDLE>(h);
                 }
@@ -275,7 +353,7 @@ FT_STATUS SimulatedD2xx::FT_Open(int deviceNumber, FT_HANDLE* handle) {
             continue;
         if (n++ == deviceNumber) {
             const std::uintptr_t h = nextHandle_++;
-            open_[h] = r.serial;
+            open_[h] = OpenHandle{r.serial};
             *handle = reinterpret_cast<FT_HANDLE>(h);
             return FT_OK;
         }
@@ -293,11 +371,12 @@ FT_STATUS SimulatedD2xx::FT_Close(FT_HANDLE handle) {
 FT_STATUS SimulatedD2xx::FT_Read(FT_HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesReturned) {
     *bytesReturned = 0;
     return OnOpenReader("FT_Read", handle, [&](Reader& reader) -> FT_STATUS {
-        const DWORD n = std::min<DWORD>(bytesToRead, static_cast<DWORD>(reader.waiting.size()));
-        auto* out = static_cast<std::uint8_t*>(buffer);
-        std::copy_n(reader.waiting.begin(), n, out);
-        reader.waiting.erase(reader.waiting.begin(), reader.waiting.begin() + n);
-        *bytesReturned = n;
+        *bytesReturned = static_cast<DWORD>(reader.line.Take(static_cast<std::uint8_t*>(buffer), bytesToRead, clock_()));
+        // What was read is no longer news for the receive events.
+        const std::size_t left = reader.line.Readable(clock_());
+        for (auto& [h, open] : open_)
+            if (open.serial == reader.serial)
+                open.announced = std::min(open.announced, left);
         return FT_OK;
     });
 }
@@ -315,7 +394,7 @@ FT_STATUS SimulatedD2xx::FT_Write(FT_HANDLE handle, const void* buffer, DWORD by
 FT_STATUS SimulatedD2xx::FT_GetQueueStatus(FT_HANDLE handle, DWORD* amountInRxQueue) {
     *amountInRxQueue = 0;
     return OnOpenReader("FT_GetQueueStatus", handle, [&](Reader& reader) -> FT_STATUS {
-        *amountInRxQueue = static_cast<DWORD>(reader.waiting.size());
+        *amountInRxQueue = static_cast<DWORD>(reader.line.Readable(clock_()));
         return FT_OK;
     });
 }
@@ -337,6 +416,31 @@ FT_STATUS SimulatedD2xx::FT_EE_UAWrite(FT_HANDLE handle, unsigned char* data, DW
         std::copy_n(data, dataLen, reader.userArea.begin());
         return FT_OK;
     });
+}
+
+FT_STATUS SimulatedD2xx::FT_SetLatencyTimer(FT_HANDLE handle, UCHAR milliseconds) {
+    const FT_STATUS status = OnOpenReader("FT_SetLatencyTimer", handle, [&](Reader& reader) -> FT_STATUS {
+        if (!ValidLatency(milliseconds))
+            return FT_INVALID_PARAMETER;
+        reader.line.SetLatency(milliseconds, clock_());
+        return FT_OK;
+    });
+    lineChanged_.notify_all();
+    return status;
+}
+
+FT_STATUS SimulatedD2xx::FT_SetEventNotification(FT_HANDLE handle, DWORD mask, DataSignal* signal) {
+    const FT_STATUS status = OnOpenReader("FT_SetEventNotification", handle, [&](Reader&) -> FT_STATUS {
+        OpenHandle& open = open_.at(reinterpret_cast<std::uintptr_t>(handle));
+        open.signal = (mask & FT_EVENT_RXCHAR) ? signal : nullptr;
+        open.announced = 0;
+        if (open.signal && !announcer_.joinable())
+            announcer_ = std::thread([this] { AnnounceLoop(); });
+        AnnounceArrivals();
+        return FT_OK;
+    });
+    lineChanged_.notify_all();
+    return status;
 }
 
 } // namespace FTDI

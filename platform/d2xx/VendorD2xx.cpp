@@ -1,9 +1,13 @@
 #include "platform/d2xx/VendorD2xx.h"
 
 #include <dlfcn.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace FTDI {
@@ -38,7 +42,74 @@ using QueueFn = FT_STATUS (*)(FT_HANDLE, DWORD*);
 using UaReadFn = FT_STATUS (*)(FT_HANDLE, unsigned char*, DWORD, DWORD*);
 using UaWriteFn = FT_STATUS (*)(FT_HANDLE, unsigned char*, DWORD);
 using VersionFn = FT_STATUS (*)(DWORD*);
+using LatencyFn = FT_STATUS (*)(FT_HANDLE, UCHAR);
+using EventFn = FT_STATUS (*)(FT_HANDLE, DWORD, void*);
 }
+
+// The library's event object on Linux: it signals the condition variable
+// when an event it was asked for occurs.
+struct EventHandle {
+    pthread_cond_t eCondVar;
+    pthread_mutex_t eMutex;
+    int iVar;
+};
+
+// One event object for all readers, and a thread that waits on it and
+// notifies the signal each reader was registered with.
+class ReceiveEvents {
+public:
+    ReceiveEvents() {
+        pthread_mutex_init(&event_.eMutex, nullptr);
+        pthread_cond_init(&event_.eCondVar, nullptr);
+        event_.iVar = 0;
+    }
+    ~ReceiveEvents() {
+        if (thread_.joinable()) {
+            pthread_mutex_lock(&event_.eMutex);
+            stopping_ = true;
+            pthread_cond_broadcast(&event_.eCondVar);
+            pthread_mutex_unlock(&event_.eMutex);
+            thread_.join();
+        }
+        pthread_cond_destroy(&event_.eCondVar);
+        pthread_mutex_destroy(&event_.eMutex);
+    }
+    ReceiveEvents(const ReceiveEvents&) = delete;
+    ReceiveEvents& operator=(const ReceiveEvents&) = delete;
+
+    void* Event() { return &event_; }
+
+    void Watch(FT_HANDLE handle, DataSignal* signal) {
+        std::lock_guard lock(mutex_);
+        if (signal)
+            signals_[handle] = signal;
+        else
+            signals_.erase(handle);
+        if (!thread_.joinable() && signal)
+            thread_ = std::thread([this] { Run(); });
+    }
+
+private:
+    void Run() {
+        // The mutex is held except while waiting, so a library that signals
+        // under it cannot signal while nobody waits.
+        pthread_mutex_lock(&event_.eMutex);
+        while (!stopping_) {
+            if (pthread_cond_wait(&event_.eCondVar, &event_.eMutex) != 0 || stopping_)
+                continue;
+            std::lock_guard lock(mutex_);
+            for (const auto& [handle, signal] : signals_)
+                signal->Notify();
+        }
+        pthread_mutex_unlock(&event_.eMutex);
+    }
+
+    EventHandle event_;
+    bool stopping_ = false; // under event_.eMutex
+    std::mutex mutex_;
+    std::map<FT_HANDLE, DataSignal*> signals_;
+    std::thread thread_;
+};
 
 struct LibraryCloser {
     void operator()(void* handle) const { dlclose(handle); }
@@ -56,7 +127,9 @@ public:
                         Need(getList_, "FT_GetDeviceInfoList", true, error) && Need(open_, "FT_Open", true, error) &&
                         Need(close_, "FT_Close", true, error) && Need(read_, "FT_Read", true, error) &&
                         Need(write_, "FT_Write", true, error) && Need(queue_, "FT_GetQueueStatus", true, error) &&
-                        Need(uaRead_, "FT_EE_UARead", true, error) && Need(uaWrite_, "FT_EE_UAWrite", true, error);
+                        Need(uaRead_, "FT_EE_UARead", true, error) && Need(uaWrite_, "FT_EE_UAWrite", true, error) &&
+                        Need(latency_, "FT_SetLatencyTimer", false, error) &&
+                        Need(events_, "FT_SetEventNotification", false, error);
         if (!ok)
             return false;
         // 0.4.x libraries used 64-bit DWORDs; our declarations would not match.
@@ -101,7 +174,10 @@ public:
     }
 
     FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle) override { return open_(deviceNumber, handle); }
-    FT_STATUS FT_Close(FT_HANDLE handle) override { return close_(handle); }
+    FT_STATUS FT_Close(FT_HANDLE handle) override {
+        receiveEvents_.Watch(handle, nullptr);
+        return close_(handle);
+    }
     FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesReturned) override {
         return read_(handle, buffer, bytesToRead, bytesReturned);
     }
@@ -117,6 +193,17 @@ public:
     }
     FT_STATUS FT_EE_UAWrite(FT_HANDLE handle, unsigned char* data, DWORD dataLen) override {
         return uaWrite_(handle, data, dataLen);
+    }
+    FT_STATUS FT_SetLatencyTimer(FT_HANDLE handle, UCHAR milliseconds) override {
+        return latency_ ? latency_(handle, milliseconds) : FT_NOT_SUPPORTED;
+    }
+    FT_STATUS FT_SetEventNotification(FT_HANDLE handle, DWORD mask, DataSignal* signal) override {
+        if (!events_)
+            return FT_NOT_SUPPORTED;
+        const bool watch = (mask & FT_EVENT_RXCHAR) && signal;
+        const FT_STATUS status = events_(handle, watch ? FT_EVENT_RXCHAR : 0, receiveEvents_.Event());
+        receiveEvents_.Watch(handle, status == FT_OK && watch ? signal : nullptr);
+        return status;
     }
 
 private:
@@ -143,6 +230,9 @@ private:
     QueueFn queue_ = nullptr;
     UaReadFn uaRead_ = nullptr;
     UaWriteFn uaWrite_ = nullptr;
+    LatencyFn latency_ = nullptr;
+    EventFn events_ = nullptr;
+    ReceiveEvents receiveEvents_; // after library_: its thread ends before the library is unloaded
 };
 
 } // namespace

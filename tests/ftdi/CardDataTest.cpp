@@ -34,13 +34,6 @@ TEST(ProximityFrame, MediaIdAndFormats) {
     EXPECT_EQ(FormatMediaId("f400000249541f01", 0), "0249541f"); // typed as sent
 }
 
-TEST(MagneticRead, SplitsAtTheLastStartByte) {
-    using V = std::vector<std::string>;
-    EXPECT_EQ(SplitMagneticRead("\x01%A\x03\x01;B\x03"), (V{"\x01%A\x03", "\x01;B\x03"}));
-    EXPECT_EQ(SplitMagneticRead("\x01%A\x03"), (V{"\x01%A\x03"}));
-    EXPECT_EQ(SplitMagneticRead("no start"), (V{"no start"}));
-}
-
 namespace {
 
 UserArea Magnetic(int type, int omit, int both, int second) {

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <random>
+#include <stdexcept>
+
+#include "ftdi/KeyboardLine.h"
 
 #include "platform/d2xx/SimulatedD2xx.h"
 #include "platform/input/RecordingKeyboardOutput.h"
@@ -23,38 +28,68 @@ SimulatedD2xx::UserAreaBytes ProximityArea(int keyboard, int database, int beep 
                           DeviceTypeProximity));
 }
 
-SimulatedD2xx::UserAreaBytes Track1Area() {
-    return AreaBytes(UserArea("", 0, 0, 7, -1, 1, 0, -1, 1, -1, KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
-                          KeyNewLine, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeTrack1));
+// A magnetic reader typing each record (start sentinel left out) and Enter.
+SimulatedD2xx::UserAreaBytes MagneticArea(int type) {
+    return AreaBytes(UserArea("", 0, 0, 7, -1, 1, 0, type == DeviceTypeTwoTracks ? 1 : -1, 1,
+                              type == DeviceTypeTwoTracks ? 1 : -1, KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
+                              KeyNewLine, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, type));
 }
+
+SimulatedD2xx::UserAreaBytes Track1Area() { return MagneticArea(DeviceTypeTrack1); }
 
 SimulatedD2xx::Bytes Raw(const std::string& s) { return SimulatedD2xx::Bytes(s.begin(), s.end()); }
 
 constexpr std::size_t BeepBytes = 3;
+constexpr auto Instant = SimulatedD2xx::Delivery::Instant;
+using TimePoint = std::chrono::steady_clock::time_point;
 
+// Traces, as the device link writes them.
+struct TraceLog {
+    TraceLog() {
+        SetTraceHook([this](const std::string& text) {
+            std::lock_guard lock(mutex);
+            traces.push_back(text);
+        });
+    }
+    ~TraceLog() { SetTraceHook({}); }
+    std::size_t Count(const std::string& text) {
+        std::lock_guard lock(mutex);
+        return static_cast<std::size_t>(std::count(traces.begin(), traces.end(), text));
+    }
+    bool Has(const std::string& text) { return Count(text) != 0; }
+    std::mutex mutex;
+    std::vector<std::string> traces;
+};
+
+// Reader passes run by the test, on a clock the test moves: the line
+// delivers what it would have delivered by then.
 struct Engine : ::testing::Test {
     Engine() {
         settings.beepPause = 0;
         settings.intercharacterDelay = 0;
-        SetTraceHook([this](const std::string& text) {
-            std::lock_guard lock(traceMutex);
-            traces.push_back(text);
-        });
-    }
-    ~Engine() override { SetTraceHook({}); }
-
-    bool Traced(const std::string& text) {
-        std::lock_guard lock(traceMutex);
-        return std::find(traces.begin(), traces.end(), text) != traces.end();
     }
 
-    SimulatedD2xx sim;
+    FTDI::EngineTimings Timings() {
+        FTDI::EngineTimings t = FastTimings();
+        t.clock = [this] { return now.load(); };
+        return t;
+    }
+    void Advance(std::chrono::nanoseconds by) { now = now.load() + by; }
+
+    std::atomic<TimePoint> now{std::chrono::steady_clock::now()};
+    TraceLog trace;
+    SimulatedD2xx sim{[this] { return now.load(); }};
     OutputSettings settings;
     RecordingKeyboardOutput keys;
-    RecordingConsumer engine{sim, settings, keys, FastTimings()};
-    std::mutex traceMutex;
-    std::vector<std::string> traces;
+    RecordingConsumer engine{sim, settings, keys, Timings()};
 };
+
+std::vector<std::string> MediaIds(const std::vector<Posted>& registrations) {
+    std::vector<std::string> out;
+    for (const Posted& p : registrations)
+        out.push_back(std::get<MessageRegistration>(p.message).mediaId);
+    return out;
+}
 
 } // namespace
 
@@ -68,9 +103,8 @@ TEST_F(Engine, TwoFramesOfOneReadAreBeepedTypedAndRegisteredInFrameOrder) {
         if (p.number == MsgRegistration)
             seen.emplace_back(sim.Written("P1").size(), keys.Lines().size());
     };
-    ASSERT_TRUE(sim.PresentCard("P1", "F400000249541F01"));
-    ASSERT_TRUE(sim.PresentCard("P1", "0000ABCDEF1201"));
-    ASSERT_EQ(sim.Waiting("P1"), 42u);
+    ASSERT_TRUE(sim.PresentCard("P1", "F400000249541F01", Instant));
+    ASSERT_TRUE(sim.PresentCard("P1", "0000ABCDEF1201", Instant));
     engine.ReadAll();
 
     const auto regs = engine.Messages(MsgRegistration);
@@ -88,109 +122,126 @@ TEST_F(Engine, TwoFramesOfOneReadAreBeepedTypedAndRegisteredInFrameOrder) {
     EXPECT_EQ(seen, (std::vector<std::pair<std::size_t, std::size_t>>{{2 * BeepBytes, 1}, {4 * BeepBytes, 2}}));
 }
 
-TEST_F(Engine, BytesThatAreNotWholeFramesAreDiscarded) {
+TEST_F(Engine, APieceOfAFrameWaitsForTheRestUntilTheLineFallsSilent) {
     sim.Plug("P2", "TR-617", ProximityArea(1, 1));
     engine.MonitorPass();
-    for (std::size_t count : {20u, 22u}) {
-        const std::string frame = SimulatedD2xx::ProximityFrame("F400000249541F01");
-        std::string bytes = frame + frame;
-        ASSERT_TRUE(sim.Inject("P2", Raw(bytes.substr(0, count))));
-        engine.ReadAll();
-        EXPECT_EQ(sim.Waiting("P2"), 0u);
-        EXPECT_TRUE(Traced("****BROJ BAJTOVA U BAFERU JE " + std::to_string(count) + "\n"));
-    }
-    EXPECT_TRUE(Traced("!!!!Ispraznio bafer, kod: 0 \n"));
-    EXPECT_TRUE(keys.Typed().empty());
+    const std::string frame = SimulatedD2xx::ProximityFrame("F400000249541F01");
+    // The rest arrives while the reader is busy for longer than the limit:
+    // still one frame.
+    sim.Inject("P2", Raw(frame.substr(0, 10)), Instant);
+    engine.ReadAll();
     EXPECT_TRUE(engine.Messages(MsgRegistration).empty());
-    EXPECT_TRUE(sim.Written("P2").empty());
+    Advance(300ms);
+    sim.Inject("P2", Raw(frame.substr(10)), Instant);
+    engine.ReadAll();
+    EXPECT_EQ(engine.Messages(MsgRegistration).size(), 1u);
+
+    // Nothing more comes: given up after 100 ms, with the buffer traces.
+    sim.Inject("P2", Raw(frame.substr(0, 10)), Instant);
+    engine.ReadAll();
+    Advance(60ms);
+    engine.ReadAll();
+    EXPECT_FALSE(trace.Has("****BROJ BAJTOVA U BAFERU JE 10\n"));
+    Advance(60ms);
+    engine.ReadAll();
+    EXPECT_TRUE(trace.Has("****BROJ BAJTOVA U BAFERU JE 10\n"));
+    EXPECT_TRUE(trace.Has("!!!!Ispraznio bafer, kod: 0 \n"));
+    sim.PresentCard("P2", "F400000249541F01", Instant);
+    engine.ReadAll();
+    EXPECT_EQ(engine.Messages(MsgRegistration).size(), 2u);
+    EXPECT_EQ(keys.Lines().size(), 2u);
+    EXPECT_EQ(sim.Written("P2").size(), 2 * BeepBytes);
 }
 
-TEST_F(Engine, AFailedDiscardEndsThePassAndAFailedReadSkipsTheDevice) {
+TEST_F(Engine, StrayBytesAndBadFramesNeverTakeAGoodFrameWithThem) {
+    sim.Plug("P3", "TR-614", ProximityArea(1, 1));
+    engine.MonitorPass();
+    std::string badCrc = SimulatedD2xx::ProximityFrame("F500000249541F01");
+    sim.Inject("P3", Raw("\x7F\xFFok"), Instant); // stray bytes before a frame
+    sim.PresentCard("P3", "F400000249541F01", Instant);
+    sim.Inject("P3", Raw(badCrc), Instant); // a bad frame followed by a good one
+    sim.PresentCard("P3", "0000ABCDEF1201", Instant);
+    sim.PresentCard("P3", "0000000000000000", Instant);
+    engine.ReadAll();
+    EXPECT_EQ(MediaIds(engine.Messages(MsgRegistration)), (std::vector<std::string>{"0249541F", "ABCDEF12"}));
+    EXPECT_EQ(keys.Lines(), (std::vector<std::u32string>{U"2A0249541F", U"2A" "ABCDEF12"}));
+    EXPECT_EQ(sim.Written("P3").size(), 2 * BeepBytes);
+    EXPECT_TRUE(trace.Has("Dropped 26 bytes that belong to no card read\n"));
+    // The last 20 bytes could still begin a frame, until the line falls silent.
+    Advance(150ms);
+    engine.ReadAll();
+    EXPECT_TRUE(trace.Has("****BROJ BAJTOVA U BAFERU JE 20\n"));
+    EXPECT_EQ(engine.Messages(MsgRegistration).size(), 2u);
+}
+
+TEST_F(Engine, AFailedReadSkipsTheDeviceForOnePassAndLosesNothing) {
     sim.Plug("A", "TR-614", ProximityArea(0, 1));
     sim.Plug("B", "TR-614", ProximityArea(0, 1));
     engine.MonitorPass();
-    sim.Inject("A", Raw("12345"));
-    sim.PresentCard("B", "F400000249541F01");
+    sim.PresentCard("A", "F400000249541F01", Instant);
+    sim.PresentCard("B", "F400000249541F01", Instant);
     sim.FailNext("FT_Read");
     engine.ReadAll();
-    EXPECT_TRUE(Traced("****FT_Read error: 4\n"));
-    EXPECT_EQ(sim.Waiting("B"), 21u); // not read in that pass
-    engine.ReadAll(); // both read now
+    EXPECT_TRUE(trace.Has("Ne mogu da iscitam podatke iz buffera uredaja\n"));
     EXPECT_EQ(engine.Messages(MsgRegistration).size(), 1u);
-    sim.PresentCard("B", "F400000249541F01");
-    sim.FailNext("FT_Read");
+    EXPECT_EQ(sim.Waiting("A"), 21u);
     engine.ReadAll();
-    EXPECT_TRUE(Traced("Ne mogu da iscitam podatke iz buffera uredaja\n"));
-    EXPECT_EQ(engine.Messages(MsgRegistration).size(), 1u);
+    EXPECT_EQ(engine.Messages(MsgRegistration).size(), 2u);
     EXPECT_EQ(engine.DeviceCount(), 2u);
-}
-
-TEST_F(Engine, ABadFrameDropsTheRestOfItsRead) {
-    sim.Plug("P3", "TR-614", ProximityArea(1, 1));
-    engine.MonitorPass();
-    sim.PresentCard("P3", "F500000249541F01"); // wrong CRC byte
-    sim.PresentCard("P3", "F400000249541F01");
-    engine.ReadAll();
-    sim.PresentCard("P3", "0000000000000000");
-    engine.ReadAll();
-    EXPECT_EQ(sim.Waiting("P3"), 0u);
-    EXPECT_TRUE(engine.Messages(MsgRegistration).empty());
-    EXPECT_TRUE(keys.Typed().empty());
-    EXPECT_TRUE(sim.Written("P3").empty());
 }
 
 TEST_F(Engine, BeepCountFollowsTheBeepCode) {
     sim.Plug("B7", "TR-614", ProximityArea(0, 0, 7));
     sim.Plug("B0", "TR-614", ProximityArea(0, 0, 0));
     engine.MonitorPass();
-    sim.PresentCard("B7", "F400000249541F01");
-    sim.PresentCard("B0", "F400000249541F01");
+    sim.PresentCard("B7", "F400000249541F01", Instant);
+    sim.PresentCard("B0", "F400000249541F01", Instant);
     engine.ReadAll();
     EXPECT_EQ(sim.Written("B7"), Raw(std::string("\x01\x2A\x31")));
     EXPECT_EQ(sim.Written("B0").size(), 8 * BeepBytes);
     EXPECT_TRUE(engine.Messages(MsgRegistration).empty());
 }
 
-TEST_F(Engine, TwoMagneticRecordsInOneReadAreTypedAsTwoLines) {
+TEST_F(Engine, EveryRecordOfAReadIsTypedOnceAfterOneBeep) {
     sim.Plug("M1", "TR-613-1", Track1Area());
     engine.MonitorPass();
-    sim.Inject("M1", Raw("\x01%B1234^DOE\x03\x01%B5678^ROE\x03"));
+    sim.Inject("M1", Raw("\x01%B1234^DOE\x03\x01%B5678^ROE\x03\x01%B9^ZOE\x03"), Instant);
     engine.ReadAll();
-    EXPECT_EQ(keys.Lines(), (std::vector<std::u32string>{U"B1234^DOE\n", U"B5678^ROE\n"}));
-    EXPECT_EQ(sim.Written("M1").size(), BeepBytes); // one beep per read
-    sim.Inject("M1", Raw("no start byte\x03"));
+    EXPECT_EQ(keys.Lines(), (std::vector<std::u32string>{U"B1234^DOE\n", U"B5678^ROE\n", U"B9^ZOE\n"}));
+    EXPECT_EQ(sim.Written("M1").size(), BeepBytes);
+    // A read without a record types nothing and does not beep.
+    sim.Inject("M1", Raw("no start byte\x03"), Instant);
     engine.ReadAll();
-    EXPECT_EQ(keys.Lines().size(), 2u);
+    EXPECT_EQ(keys.Lines().size(), 3u);
+    EXPECT_EQ(sim.Written("M1").size(), BeepBytes);
     EXPECT_TRUE(engine.Messages(MsgRegistration).empty());
 }
 
-TEST_F(Engine, ReadsNeverExceedTheBufferAndKeepTheRestForTheNextPass) {
+TEST_F(Engine, ABurstOverTheReadLimitIsReadWholeInLaterPasses) {
     sim.Plug("BIG", "TR-614", ProximityArea(0, 1));
-    engine.MonitorPass();
-    for (int i = 0; i < 50; ++i)
-        sim.PresentCard("BIG", "F400000249541F01");
-    engine.ReadAll();
-    EXPECT_EQ(engine.Messages(MsgRegistration).size(), 47u); // 987 bytes: whole frames below 1000
-    EXPECT_EQ(sim.Waiting("BIG"), 63u);
-    engine.ReadAll();
-    EXPECT_EQ(engine.Messages(MsgRegistration).size(), 50u);
-
-    sim.Inject("BIG", Raw(std::string(2500, 'x'))); // not whole frames: dropped in pieces
-    engine.ReadAll();
-    EXPECT_EQ(sim.Waiting("BIG"), 0u);
-    EXPECT_EQ(engine.DeviceCount(), 1u);
-}
-
-TEST_F(Engine, ALongMagneticStreamIsReadInBufferSizedPasses) {
     sim.Plug("M2", "TR-613-1", Track1Area());
     engine.MonitorPass();
-    sim.Inject("M2", Raw("\x01%FIRST\x03" + std::string(1500, 'x') + "\x01%LAST\x03"));
+    for (int i = 0; i < 60; ++i)
+        sim.PresentCard("BIG", "F400000249541F01", Instant);
     engine.ReadAll();
-    EXPECT_EQ(keys.Lines(), (std::vector<std::u32string>{U"FIRST\n"}));
-    EXPECT_EQ(sim.Waiting("M2"), 8 + 1500 + 7 - 999u); // the rest waits for the next pass
+    EXPECT_EQ(engine.Messages(MsgRegistration).size(), 47u); // 999 bytes read: 47 frames and a piece
+    EXPECT_EQ(sim.Waiting("BIG"), 60 * 21 - 999u);
     engine.ReadAll();
-    EXPECT_EQ(keys.Lines(), (std::vector<std::u32string>{U"FIRST\n", U"LAST\n"}));
-    EXPECT_EQ(sim.Waiting("M2"), 0u);
+    EXPECT_EQ(engine.Messages(MsgRegistration).size(), 60u);
+
+    // One record longer than a read, and many records past the read limit.
+    const std::string longRecord = "%" + std::string(1500, 'L');
+    std::string burst = "\x01" + longRecord + "\x03";
+    std::vector<std::u32string> expected{std::u32string(1500, U'L') + U"\n"};
+    for (int i = 0; i < 100; ++i) {
+        const std::string data = "B" + std::to_string(1000 + i) + std::string(30, '0');
+        burst += "\x01%" + data + "\x03";
+        expected.push_back(std::u32string(data.begin(), data.end()) + U"\n");
+    }
+    sim.Inject("M2", Raw(burst), Instant);
+    for (int pass = 0; pass < 3 && sim.Waiting("M2") > 0; ++pass)
+        engine.ReadAll();
+    EXPECT_EQ(keys.Lines(), expected);
 }
 
 TEST_F(Engine, ACommunicationErrorRemovesAllAndTheMonitorAddsThePresentOnes) {
@@ -199,7 +250,7 @@ TEST_F(Engine, ACommunicationErrorRemovesAllAndTheMonitorAddsThePresentOnes) {
     engine.MonitorPass();
     ASSERT_EQ(engine.Messages(MsgDeviceAdded).size(), 3u);
     sim.Unplug("R2");
-    sim.PresentCard("R3", "F400000249541F01");
+    sim.PresentCard("R3", "F400000249541F01", Instant);
     engine.ReadAll();
     EXPECT_EQ(sim.Waiting("R3"), 21u); // not read after the failure
     const auto removed = engine.Messages(MsgDeviceRemoved);
@@ -289,7 +340,7 @@ TEST_F(Engine, KnownDevicesAreNotAddedAgainAndIncompleteEntriesNever) {
     EXPECT_EQ(engine.GetDevData("K1").userArea.id, 0x2A);
 }
 
-TEST_F(Engine, UnknownDevicesAreIgnoredOrAskedAboutOnce) {
+TEST_F(Engine, UnknownDevicesAreIgnoredOrAskedAboutOncePerArrival) {
     sim.Plug("UNK-OFF", "Some bridge");
     engine.MonitorPass();
     engine.deviceCheck = true; // too late: refused for the run
@@ -302,13 +353,29 @@ TEST_F(Engine, UnknownDevicesAreIgnoredOrAskedAboutOnce) {
     engine.MonitorPass();
     EXPECT_EQ(engine.Questions(), (std::vector<std::string>{"UNK-NO (Other bridge)"}));
 
+    // Answered with a type: not asked again while it stays plugged in, nor
+    // when an error repair finds it again.
     sim.Plug("UNK-YES", "Third bridge", Track1Area());
     engine.answer = DeviceTypeTrack1;
     engine.MonitorPass();
+    engine.MonitorPass();
+    sim.FailNext("FT_GetQueueStatus");
+    engine.ReadAll();
+    ASSERT_EQ(engine.DeviceCount(), 0u);
+    engine.MonitorPass();
     const auto added = engine.Messages(MsgDeviceAdded);
-    ASSERT_EQ(added.size(), 1u);
-    EXPECT_EQ(std::get<MessageDeviceAdded>(added[0].message).device.deviceType, DeviceTypeTrack1);
+    ASSERT_EQ(added.size(), 2u);
+    EXPECT_EQ(std::get<MessageDeviceAdded>(added[1].message).device.deviceType, DeviceTypeTrack1);
     EXPECT_EQ(engine.Questions().size(), 2u);
+
+    // Unplugged and plugged in again: a new arrival, asked again.
+    sim.Unplug("UNK-YES");
+    engine.ReadAll();
+    engine.MonitorPass();
+    sim.Plug("UNK-YES", "Third bridge");
+    engine.MonitorPass();
+    EXPECT_EQ(engine.Questions().size(), 3u);
+    EXPECT_EQ(engine.Questions().back(), "UNK-YES (Third bridge)");
 }
 
 TEST_F(Engine, MoreThan256ListedDevicesAreClampedToTheList) {
@@ -372,7 +439,146 @@ TEST_F(Engine, BuzzBeepsThreeTimesAHundredMillisecondsApart) {
     EXPECT_THROW(engine.Buzz(""), Exception);
 }
 
-TEST_F(Engine, ThreadsFindReadersAndShutdownIsPromptAndClosesEverything) {
+TEST_F(Engine, StoppingNeverThrowsAndClosesEveryHandle) {
+    sim.Plug("X1", "TR-614", ProximityArea(0, 0));
+    sim.Plug("X2", "TR-614", ProximityArea(0, 0));
+    engine.MonitorPass();
+    engine.onPost = [](const Posted& p) {
+        if (p.number == MsgDeviceRemoved)
+            throw std::runtime_error("consumer gone");
+    };
+    engine.Stop(); // noexcept: a throw would end the test program
+    EXPECT_EQ(sim.OpenHandles(), 0);
+    EXPECT_EQ(engine.DeviceCount(), 0u);
+    EXPECT_EQ(trace.Count("The removal of X1 was not reported: consumer gone\n"), 1u);
+}
+
+namespace {
+
+// A card at a random moment, a pass at a random moment: the line delivers
+// in between whatever it would have by then.
+struct Schedule {
+    std::mt19937 random;
+    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
+};
+
+// The lines the device types for these records, in order.
+std::vector<std::u32string> ExpectedLines(const UserArea& ua, const std::vector<std::string>& records) {
+    std::vector<std::u32string> lines;
+    for (const std::string& record : records)
+        if (const auto data = MagneticRecordData(ua, record)) {
+            const std::string line = BuildLine(ua, data->text, data->track2);
+            lines.emplace_back(line.begin(), line.end());
+        }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(Engine, ProximityCardsAtRandomMomentsOnARealLineArriveOnceWholeAndInOrder) {
+    sim.Plug("P", "TR-614", ProximityArea(1, 1));
+    engine.MonitorPass();
+    EXPECT_EQ(sim.LineOf("P").second, int(ReaderLatencyMs)) << "set when the reader is opened";
+    Schedule schedule{std::mt19937(20240610)};
+    std::vector<std::string> expected;
+    const std::pair<int, int> lines[] = {{9600, 2}, {9600, 16}, {4800, 16}, {19200, 1}, {2400, 8}, {115200, 16}};
+    for (const auto& [baud, latency] : lines) {
+        ASSERT_TRUE(sim.SetLine("P", baud, latency));
+        for (int card = 0; card < 60; ++card) {
+            if (schedule.Between(0, 4) == 0) { // noise on the line before the card
+                SimulatedD2xx::Bytes stray(static_cast<std::size_t>(schedule.Between(1, 5)));
+                for (auto& b : stray)
+                    b = static_cast<std::uint8_t>(schedule.Between(0, 255));
+                sim.Inject("P", stray);
+            }
+            char identifier[15];
+            std::snprintf(identifier, sizeof identifier, "%08X%04X01", static_cast<unsigned>(schedule.random()),
+                          static_cast<unsigned>(schedule.Between(0, 0xFFFF)));
+            ASSERT_TRUE(sim.PresentCard("P", identifier));
+            expected.push_back(MediaIdOf(*SimulatedD2xx::CompleteIdentifier(identifier)));
+            for (int step = schedule.Between(0, 3); step > 0; --step) {
+                Advance(std::chrono::microseconds(schedule.Between(0, 25000)));
+                engine.ReadAll();
+            }
+        }
+        for (int step = 0; step < 1000 && sim.Waiting("P") > 0; ++step) {
+            Advance(10ms);
+            engine.ReadAll();
+        }
+    }
+    EXPECT_EQ(MediaIds(engine.Messages(MsgRegistration)), expected);
+    ASSERT_EQ(keys.Lines().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(keys.Lines()[i], U"2A" + std::u32string(expected[i].begin(), expected[i].end())) << i;
+    EXPECT_EQ(sim.Written("P").size(), expected.size() * BeepBytes);
+    EXPECT_FALSE(trace.Has("!!!!Ispraznio bafer, kod: 0 \n")) << "no piece was given up";
+}
+
+TEST_F(Engine, SwipesAtRandomMomentsOnARealLineAreTypedOnceWholeAndInOrder) {
+    Schedule schedule{std::mt19937(77)};
+    const int types[] = {DeviceTypeTrack1, DeviceTypeTrack2, DeviceTypeTwoTracks};
+    for (const int type : types) {
+        const std::string serial = "M" + std::to_string(type);
+        sim.Plug(serial, "TR-613-" + std::to_string(type), MagneticArea(type));
+        engine.MonitorPass();
+        ASSERT_TRUE(sim.SetLine(serial, 9600, type == DeviceTypeTwoTracks ? 16 : 2));
+        const UserArea ua = engine.GetDevData(serial).userArea;
+        std::vector<std::string> records;
+        const std::size_t linesBefore = keys.Lines().size();
+        const std::size_t beepsBefore = sim.Written(serial).size();
+        const int swipes = 40;
+        for (int swipe = 0; swipe < swipes; ++swipe) {
+            std::string bytes;
+            const std::string digits = std::to_string(schedule.random()) + std::to_string(schedule.random());
+            if (type != DeviceTypeTrack2) {
+                records.push_back("\x01%B" + digits + "^CARD/HOLDER^" + std::to_string(swipe) + "?\x03");
+                bytes += records.back();
+            }
+            if (type != DeviceTypeTrack1) {
+                records.push_back("\x01;" + digits + "=" + std::to_string(swipe) + "?\x03");
+                bytes += records.back();
+            }
+            ASSERT_TRUE(sim.Inject(serial, Raw(bytes)));
+            // Passes at random moments until the swipe is read, then a pause
+            // before the next card, as a person makes.
+            while (sim.Waiting(serial) > 0) {
+                Advance(std::chrono::microseconds(schedule.Between(0, 40000)));
+                engine.ReadAll();
+            }
+            Advance(std::chrono::milliseconds(schedule.Between(0, 500)));
+        }
+        const auto lines = keys.Lines();
+        EXPECT_EQ(std::vector<std::u32string>(lines.begin() + static_cast<std::ptrdiff_t>(linesBefore), lines.end()),
+                  ExpectedLines(ua, records))
+            << "type " << type;
+        // One beep sequence per swipe, unless a pass fell between its tracks.
+        const std::size_t beeps = (sim.Written(serial).size() - beepsBefore) / BeepBytes;
+        EXPECT_GE(beeps, static_cast<std::size_t>(swipes));
+        EXPECT_LE(beeps, type == DeviceTypeTwoTracks ? records.size() : static_cast<std::size_t>(swipes));
+    }
+    for (const auto& line : keys.Lines())
+        EXPECT_EQ(line.find_first_of(U"\x01\x03"), std::u32string::npos) << "no framing byte is typed";
+    EXPECT_TRUE(engine.Messages(MsgRegistration).empty());
+}
+
+namespace {
+
+// The engine's own threads on the real clock.
+struct EngineThreads : ::testing::Test {
+    EngineThreads() {
+        settings.beepPause = 0;
+        settings.intercharacterDelay = 0;
+    }
+    TraceLog trace;
+    SimulatedD2xx sim;
+    OutputSettings settings;
+    RecordingKeyboardOutput keys;
+};
+
+} // namespace
+
+TEST_F(EngineThreads, FindReadersAndShutDownPromptlyClosingEverything) {
+    RecordingConsumer engine(sim, settings, keys, FastTimings());
     sim.Plug("T1", "TR-614", ProximityArea(1, 1));
     engine.Start();
     ASSERT_TRUE(engine.WaitFor(MsgDeviceAdded, 1, 5s));
@@ -388,10 +594,29 @@ TEST_F(Engine, ThreadsFindReadersAndShutdownIsPromptAndClosesEverything) {
     EXPECT_EQ(sim.CallCount("FT_Rescan"), 1);
 }
 
-TEST(EngineShutdown, WakesTheSleepingMonitorAtOnce) {
-    SimulatedD2xx sim;
-    OutputSettings settings;
-    RecordingKeyboardOutput keys;
+TEST_F(EngineThreads, ACardPresentedMidSleepIsHandledWellBeforeTheSleepEnds) {
+    RecordingConsumer engine(sim, settings, keys); // the real 300 ms between passes
+    sim.Plug("W1", "TR-614", ProximityArea(1, 1));
+    engine.Start();
+    ASSERT_TRUE(engine.WaitFor(MsgDeviceAdded, 1, 5s));
+    const std::string idle = "Nema primljenih podataka\n";
+    for (std::size_t card = 1; card <= 5; ++card) {
+        // Right after a pass that found nothing the reader sleeps 300 ms.
+        const std::size_t passes = trace.Count(idle);
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (trace.Count(idle) == passes && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(1ms);
+        const auto presented = std::chrono::steady_clock::now();
+        ASSERT_TRUE(sim.PresentCard("W1", "F400000249541F01"));
+        ASSERT_TRUE(engine.WaitFor(MsgRegistration, card, 5s));
+        const auto handled = std::chrono::steady_clock::now();
+        EXPECT_GE(handled, sim.LineIdleAt("W1")) << "not before the line delivered it";
+        EXPECT_EQ(keys.Lines().size(), card) << "typed before it is registered";
+        EXPECT_LT(handled - presented, 200ms) << "card " << card << " waited for the next pass";
+    }
+}
+
+TEST_F(EngineThreads, ShutdownWakesTheSleepingMonitorAtOnce) {
     RecordingConsumer engine(sim, settings, keys); // the real 5000 ms / 2000 ms waits
     sim.Plug("S1", "TR-614", ProximityArea(0, 0));
     engine.Start();
@@ -402,11 +627,7 @@ TEST(EngineShutdown, WakesTheSleepingMonitorAtOnce) {
     EXPECT_EQ(sim.OpenHandles(), 0);
 }
 
-TEST(EngineShutdown, AReaderAddedWhileTheReaderIdlesIsPolledAtOnce) {
-    SimulatedD2xx sim;
-    OutputSettings settings;
-    settings.beepPause = 0;
-    RecordingKeyboardOutput keys;
+TEST_F(EngineThreads, AReaderAddedWhileTheReaderIdlesIsPolledAtOnce) {
     RecordingConsumer engine(sim, settings, keys); // 2000 ms idle wait
     sim.Plug("S2", "TR-614", ProximityArea(0, 1));
     sim.PresentCard("S2", "F400000249541F01");

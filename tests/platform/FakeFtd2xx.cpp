@@ -1,5 +1,8 @@
 // A stand-in for the vendor's D2XX library: two readers, the C entry points
 // only, and no FT_Rescan (as on Linux). Built in variants by the tests.
+// FakeReceive and FakeLatency let a test play the device's side.
+#include <pthread.h>
+
 #include <cstdint>
 #include <cstring>
 
@@ -13,8 +16,19 @@ struct Node {
     void* ftHandle;
 };
 
+// The library's event object on Linux.
+struct EventHandle {
+    pthread_cond_t eCondVar;
+    pthread_mutex_t eMutex;
+    int iVar;
+};
+
 namespace {
 [[maybe_unused]] unsigned char userArea[2][16];
+unsigned char latency[2] = {16, 16};
+EventHandle* events[2] = {nullptr, nullptr};
+
+int IndexOf(void* handle) { return handle == &userArea[1] ? 1 : 0; }
 const char* const descriptions[2] = {"TR-614 proximity", "TR-613-2 magnetic"};
 // The first serial fills its field without a NUL, as long EEPROM strings do.
 const char serials[2][17] = {"ABCDEFGHIJKLMNOP", "FT000002"};
@@ -72,6 +86,27 @@ FT_STATUS FT_EE_UAWrite(void* handle, unsigned char* data, DWORD size) {
 }
 
 FT_STATUS FT_Reload(std::uint16_t, std::uint16_t) { return 0; }
+
+FT_STATUS FT_SetLatencyTimer(void* handle, unsigned char ms) {
+    latency[IndexOf(handle)] = ms;
+    return 0;
+}
+
+FT_STATUS FT_SetEventNotification(void* handle, DWORD mask, void* event) {
+    events[IndexOf(handle)] = (mask & 1) ? static_cast<EventHandle*>(event) : nullptr;
+    return 0;
+}
+
+// Bytes arrive on reader `index`: its event is signalled, as the library does.
+void FakeReceive(int index) {
+    if (EventHandle* event = events[index]) {
+        pthread_mutex_lock(&event->eMutex);
+        pthread_cond_signal(&event->eCondVar);
+        pthread_mutex_unlock(&event->eMutex);
+    }
+}
+
+unsigned char FakeLatency(int index) { return latency[index]; }
 
 FT_STATUS FT_GetLibraryVersion(DWORD* version) {
 #ifdef FAKE_OLD_VERSION

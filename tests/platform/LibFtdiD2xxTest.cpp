@@ -1,57 +1,114 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <functional>
+#include <mutex>
 #include <string>
-#include <vector>
+#include <thread>
 
 #include "platform/d2xx/LibFtdiD2xx.h"
 #include "platform/d2xx/ReceiveQueue.h"
 
 using namespace FTDI;
 
-TEST(ReceiveQueue, KeepsArrivalOrderAcrossEmptyAndPartialDeliveries) {
-    // What the chip delivers on successive polls; one delivery larger than
-    // a single source call can carry.
-    std::vector<std::string> deliveries = {"", "\x02" "0123", "", std::string(700, 'x') + "END", "45"};
-    std::size_t next = 0;
-    std::string pending;
-    ReceiveQueue queue([&](std::uint8_t* buf, int size) {
-        if (pending.empty() && next < deliveries.size())
-            pending = deliveries[next++];
-        const int n = std::min<int>(size, static_cast<int>(pending.size()));
-        std::copy_n(pending.begin(), n, buf);
-        pending.erase(0, static_cast<std::size_t>(n));
+namespace {
+
+using namespace std::chrono_literals;
+
+// Plays the chip: each read waits up to one latency period for what the
+// test has "sent", then hands over at most what fits, or fails on request.
+class FakeChip {
+public:
+    void Send(const std::string& bytes) {
+        {
+            std::lock_guard lock(mutex_);
+            pending_ += bytes;
+        }
+        arrived_.notify_all();
+    }
+    void Unplug() {
+        {
+            std::lock_guard lock(mutex_);
+            unplugged_ = true;
+        }
+        arrived_.notify_all();
+    }
+    int Read(std::uint8_t* buf, int size) {
+        std::unique_lock lock(mutex_);
+        arrived_.wait_for(lock, 2ms, [this] { return unplugged_ || !pending_.empty(); });
+        if (unplugged_)
+            return -1;
+        const int n = std::min<int>(size, static_cast<int>(pending_.size()));
+        std::copy_n(pending_.begin(), n, buf);
+        pending_.erase(0, static_cast<std::size_t>(n));
         return n;
-    });
-    ASSERT_TRUE(queue.Poll());
-    EXPECT_EQ(queue.Size(), 0u);
-    ASSERT_TRUE(queue.Poll());
-    EXPECT_EQ(queue.Size(), 5u);
-    std::uint8_t out[1024];
-    ASSERT_EQ(queue.Take(out, 3), 3u);
-    EXPECT_EQ(std::string(out, out + 3), "\x02" "01");
-    ASSERT_TRUE(queue.Poll()); // empty delivery
-    ASSERT_TRUE(queue.Poll());
-    EXPECT_EQ(queue.Size(), 2u + 703u);
-    ASSERT_TRUE(queue.Poll());
-    const std::size_t n = queue.Take(out, sizeof out);
-    const std::string all(out, out + n);
-    EXPECT_EQ(all, "23" + std::string(700, 'x') + "END45");
-    EXPECT_EQ(queue.Size(), 0u);
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::string pending_;
+    bool unplugged_ = false;
+};
+
+bool Eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
 }
 
-TEST(ReceiveQueue, ReportsAFailedSourceAndKeepsWhatItHad) {
-    int calls = 0;
-    ReceiveQueue queue([&](std::uint8_t* buf, int) {
-        if (calls++ == 0) {
-            buf[0] = 'A';
-            return 1;
-        }
-        return -1;
-    });
-    ASSERT_TRUE(queue.Poll());
-    EXPECT_FALSE(queue.Poll());
-    EXPECT_EQ(queue.Size(), 1u);
+std::string TakeAll(ReceiveQueue& queue) {
+    std::uint8_t out[4096];
+    const std::size_t n = queue.Take(out, sizeof out);
+    return std::string(out, out + n);
+}
+
+// A queue gathering from the fake chip, waking `signal`.
+struct ReceiveQueueOnAChip : ::testing::Test {
+    ReceiveQueueOnAChip() {
+        queue.SetSignal(&signal);
+        queue.Start();
+    }
+    FakeChip chip;
+    DataSignal signal;
+    ReceiveQueue queue{[this](std::uint8_t* buf, int size) { return chip.Read(buf, size); }};
+};
+
+} // namespace
+
+TEST_F(ReceiveQueueOnAChip, GathersInArrivalOrderAndWakesTheReader) {
+    chip.Send("\x02" "0123");
+    EXPECT_TRUE(signal.WaitFor(5s, {})) << "woken by the delivery";
+    ASSERT_TRUE(Eventually([&] { return queue.Size() == 5; }));
+    std::uint8_t out[3];
+    ASSERT_EQ(queue.Take(out, 3), 3u);
+    EXPECT_EQ(std::string(out, out + 3), "\x02" "01");
+    // More than one source call carries, still in order.
+    chip.Send(std::string(700, 'x') + "END");
+    chip.Send("45");
+    ASSERT_TRUE(Eventually([&] { return queue.Size() == 2 + 705; }));
+    EXPECT_EQ(TakeAll(queue), "23" + std::string(700, 'x') + "END45");
+    EXPECT_TRUE(queue.Healthy());
+}
+
+TEST_F(ReceiveQueueOnAChip, PausesWithoutLosingBytesAndReportsAnUnpluggedDevice) {
+    {
+        const ReceivePause pause(queue, true);
+        chip.Send("AB"); // stays with the chip meanwhile
+        EXPECT_EQ(queue.Size(), 0u);
+    }
+    ASSERT_TRUE(Eventually([&] { return queue.Size() == 2; }));
+    chip.Unplug();
+    ASSERT_TRUE(Eventually([&] { return !queue.Healthy(); }));
+    EXPECT_EQ(TakeAll(queue), "AB") << "what came before stays readable";
+    queue.Start(); // a failed source is not read again
+    EXPECT_FALSE(queue.Healthy());
 }
 
 TEST(LibFtdiD2xx, WithoutReadersFindsNoneAndOpensNothing) {

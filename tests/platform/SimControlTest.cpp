@@ -49,9 +49,14 @@ TEST(SimCommands, CardsAndBytesReachTheReadersQueue) {
     EXPECT_EQ(commands.Execute("card R1 F400000249541F01"), "ok card F400000249541F01");
     EXPECT_EQ(sim.Waiting("R1"), 42u);
     EXPECT_EQ(commands.Execute("inject R1 01253b03"), "ok injected 4");
-    EXPECT_EQ(sim.Waiting("R1"), 46u);
+    EXPECT_EQ(sim.Waiting("R1"), 46u) << "on the line or readable";
     FT_HANDLE handle = nullptr;
     ASSERT_EQ(sim.FT_Open(0, &handle), FT_OK);
+    // "instant" delivers everything sent so far in one piece, at once.
+    EXPECT_EQ(commands.Execute("inject R1 0203 instant"), "ok injected 2");
+    DWORD readable = 0;
+    ASSERT_EQ(sim.FT_GetQueueStatus(handle, &readable), FT_OK);
+    EXPECT_EQ(readable, 48u);
     const unsigned char beep[3] = {0x01, 0x2A, 0x31};
     DWORD written = 0;
     sim.FT_Write(handle, beep, 3, &written);
@@ -63,6 +68,22 @@ TEST(SimCommands, CardsAndBytesReachTheReadersQueue) {
     sim.FT_Close(handle);
 }
 
+TEST(SimCommands, LineSettingsAndStrayBytes) {
+    SimulatedD2xx sim;
+    SimCommands commands(sim);
+    commands.Execute("plug R1 TR-614");
+    EXPECT_EQ(commands.Execute("line R1"), "ok line R1 baud=9600 latency=16");
+    EXPECT_EQ(commands.Execute("line R1 latency=2 baud=19200"), "ok line R1 baud=19200 latency=2");
+    EXPECT_EQ(sim.LineOf("R1"), std::make_pair(19200, 2));
+    const std::string stray = commands.Execute("stray R1 300");
+    ASSERT_EQ(stray.rfind("ok stray ", 0), 0u) << stray;
+    const std::string hex = stray.substr(9);
+    ASSERT_EQ(hex.size(), 600u);
+    for (std::size_t i = 0; i < hex.size(); i += 2)
+        EXPECT_TRUE(hex.substr(i, 2) != "01" && hex.substr(i, 2) != "03") << "no record framing in noise";
+    EXPECT_EQ(sim.Waiting("R1"), 300u);
+}
+
 TEST(SimCommands, RefusesBadInputWithAReason) {
     SimulatedD2xx sim;
     SimCommands commands(sim);
@@ -70,7 +91,9 @@ TEST(SimCommands, RefusesBadInputWithAReason) {
     for (const char* bad : {"", "dance", "plug", "plug ABCDEFGHIJKLMNOP TR-614", "plug R2 x ua=00",
                             "unplug NOPE", "card R1 123", "card NOPE 00000249541F01", "inject R1 0",
                             "inject R1 zz", "fail FT_Nothing", "fail FT_Read 0", "fail FT_Read -1",
-                            "ua R1 00", "ua NOPE", "written NOPE", "list extra"}) {
+                            "ua R1 00", "ua NOPE", "written NOPE", "list extra", "card R1 00000249541F01 later",
+                            "inject R1 01 fast", "stray R1 0", "stray R1 x", "stray NOPE 3", "line NOPE",
+                            "line R1 baud=12", "line R1 latency=256", "line R1 speed=9600"}) {
         const std::string reply = commands.Execute(bad);
         EXPECT_EQ(reply.rfind("error ", 0), 0u) << bad << " -> " << reply;
         EXPECT_EQ(reply.find('\n'), std::string::npos) << bad;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
+#include <chrono>
 #include <cstring>
 
 #include "platform/d2xx/VendorD2xx.h"
@@ -73,4 +76,36 @@ TEST_F(VendorD2xxLoaded, CallsReachTheLibrary) {
     EXPECT_EQ(d2xx->FT_Write(handle, beep, 3, &written), FT_OK);
     EXPECT_EQ(written, 3u);
     EXPECT_EQ(d2xx->FT_Close(handle), FT_OK);
+}
+
+TEST_F(VendorD2xxLoaded, SetsTheLatencyTimerAndForwardsReceiveEventsUntilClosed) {
+    // The fake is already loaded: this reaches the same copy.
+    void* fake = dlopen(FAKE_D2XX, RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(fake, nullptr);
+    const auto receive = reinterpret_cast<void (*)(int)>(dlsym(fake, "FakeReceive"));
+    const auto latency = reinterpret_cast<unsigned char (*)(int)>(dlsym(fake, "FakeLatency"));
+    ASSERT_TRUE(receive && latency);
+
+    FT_HANDLE handle = nullptr;
+    ASSERT_EQ(d2xx->FT_Open(1, &handle), FT_OK);
+    ASSERT_EQ(d2xx->FT_SetLatencyTimer(handle, 2), FT_OK);
+    EXPECT_EQ(latency(1), 2);
+
+    DataSignal signal;
+    ASSERT_EQ(d2xx->FT_SetEventNotification(handle, FT_EVENT_RXCHAR, &signal), FT_OK);
+    EXPECT_FALSE(signal.WaitFor(std::chrono::milliseconds(0), {}));
+    // The bridging thread may not be waiting yet when the first event comes.
+    bool woken = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!woken && std::chrono::steady_clock::now() < deadline) {
+        receive(1);
+        woken = signal.WaitFor(std::chrono::milliseconds(10), {});
+    }
+    EXPECT_TRUE(woken);
+
+    EXPECT_EQ(d2xx->FT_Close(handle), FT_OK);
+    signal.WaitFor(std::chrono::milliseconds(0), {});
+    receive(1);
+    EXPECT_FALSE(signal.WaitFor(std::chrono::milliseconds(50), {})) << "a closed reader wakes nobody";
+    dlclose(fake);
 }

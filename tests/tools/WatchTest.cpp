@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <optional>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,6 +28,14 @@ std::vector<std::string> Lines(const std::string& text) {
 
 bool Has(const std::string& line, const std::string& part) { return line.find(part) != std::string::npos; }
 
+// Reader passes until the reader's line has delivered everything and it was read.
+void ReadUntilDelivered(WatchConsumer& consumer, const SimulatedD2xx& sim, const std::string& serial) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (sim.Waiting(serial) > 0 && std::chrono::steady_clock::now() < deadline)
+        consumer.ReadAll();
+    EXPECT_EQ(sim.Waiting(serial), 0u);
+}
+
 } // namespace
 
 TEST(WatchSession, PrintsDevicesTypedLinesAndRegistrationsAsJsonLines) {
@@ -44,7 +53,7 @@ TEST(WatchSession, PrintsDevicesTypedLinesAndRegistrationsAsJsonLines) {
         TypedLineReporter keyboard(printer, nullptr);
         WatchConsumer consumer(sim, settings, keyboard, printer);
         consumer.MonitorPass();
-        consumer.ReadAll();
+        ReadUntilDelivered(consumer, sim, "WJ1");
         consumer.RemoveAll(0);
     }
     const auto lines = Lines(out.str());
@@ -75,7 +84,7 @@ TEST(WatchSession, WritesEveryRegistrationToTheMonthlyFile) {
         TypedLineReporter keyboard(printer, nullptr);
         WatchConsumer consumer(sim, settings, keyboard, printer, &regFile);
         consumer.MonitorPass();
-        consumer.ReadAll();
+        ReadUntilDelivered(consumer, sim, "WJ2");
     }
     const std::string file = vantix::test::ReadFile(regFile.FileName());
     EXPECT_NE(file.find("\r\n0249541F,"), std::string::npos) << file;
@@ -87,11 +96,12 @@ namespace {
 struct RunResult {
     int status = -1;
     std::string out;
+    std::chrono::steady_clock::duration afterSigterm{};
 };
 
-// Runs vantixctl with the arguments; sends SIGTERM after `terminateAfter`
-// when given.
-RunResult RunVantixctl(std::vector<std::string> args, std::chrono::milliseconds terminateAfter = 0ms) {
+// Runs vantixctl with the arguments; when `terminateOnce` is given, sends
+// SIGTERM as soon as that text has appeared in its output.
+RunResult RunVantixctl(std::vector<std::string> args, const std::string& terminateOnce = {}) {
     int pipeFds[2];
     EXPECT_EQ(pipe(pipeFds), 0);
     const std::string program = std::string(std::getenv("VANTIX_BIN_DIR")) + "/vantixctl";
@@ -108,17 +118,24 @@ RunResult RunVantixctl(std::vector<std::string> args, std::chrono::milliseconds 
         _exit(127);
     }
     close(pipeFds[1]);
-    if (terminateAfter > 0ms) {
-        std::this_thread::sleep_for(terminateAfter);
-        kill(pid, SIGTERM);
-    }
     RunResult run;
+    std::optional<std::chrono::steady_clock::time_point> terminated;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
     char buffer[4096];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
         run.out.append(buffer, static_cast<std::size_t>(n));
+        if (!terminateOnce.empty() && !terminated && Has(run.out, terminateOnce)) {
+            terminated = std::chrono::steady_clock::now();
+            kill(pid, SIGTERM);
+        }
+        if (std::chrono::steady_clock::now() > deadline)
+            kill(pid, SIGKILL);
+    }
     close(pipeFds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
+    if (terminated)
+        run.afterSigterm = std::chrono::steady_clock::now() - *terminated;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
@@ -129,9 +146,12 @@ TEST(WatchCommand, EndsCleanlyOnSigtermAndRefusesWhatItCannotDo) {
     // Our own simulator socket, so parallel test runs never meet.
     vantix::test::TempDir dir;
     setenv("VANTIX_SIM_SOCKET", dir.File("sim.sock").c_str(), 1);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunVantixctl({"--backend", "sim", "watch"}, 300ms).status, 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s); // the 5 s monitor wait is woken
+    setenv("VANTIX_SIM_READERS", "WC1|TR-614", 1);
+    const RunResult watched = RunVantixctl({"--backend", "sim", "watch"}, "\"event\":\"added\"");
+    unsetenv("VANTIX_SIM_READERS");
+    EXPECT_EQ(watched.status, 0) << watched.out;
+    EXPECT_TRUE(Has(watched.out, "\"event\":\"removed\",\"wParam\":1")) << watched.out;
+    EXPECT_LT(watched.afterSigterm, 2s); // the 5 s monitor wait is woken
 
     const RunResult regfile = RunVantixctl({"--backend", "sim", "watch", "--regfile", dir.File("missing")});
     EXPECT_EQ(regfile.status, 1);

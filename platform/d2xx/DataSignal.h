@@ -1,0 +1,37 @@
+#pragma once
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <stop_token>
+#include <utility>
+
+namespace FTDI {
+
+// Wakes a waiting thread when a reader has received bytes. A notification
+// that comes while nobody waits is kept for the next wait, so none is lost.
+class DataSignal {
+public:
+    // Any thread.
+    void Notify() {
+        {
+            std::lock_guard lock(mutex_);
+            pending_ = true;
+        }
+        wake_.notify_all();
+    }
+
+    // Waits until notified since the last wait, the timeout passes or a stop
+    // is requested. True when it was notified; the notification is used up.
+    bool WaitFor(std::chrono::milliseconds timeout, std::stop_token stop) {
+        std::unique_lock lock(mutex_);
+        wake_.wait_for(lock, stop, timeout, [this] { return pending_; });
+        return std::exchange(pending_, false);
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable_any wake_;
+    bool pending_ = false;
+};
+
+} // namespace FTDI
