@@ -24,6 +24,15 @@ int RunWatch(const Args& args, const CommonOptions& options) {
         }
     }
 
+    // The signals are taken by sigwait below. They are blocked before any
+    // thread starts (the simulator and the libftdi backend start their own),
+    // so every thread inherits the mask and none can be killed by them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
     std::string error;
     std::unique_ptr<FTDI::D2xx> d2xx = FTDI::CreateD2xx(options.backend, error);
     if (!d2xx) {
@@ -38,14 +47,6 @@ int RunWatch(const Args& args, const CommonOptions& options) {
             return ExitRefused;
         }
     }
-
-    // The signals are taken by sigwait below; every thread started from here
-    // on inherits the blocked mask.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     std::unique_ptr<vantix::C_RegFile> regFile;
     if (!regFileDir.empty()) {
