@@ -92,13 +92,18 @@ TEST(RegFile, UnopenableFileIsReportedAndRetriedAtTheNextRegistration) {
     EXPECT_FALSE(file.IsOpen());
     EXPECT_NE(file.LastError().find(path), std::string::npos) << file.LastError();
 
-    EXPECT_FALSE(file.WriteRegistration(SampleRegistration("0249541F", 1, 12)));
+    EXPECT_FALSE(file.WriteRegistration(SampleRegistration("00000001", 1, 12)));
     EXPECT_NE(file.LastError().find("Vantix-201602.vtxreg"), std::string::npos);
+    EXPECT_EQ(file.Backlog().size(), 1u) << "the line waits";
 
     std::filesystem::remove(path);
-    ASSERT_TRUE(file.WriteRegistration(SampleRegistration("0249541F", 1, 12)));
+    ASSERT_TRUE(file.WriteRegistration(SampleRegistration("00000002", 1, 12)));
     EXPECT_TRUE(file.LastError().empty());
-    EXPECT_EQ(ReadLines(path).size(), 2u);
+    EXPECT_TRUE(file.Backlog().empty());
+    const auto lines = ReadLines(path);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].substr(0, 9), "00000001,") << "the waiting line first";
+    EXPECT_EQ(lines[2].substr(0, 9), "00000002,");
 }
 
 TEST(RegFile, WriteFailureIsReported) {
