@@ -1,5 +1,8 @@
 #include "frame/CADODatabase.h"
 
+#include "frame/OdbcCatalog.h"
+
+#include <cctype>
 #include <cstdio>
 #include <utility>
 
@@ -28,9 +31,10 @@ std::string TrimLineEnds(std::string text) {
 
 } // namespace
 
-ComError::ComError(uint32_t code, std::string meaning, std::string source, std::string description)
+ComError::ComError(uint32_t code, std::string meaning, std::string source, std::string description,
+                   std::string sqlState)
     : std::runtime_error(description), code_(code), meaning_(std::move(meaning)), source_(std::move(source)),
-      description_(std::move(description)) {}
+      description_(std::move(description)), sqlState_(std::move(sqlState)) {}
 
 ComError ComError::FromOdbc(SQLSMALLINT handleType, SQLHANDLE handle, const std::string& fallback) {
     // The code, its meaning and the source come from the first error record
@@ -60,7 +64,7 @@ ComError ComError::FromOdbc(SQLSMALLINT handleType, SQLHANDLE handle, const std:
     if (state.empty()) return ComError(0xFFFFFFFFu, "Unknown error", "ODBC", fallback);
     if (source.empty()) source = "ODBC";
     return ComError(static_cast<uint32_t>(primaryNative), "SQLSTATE " + state + ": " + SqlStateMeaning(state), source,
-                    description);
+                    description, state);
 }
 
 std::string SqlStateMeaning(const std::string& s) {
@@ -146,6 +150,7 @@ bool CADODatabase::Open(const std::string& connectionString, const std::string& 
         // a failed goodbye must not stop the new connection.
     }
     if (!connectionString.empty()) connectionString_ = connectionString;
+    backslashEscapes_ = false;
     try {
         if (!env_.Valid()) throw ComError(0xFFFFFFFFu, "Unknown error", "ODBC", "The ODBC environment cannot be created.");
         if (!Succeeded(dbc_.Allocate(env_.Get())))
@@ -161,6 +166,7 @@ bool CADODatabase::Open(const std::string& connectionString, const std::string& 
                                               SQL_DRIVER_NOPROMPT);
         if (!Succeeded(rc)) throw ComError::FromOdbc(SQL_HANDLE_DBC, dbc_.Get(), "The connection failed.");
         connected_ = true;
+        backslashEscapes_ = DetectBackslashEscapes();
         return true;
     } catch (const ComError& error) {
         RecordComError(error);
@@ -175,6 +181,8 @@ bool CADODatabase::Execute(const std::string& sql) {
         OdbcHandle<SQL_HANDLE_STMT> stmt;
         if (!Succeeded(stmt.Allocate(dbc_.Get())))
             throw ComError::FromOdbc(SQL_HANDLE_DBC, dbc_.Get(), "The statement cannot be created.");
+        // A server that does not answer ends the call instead of holding it.
+        SQLSetStmtAttr(stmt.Get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(kStatementTimeoutSeconds), 0);
         std::string text = sql;
         const SQLRETURN rc = SQLExecDirect(stmt.Get(), reinterpret_cast<SQLCHAR*>(text.data()),
                                            static_cast<SQLINTEGER>(text.size()));
@@ -186,6 +194,34 @@ bool CADODatabase::Execute(const std::string& sql) {
         RecordComError(error);
         return false;
     }
+}
+
+bool CADODatabase::DetectBackslashEscapes() {
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    if (!Succeeded(SQLGetInfo(dbc_.Get(), SQL_DBMS_NAME, name, sizeof name, &length))) return false;
+    std::string dbms = reinterpret_cast<char*>(name);
+    for (char& c : dbms) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (dbms.find("mysql") == std::string::npos && dbms.find("mariadb") == std::string::npos) return false;
+    // The server's default; only this mode turns it off.
+    const std::optional<std::string> mode = QueryText("SELECT @@sql_mode");
+    return !mode || mode->find("NO_BACKSLASH_ESCAPES") == std::string::npos;
+}
+
+std::optional<std::string> CADODatabase::QueryText(const std::string& sql) {
+    OdbcHandle<SQL_HANDLE_STMT> stmt;
+    if (!Succeeded(stmt.Allocate(dbc_.Get()))) return std::nullopt;
+    SQLSetStmtAttr(stmt.Get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(kStatementTimeoutSeconds), 0);
+    std::string text = sql;
+    if (!Succeeded(SQLExecDirect(stmt.Get(), reinterpret_cast<SQLCHAR*>(text.data()),
+                                 static_cast<SQLINTEGER>(text.size()))) ||
+        !Succeeded(SQLFetch(stmt.Get())))
+        return std::nullopt;
+    SQLCHAR value[1024] = {};
+    SQLLEN length = 0;
+    if (!Succeeded(SQLGetData(stmt.Get(), 1, SQL_C_CHAR, value, sizeof value, &length)) || length == SQL_NULL_DATA)
+        return std::nullopt;
+    return std::string(reinterpret_cast<char*>(value));
 }
 
 void CADODatabase::Close() {
@@ -232,9 +268,10 @@ void CADODatabase::EndTransaction(SQLSMALLINT completion, const char* what) {
 void CADODatabase::RecordComError(const ComError& error) {
     char code[16];
     std::snprintf(code, sizeof code, "%08lx", static_cast<unsigned long>(error.Code()));
-    lastErrorText_ = "Connection String = " + connectionString_ + "\n" + "CADODataBase Error\n\tCode = " + code +
-                     "\n\tCode meaning = " + error.Meaning() + "\n\tSource = " + error.Source() +
-                     "\n\tDescription = " + error.Description() + "\n";
+    lastErrorText_ = MaskPasswords("Connection String = " + connectionString_ + "\n" + "CADODataBase Error\n\tCode = " +
+                                   code + "\n\tCode meaning = " + error.Meaning() + "\n\tSource = " + error.Source() +
+                                   "\n\tDescription = " + error.Description() + "\n");
+    lastSqlState_ = error.SqlState();
 }
 
 } // namespace vantix

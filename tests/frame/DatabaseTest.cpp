@@ -73,7 +73,8 @@ TEST_F(Database, FailingStatementRecordsTheErrorText) {
     // PostgreSQL has no exec: the default form fails there.
     EXPECT_FALSE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Exec)));
     const std::string text = db.GetLastErrorText();
-    EXPECT_THAT(text, StartsWith("Connection String = " + server().ConnectionString() + "\nCADODataBase Error\n\tCode = "));
+    EXPECT_THAT(text, StartsWith("Connection String = " + MaskPasswords(server().ConnectionString()) +
+                                 "\nCADODataBase Error\n\tCode = "));
     EXPECT_THAT(text, testing::MatchesRegex("(.|\n)*\tCode = [0-9a-f]{8}\n\tCode meaning = SQLSTATE 42601: "
                                             "Syntax error\n\tSource = [^\n]+\n\tDescription = [^\n](.|\n)*\n"));
     EXPECT_THAT(text, HasSubstr("exec"));
