@@ -24,6 +24,42 @@ std::pair<std::string, std::string> SplitSource(const std::string& message) {
     return {message.substr(0, at), message.substr(at)};
 }
 
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// MariaDB's and MySQL's drivers ignore the ODBC login timeout and have no
+// client-side limit on a call: a server that stops answering would hold the
+// connection for good. They take their timeouts from the connection string
+// only, so add them where the user has not set them.
+std::string WithDriverTimeouts(const std::string& connectionString, int loginSeconds, int callSeconds) {
+    const auto pairs = SplitConnectionString(connectionString);
+    bool mysqlFamily = false;
+    for (const auto& [key, value] : pairs)
+        if (Lower(key) == "driver") {
+            const std::string driver = Lower(value);
+            mysqlFamily = driver.find("mariadb") != std::string::npos || driver.find("mysql") != std::string::npos;
+        }
+    if (!mysqlFamily) return connectionString;
+    std::string full = connectionString;
+    const std::pair<const char*, int> timeouts[] = {
+        {"conn_timeout", loginSeconds}, {"read_timeout", callSeconds}, {"write_timeout", callSeconds}};
+    for (const auto& [name, seconds] : timeouts) {
+        bool set = false;
+        for (const auto& pair : pairs) set = set || Lower(pair.first) == name;
+        if (set) continue;
+        if (!full.empty() && full.back() != ';') full += ';';
+        full += Upper(name) + "=" + std::to_string(seconds) + ";";
+    }
+    return full;
+}
+
 std::string TrimLineEnds(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     return text;
@@ -156,7 +192,9 @@ bool CADODatabase::Open(const std::string& connectionString, const std::string& 
         if (!Succeeded(dbc_.Allocate(env_.Get())))
             throw ComError::FromOdbc(SQL_HANDLE_ENV, env_.Get(), "The ODBC connection cannot be created.");
         SQLSetConnectAttr(dbc_.Get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(kLoginTimeoutSeconds), 0);
-        std::string full = connectionString_;
+        // The server's own statement timeout ends a call first; the read
+        // timeout only ends one that gets no answer at all.
+        std::string full = WithDriverTimeouts(connectionString_, kLoginTimeoutSeconds, kStatementTimeoutSeconds + 2);
         if (!user.empty()) full += (full.empty() || full.back() == ';' ? "" : ";") + std::string("UID=") + user;
         if (!password.empty()) full += (full.empty() || full.back() == ';' ? "" : ";") + std::string("PWD=") + password;
         SQLCHAR out[1024];
@@ -200,8 +238,7 @@ bool CADODatabase::DetectBackslashEscapes() {
     SQLCHAR name[256] = {};
     SQLSMALLINT length = 0;
     if (!Succeeded(SQLGetInfo(dbc_.Get(), SQL_DBMS_NAME, name, sizeof name, &length))) return false;
-    std::string dbms = reinterpret_cast<char*>(name);
-    for (char& c : dbms) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string dbms = Lower(reinterpret_cast<char*>(name));
     if (dbms.find("mysql") == std::string::npos && dbms.find("mariadb") == std::string::npos) return false;
     // The server's default; only this mode turns it off.
     const std::optional<std::string> mode = QueryText("SELECT @@sql_mode");
