@@ -69,6 +69,7 @@ constexpr Entry kStrings[] = {
     {1014, "Podešavanje pokretanja nije u potpunosti promenjeno:\n%s"},
     {1015, "Nova lozinka nije mogla da se upiše u %s."},
     {1016, "Verzija %s"},
+    {1017, "Podešavanja nisu mogla da se sačuvaju u %s (%s). Nije sačuvano: %s"},
     {2001, "&Datoteka"},
     {2002, "&Izmene"},
     {2003, "&Opcije"},

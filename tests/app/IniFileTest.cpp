@@ -150,3 +150,29 @@ TEST_F(IniFileTest, BinaryValuesCarryAChecksumByte) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(IniFileTest, StaleTemporariesOfEndedWritersAreRemovedAtTheNextSave) {
+    WriteFile(path, "[Settings]\r\nDelay=3\r\n");
+    // Left by writers killed during a save; pid 1 still runs and keeps its file.
+    WriteFile(path + ".tmp999999999", "x");
+    WriteFile(path + ".tmp1", "x");
+    WriteFile(dir.File("Other.ini.tmp999999999"), "x");
+    ASSERT_TRUE(ini.WriteInt("Settings", "Delay", 4));
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp999999999"));
+    EXPECT_TRUE(std::filesystem::exists(path + ".tmp1"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Other.ini.tmp999999999")));
+    EXPECT_EQ(ini.GetInt("Settings", "Delay", 0), 4);
+}
+
+TEST_F(IniFileTest, FailedWritesAreRecordedWithTheirReason) {
+    std::filesystem::create_directory(path); // cannot be read as a file, even by root
+    EXPECT_FALSE(ini.WriteInt("Settings", "Delay", 4));
+    EXPECT_FALSE(ini.WriteString("Settings", "ConnStr", "x"));
+    EXPECT_EQ(ini.TakeFailedWrites(), (std::vector<std::string>{"Settings/Delay", "Settings/ConnStr"}));
+    EXPECT_FALSE(ini.LastWriteError().empty());
+    EXPECT_TRUE(ini.TakeFailedWrites().empty());
+}
+
+} // namespace
