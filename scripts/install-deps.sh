@@ -6,6 +6,8 @@ set -euo pipefail
 PACKAGES=(
   # toolchain
   g++ cmake pkg-config make ccache
+  # fuzzing (libFuzzer)
+  clang libclang-rt-14-dev
   # GUI
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # device link

@@ -44,8 +44,12 @@ EepromUserArea::Result EepromUserArea::Locate(const Image& image, Chip chip, Pla
     if (!ChecksumValid(image))
         return Result::BadChecksum;
     const std::size_t start = offset + length + (chip == Chip::FT232R ? PlugAndPlayBytes : 0);
+    // Strings that reach into the checksum word leave no area at all, not
+    // one that starts past the end of the image.
+    if (start > end)
+        return Result::NoRoom;
     place.offset = start;
-    place.size = start < end ? end - start : 0;
+    place.size = end - start;
     return Result::Ok;
 }
 
@@ -55,9 +59,10 @@ EepromUserArea::Result EepromUserArea::Read(const Image& image, Chip chip, std::
     const Result result = Locate(image, chip, place);
     if (result != Result::Ok)
         return result;
-    const std::size_t n = std::min(wanted, place.size);
+    if (wanted > place.size)
+        return Result::NoRoom;
     out.assign(image.begin() + static_cast<std::ptrdiff_t>(place.offset),
-               image.begin() + static_cast<std::ptrdiff_t>(place.offset + n));
+               image.begin() + static_cast<std::ptrdiff_t>(place.offset + wanted));
     return Result::Ok;
 }
 

@@ -34,8 +34,11 @@ public:
     static std::uint16_t Checksum(const Image& image);
     static bool ChecksumValid(const Image& image);
 
+    // The area lies between the strings and the checksum word; NoRoom when
+    // the strings leave no place for it inside the image.
     static Result Locate(const Image& image, Chip chip, Place& place);
-    // The first `wanted` bytes of the area (fewer when it is smaller).
+    // The first `wanted` bytes of the area; NoRoom when it holds fewer, so a
+    // caller never takes a short read for a whole configuration.
     static Result Read(const Image& image, Chip chip, std::size_t wanted, std::vector<std::uint8_t>& out);
     // Writes data at the start of the area and renews the checksum; on any
     // result but Ok the image is left as it was.

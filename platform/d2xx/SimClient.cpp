@@ -27,24 +27,31 @@ bool SimRequest(const std::string& path, const std::string& commands, std::strin
     // A simulator that hangs must not hang its client.
     const timeval timeout{5, 0};
     setsockopt(fd.Get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    if (!SendAll(fd.Get(), commands + "\n")) {
-        error = std::string("cannot send to the simulator: ") + std::strerror(errno);
-        return false;
-    }
-    shutdown(fd.Get(), SHUT_WR);
+    setsockopt(fd.Get(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    const bool sent = SendAll(fd.Get(), commands + "\n");
+    const std::string sendError = sent ? "" : std::strerror(errno);
+    if (sent)
+        shutdown(fd.Get(), SHUT_WR);
+    // A server that refuses or cuts off a client closes without reading what
+    // it sent, but what it said before has arrived all the same.
     reply.clear();
     char buffer[4096];
     for (;;) {
         const ssize_t n = recv(fd.Get(), buffer, sizeof buffer, 0);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            error = std::string("no reply from the simulator: ") + std::strerror(errno);
-            return false;
+        if (n > 0) {
+            reply.append(buffer, static_cast<std::size_t>(n));
+            continue;
         }
-        if (n == 0)
+        if (n == 0 || !sent || (errno == ECONNRESET && !reply.empty()))
             break;
-        reply.append(buffer, static_cast<std::size_t>(n));
+        error = std::string("no reply from the simulator: ") + std::strerror(errno);
+        return false;
+    }
+    if (!sent && reply.empty()) {
+        error = "cannot send to the simulator: " + sendError;
+        return false;
     }
     if (!reply.empty() && reply.back() == '\n')
         reply.pop_back();

@@ -33,7 +33,7 @@ Image MakeImage(Chip chip, const std::string& manufacturer, const std::string& p
             image[at + 2 + 2 * i] = static_cast<std::uint8_t>((*text)[i]);
         at += length;
     }
-    if (chip == Chip::FT232R) {
+    if (chip == Chip::FT232R && at + 4 <= size - 2) {
         image[at] = 0x02;
         image[at + 1] = 0x03;
         image[at + 2] = 0x01;
@@ -114,9 +114,29 @@ TEST(EepromUserArea, RefusesBlankCorruptAndFullImages) {
     const Image before = full;
     EXPECT_EQ(EepromUserArea::Patch(full, Chip::FT232R, Area, 16), Result::NoRoom);
     EXPECT_EQ(full, before);
-    // 39 characters leave 14 bytes: too few for 16.
+    // 39 characters leave 14 bytes: too few for 16, to read or to write.
     Image tight = MakeImage(Chip::FT232R, "FTDI", std::string(27, 'P'), "FT123456");
     EXPECT_EQ(EepromUserArea::Patch(tight, Chip::FT232R, Area, 16), Result::NoRoom);
+    out.clear();
+    EXPECT_EQ(EepromUserArea::Read(tight, Chip::FT232R, 16, out), Result::NoRoom);
+    EXPECT_EQ(EepromUserArea::Read(full, Chip::FT232R, 16, out), Result::NoRoom);
+    EXPECT_TRUE(out.empty()) << "a refused read reports no bytes";
+}
+
+TEST(EepromUserArea, StringsReachingTheChecksumLeaveNoArea) {
+    // The serial descriptor ends at 0x7E or 0x7C: the FT232R's plug-and-play
+    // bytes would put the area at 130 or 128, past the end of a 128-byte
+    // image. Neither may be read as an empty area.
+    for (const std::size_t serialChars : {38u, 37u}) {
+        Image image = MakeImage(Chip::FT232R, "FTDI", "TR-614", std::string(serialChars, 'S'));
+        EepromUserArea::Place place;
+        EXPECT_EQ(EepromUserArea::Locate(image, Chip::FT232R, place), Result::NoRoom) << serialChars;
+        std::vector<std::uint8_t> out;
+        EXPECT_EQ(EepromUserArea::Read(image, Chip::FT232R, 16, out), Result::NoRoom) << serialChars;
+        const Image before = image;
+        EXPECT_EQ(EepromUserArea::Patch(image, Chip::FT232R, Area, 16), Result::NoRoom);
+        EXPECT_EQ(image, before);
+    }
 }
 
 TEST(EepromUserArea, PatchTouchesOnlyTheAreaAndTheChecksum) {
