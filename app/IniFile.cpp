@@ -67,6 +67,9 @@ struct Location {
 };
 
 Location Locate(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+    // Names are read trimmed from the file; a name asked for is trimmed alike.
+    section = Trim(section);
+    key = Trim(key);
     Location loc;
     bool inSection = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -251,7 +254,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         return Failed(section, key, std::strerror(errno));
     auto& lines = *read;
     const Location loc = Locate(lines, section, key);
-    std::string line = std::string(key) + "=" + std::string(value);
+    std::string line = std::string(Trim(key)) + "=" + std::string(value);
     if (loc.keyLine) {
         // Keep the name as the file spells it.
         line = std::string(KeyValue(lines[*loc.keyLine])->first) + "=" + std::string(value);
@@ -259,7 +262,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
     } else if (loc.sectionLine) {
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(loc.insertAt), line);
     } else {
-        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back("[" + std::string(Trim(section)) + "]");
         lines.push_back(line);
     }
     return WriteLines(lines) || Failed(section, key, lastWriteError_);
