@@ -73,7 +73,12 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
     Location loc;
     bool inSection = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (auto name = SectionName(lines[i])) {
+        // Editors on Windows may save a UTF-8 byte order mark; it is not part
+        // of the first section name, and it stays in the file on a write.
+        std::string_view line = lines[i];
+        if (i == 0 && line.rfind(kUtf8Bom, 0) == 0)
+            line.remove_prefix(sizeof kUtf8Bom - 1);
+        if (auto name = SectionName(line)) {
             if (inSection)
                 break; // a section ends where the next begins; later duplicates are ignored
             if (EqualNoCase(*name, section)) {
@@ -85,9 +90,9 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
         }
         if (!inSection)
             continue;
-        if (!Trim(lines[i]).empty())
+        if (!Trim(line).empty())
             loc.insertAt = i + 1;
-        if (auto kv = KeyValue(lines[i]); kv && !loc.keyLine && EqualNoCase(kv->first, key))
+        if (auto kv = KeyValue(line); kv && !loc.keyLine && EqualNoCase(kv->first, key))
             loc.keyLine = i;
     }
     return loc;
@@ -115,10 +120,6 @@ std::optional<std::vector<std::string>> IniFile::ReadLines() const {
     }
     if (in.bad())
         return std::nullopt;
-    // Editors on Windows may save a UTF-8 byte order mark; it is not part of
-    // the first section name.
-    if (!lines.empty() && lines.front().rfind(kUtf8Bom, 0) == 0)
-        lines.front().erase(0, sizeof kUtf8Bom - 1);
     return lines;
 }
 
@@ -246,8 +247,10 @@ int IniFile::GetInt(std::string_view section, std::string_view key, int defaultV
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     // A line break would end the entry early and could smuggle in other keys.
     const auto hasBreak = [](std::string_view t) { return t.find_first_of("\r\n") != std::string_view::npos; };
+    // A name that starts like a section or a comment could never be read back.
     if (hasBreak(section) || hasBreak(key) || hasBreak(value) || Trim(key).empty() ||
-        key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos)
+        Trim(key).front() == '[' || Trim(key).front() == ';' || key.find('=') != std::string_view::npos ||
+        section.find(']') != std::string_view::npos)
         return false;
     auto read = ReadLines();
     if (!read)

@@ -26,7 +26,8 @@ public:
     bool HasKey(std::string_view section, std::string_view key) const;
 
     // Each returns false when the file could not be read or written, or when
-    // a name or value holds a line break (it would corrupt the file).
+    // a name or value holds a line break (it would corrupt the file) or a key
+    // starts with '[' or ';' (it could not be read back).
     bool WriteInt(std::string_view section, std::string_view key, int value);
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     // Hex bytes followed by a one-byte checksum, as Windows writes them.

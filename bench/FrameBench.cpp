@@ -45,17 +45,21 @@ private:
     std::filesystem::path path_;
 };
 
-std::unique_ptr<C_VantixFrame> MakeFrame(const ProgramDirectory& dir, bool withReader) {
-    auto sim = std::make_unique<FTDI::SimulatedD2xx>();
-    if (withReader)
-        sim->Plug("FT01", "TR-614 Door");
+FrameOptions Options(const ProgramDirectory& dir, std::unique_ptr<FTDI::SimulatedD2xx> sim) {
     FrameOptions options;
     options.d2xx = std::move(sim);
     options.keyboard = std::make_unique<FTDI::RecordingKeyboardOutput>();
     options.programDirectory = dir.Path();
     options.trayHostAvailable = [] { return true; };
     options.quit = [] {};
-    return std::make_unique<C_VantixFrame>(std::move(options));
+    return options;
+}
+
+std::unique_ptr<C_VantixFrame> MakeFrame(const ProgramDirectory& dir, bool withReader) {
+    auto sim = std::make_unique<FTDI::SimulatedD2xx>();
+    if (withReader)
+        sim->Plug("FT01", "TR-614 Door");
+    return std::make_unique<C_VantixFrame>(Options(dir, std::move(sim)));
 }
 
 } // namespace
@@ -97,12 +101,7 @@ static void BM_CardToFileLine(benchmark::State& state) {
     FTDI::SimulatedD2xx::UserAreaBytes bytes;
     std::copy(std::begin(area.bytes), std::end(area.bytes), bytes.begin());
     reader.Plug("FT01", "TR-614 Door", bytes);
-    FrameOptions options;
-    options.d2xx = std::move(sim);
-    options.keyboard = std::make_unique<FTDI::RecordingKeyboardOutput>();
-    options.programDirectory = dir.Path();
-    options.trayHostAvailable = [] { return true; };
-    options.quit = [] {};
+    FrameOptions options = Options(dir, std::move(sim));
     options.timings.readerPeriod = std::chrono::milliseconds(2);
     options.timings.callPause = std::chrono::milliseconds(0);
     auto frame = std::make_unique<C_VantixFrame>(std::move(options));

@@ -92,6 +92,8 @@ TEST_F(IniFileTest, RefusesWritesThatWouldCorruptTheFile) {
     EXPECT_FALSE(ini.WriteString("Settings", "Bad\nKey", "1"));
     EXPECT_FALSE(ini.WriteString("Settings", "", "1"));
     EXPECT_FALSE(ini.WriteString("Settings", "A=B", "1"));
+    EXPECT_FALSE(ini.WriteString("Settings", " [Other", "1")) << "it would read as a section";
+    EXPECT_FALSE(ini.WriteString("Settings", ";note", "1")) << "it would read as a comment";
     EXPECT_EQ(ReadFile(path), "[Settings]\r\nDelay=3\r\n");
 }
 
@@ -140,7 +142,7 @@ TEST_F(IniFileTest, AByteOrderMarkDoesNotHideTheFirstSection) {
     WriteFile(path, "\xEF\xBB\xBF[Settings]\r\nPassword=11\r\n");
     EXPECT_EQ(ini.GetInt("Settings", "Password", 0), 11);
     ASSERT_TRUE(ini.WriteInt("Settings", "Password", 12));
-    EXPECT_EQ(ReadFile(path), "[Settings]\r\nPassword=12\r\n");
+    EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF[Settings]\r\nPassword=12\r\n") << "kept, so a second mark stays a mark";
 }
 
 TEST_F(IniFileTest, BinaryValuesCarryAChecksumByte) {

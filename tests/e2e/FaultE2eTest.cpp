@@ -6,11 +6,8 @@
 // refuses it while the program holds its file open for writing.) Nothing read may be lost, and nothing may wait.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,11 +21,10 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/PgServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XServer.h"
-
-extern char** environ;
 
 namespace {
 
@@ -85,15 +81,9 @@ public:
                                                      {"VANTIX_SIM_READERS", serial_ + "|TR-614 Door|" + userArea},
                                                      {"XDG_RUNTIME_DIR", (work_.Path() / "runtime").string()},
                                                      {"XDG_DATA_HOME", work_.File("data")}};
-        Spawn(env);
+        process_.emplace(std::vector<std::string>{(dir_ / "vantix").string(), "--backend", "sim"}, env, log_);
         if (!WaitUntil([&] { return Sim("list").find(serial_) != std::string::npos; }, 20s))
             throw std::runtime_error("vantix did not start: " + ReadFile(log_));
-    }
-    ~Program() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
     }
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -136,52 +126,23 @@ public:
     // Sends SIGTERM; how long the program took to end, or nothing.
     std::optional<Clock::duration> Terminate(std::chrono::seconds limit = 20s) {
         const auto start = Clock::now();
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        if (!WaitUntil([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, limit))
+        process_->Signal(SIGTERM);
+        const std::optional<int> status = process_->Wait(limit);
+        if (!status)
             return std::nullopt;
-        pid_ = -1;
-        exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        exitStatus_ = *status;
         return Clock::now() - start;
     }
     int ExitStatus() const { return exitStatus_; }
     std::string Log() const { return ReadFile(log_); }
 
 private:
-    void Spawn(const std::map<std::string, std::string>& env) {
-        std::vector<std::string> environment;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            if (!env.count(entry.substr(0, entry.find('='))))
-                environment.push_back(entry);
-        }
-        for (const auto& [key, value] : env)
-            environment.push_back(key + "=" + value);
-        std::vector<std::string> argv{(dir_ / "vantix").string(), "--backend", "sim"};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        const int rc = posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, Pointers(argv).data(),
-                                   Pointers(environment).data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0)
-            throw std::runtime_error("cannot start vantix");
-    }
-    static std::vector<char*> Pointers(std::vector<std::string>& texts) {
-        std::vector<char*> pointers;
-        for (std::string& t : texts)
-            pointers.push_back(t.data());
-        pointers.push_back(nullptr);
-        return pointers;
-    }
-
     vantix::test::TempDir work_;
     fs::path dir_;
     std::string serial_;
     std::string socket_;
     std::string log_;
-    pid_t pid_ = -1;
+    std::optional<vantix::test::ChildProcess> process_;
     int exitStatus_ = -1;
 };
 
