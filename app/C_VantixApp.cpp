@@ -24,6 +24,7 @@
 #include "app/Settings.h"
 #include "app/ShellStringIds.h"
 #include "app/Tr.h"
+#include "frame/RegistrationStrings.h"
 #include "platform/DocumentType.h"
 #include "platform/SingleInstance.h"
 #include "platform/Xdg.h"
@@ -83,16 +84,28 @@ C_VantixApp::StartResult C_VantixApp::InitInstance() {
     return StartResult::Started;
 }
 
-void C_VantixApp::ExitInstance() {
+void C_VantixApp::ExitInstance(bool userPresent) {
+    Profile::App().TakeFailedWrites(); // the run's own failures were reported when they happened
     frame_.reset();
     // Nothing was read from the program's profile when start-up ended before
     // naming it; writing then would create a stray file elsewhere.
     if (!profileInForce_)
         return;
-    if (!Profile::Write(ini::DevCheck, devCheck_.load()))
-        std::cerr << "vantix: cannot write " << Profile::App().Path() << "\n";
-    if (!Settings::Destroy())
-        std::cerr << "vantix: cannot write the password to " << Profile::App().Path() << "\n";
+    Profile::Write(ini::DevCheck, devCheck_.load());
+    Settings::Destroy();
+    const std::string format = LoadString(str::kSettingsNotSaved); // while the language is loaded
+    languages_.Unload();
+
+    const std::vector<std::string> failed = Profile::App().TakeFailedWrites();
+    if (failed.empty())
+        return;
+    std::string keys;
+    for (const std::string& key : failed)
+        keys += (keys.empty() ? "" : ", ") + key;
+    const std::string text = FormatText(format, {Profile::App().Path(), Profile::App().LastWriteError(), keys});
+    std::cerr << "vantix: " << text << "\n";
+    if (userPresent)
+        options_.showStop(QString::fromStdString(text));
 }
 
 QString C_VantixApp::HelpFile() const {

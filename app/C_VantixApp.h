@@ -41,8 +41,10 @@ public:
     ~C_VantixApp() override;
 
     StartResult InitInstance();
-    // Always called after InitInstance, whatever its result.
-    void ExitInstance();
+    // Always called after InitInstance, whatever its result. Settings that
+    // cannot be saved are reported on stderr and, while `userPresent` (not
+    // at a session's end), in a message box.
+    void ExitInstance(bool userPresent = true);
 
     // Ends with '/'.
     const std::string& ProgramDirectory() const { return programDirectory_; }

@@ -3,7 +3,11 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <utility>
 #include <fstream>
 #include <optional>
 #include <sys/stat.h>
@@ -63,10 +67,18 @@ struct Location {
 };
 
 Location Locate(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+    // Names are read trimmed from the file; a name asked for is trimmed alike.
+    section = Trim(section);
+    key = Trim(key);
     Location loc;
     bool inSection = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (auto name = SectionName(lines[i])) {
+        // Editors on Windows may save a UTF-8 byte order mark; it is not part
+        // of the first section name, and it stays in the file on a write.
+        std::string_view line = lines[i];
+        if (i == 0 && line.rfind(kUtf8Bom, 0) == 0)
+            line.remove_prefix(sizeof kUtf8Bom - 1);
+        if (auto name = SectionName(line)) {
             if (inSection)
                 break; // a section ends where the next begins; later duplicates are ignored
             if (EqualNoCase(*name, section)) {
@@ -78,9 +90,9 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
         }
         if (!inSection)
             continue;
-        if (!Trim(lines[i]).empty())
+        if (!Trim(line).empty())
             loc.insertAt = i + 1;
-        if (auto kv = KeyValue(lines[i]); kv && !loc.keyLine && EqualNoCase(kv->first, key))
+        if (auto kv = KeyValue(line); kv && !loc.keyLine && EqualNoCase(kv->first, key))
             loc.keyLine = i;
     }
     return loc;
@@ -108,10 +120,6 @@ std::optional<std::vector<std::string>> IniFile::ReadLines() const {
     }
     if (in.bad())
         return std::nullopt;
-    // Editors on Windows may save a UTF-8 byte order mark; it is not part of
-    // the first section name.
-    if (!lines.empty() && lines.front().rfind(kUtf8Bom, 0) == 0)
-        lines.front().erase(0, sizeof kUtf8Bom - 1);
     return lines;
 }
 
@@ -120,9 +128,32 @@ std::vector<std::string> IniFile::Lines() const {
     return lines ? std::move(*lines) : std::vector<std::string>();
 }
 
-bool IniFile::WriteLines(const std::vector<std::string>& lines) const {
+void IniFile::RemoveStaleTemporaries() {
+    if (std::exchange(staleRemoved_, true))
+        return;
+    namespace fs = std::filesystem;
+    const fs::path path(path_);
+    const std::string prefix = path.filename().string() + ".tmp";
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(path.parent_path().empty() ? "." : path.parent_path(), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string pid = name.substr(prefix.size());
+        if (pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        // A writer that still runs (another process saving now) keeps its file.
+        const pid_t owner = static_cast<pid_t>(std::stol(pid));
+        if (owner != ::getpid() && (::kill(owner, 0) == 0 || errno == EPERM))
+            continue;
+        fs::remove(entry.path(), error);
+    }
+}
+
+bool IniFile::WriteLines(const std::vector<std::string>& lines) {
     // Write beside the file and rename over it, so a crash never leaves a
     // half-written settings file. The replacement keeps the file's mode.
+    RemoveStaleTemporaries();
     std::string text;
     for (const auto& l : lines)
         text += l + "\r\n";
@@ -130,8 +161,10 @@ bool IniFile::WriteLines(const std::vector<std::string>& lines) const {
     struct stat st {};
     const mode_t mode = ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666;
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0)
+    if (fd < 0) {
+        lastWriteError_ = std::strerror(errno);
         return false;
+    }
     bool ok = ::fchmod(fd, mode) == 0 || errno == EPERM;
     for (std::size_t done = 0; ok && done < text.size();) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -144,6 +177,7 @@ bool IniFile::WriteLines(const std::vector<std::string>& lines) const {
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok || std::rename(temp.c_str(), path_.c_str()) != 0) {
+        lastWriteError_ = std::strerror(errno);
         std::remove(temp.c_str());
         return false;
     }
@@ -213,15 +247,17 @@ int IniFile::GetInt(std::string_view section, std::string_view key, int defaultV
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     // A line break would end the entry early and could smuggle in other keys.
     const auto hasBreak = [](std::string_view t) { return t.find_first_of("\r\n") != std::string_view::npos; };
+    // A name that starts like a section or a comment could never be read back.
     if (hasBreak(section) || hasBreak(key) || hasBreak(value) || Trim(key).empty() ||
-        key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos)
+        Trim(key).front() == '[' || Trim(key).front() == ';' || key.find('=') != std::string_view::npos ||
+        section.find(']') != std::string_view::npos)
         return false;
     auto read = ReadLines();
     if (!read)
-        return false;
+        return Failed(section, key, std::strerror(errno));
     auto& lines = *read;
     const Location loc = Locate(lines, section, key);
-    std::string line = std::string(key) + "=" + std::string(value);
+    std::string line = std::string(Trim(key)) + "=" + std::string(value);
     if (loc.keyLine) {
         // Keep the name as the file spells it.
         line = std::string(KeyValue(lines[*loc.keyLine])->first) + "=" + std::string(value);
@@ -229,11 +265,19 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
     } else if (loc.sectionLine) {
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(loc.insertAt), line);
     } else {
-        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back("[" + std::string(Trim(section)) + "]");
         lines.push_back(line);
     }
-    return WriteLines(lines);
+    return WriteLines(lines) || Failed(section, key, lastWriteError_);
 }
+
+bool IniFile::Failed(std::string_view section, std::string_view key, const std::string& reason) {
+    lastWriteError_ = reason;
+    failedWrites_.push_back(std::string(section) + "/" + std::string(key));
+    return false;
+}
+
+std::vector<std::string> IniFile::TakeFailedWrites() { return std::exchange(failedWrites_, {}); }
 
 bool IniFile::WriteInt(std::string_view section, std::string_view key, int value) {
     return WriteString(section, key, std::to_string(value));

@@ -1,4 +1,5 @@
 #pragma once
+#include <climits>
 
 // Every key of Vantix.ini with its default, in one place. Read and write
 // them through Profile (or Settings for "Password"); never spell a key
@@ -8,10 +9,16 @@ namespace vantix::ini {
 inline constexpr char kSettings[] = "Settings";
 inline constexpr char kDialogImportRegs[] = "DialogImportRegs";
 
+// A value outside [min, max] is taken as the nearest bound when it is read:
+// a hand-edited file must not stop the program (BeepPause=2147483647 would
+// stop all reading for good) or send the pointer off the screen.
 struct IntKey {
     const char* section;
     const char* name;
     int defaultValue;
+    int min = INT_MIN;
+    int max = INT_MAX;
+    int Clamp(int value) const { return value < min ? min : value > max ? max : value; }
 };
 
 struct TextKey {
@@ -24,22 +31,23 @@ struct TextKey {
 inline constexpr IntKey UseMRDB{kSettings, "UseMRDB", 0};
 inline constexpr TextKey ConnStr{kSettings, "ConnStr", ""};
 // Milliseconds between typed characters.
-inline constexpr IntKey Delay{kSettings, "Delay", 1};
+inline constexpr IntKey Delay{kSettings, "Delay", 1, 0, 500};
 // Milliseconds between beeps; read only.
-inline constexpr IntKey BeepPause{kSettings, "BeepPause", 100};
+inline constexpr IntKey BeepPause{kSettings, "BeepPause", 100, 0, 1000};
 // Click positions before (SX, SY) and after (EX, EY) the typed data. Their
 // default is half the screen's width and height, which only the caller
 // knows: pass it instead of defaultValue.
-inline constexpr IntKey SX{kSettings, "SX", 0};
-inline constexpr IntKey SY{kSettings, "SY", 0};
-inline constexpr IntKey EX{kSettings, "EX", 0};
-inline constexpr IntKey EY{kSettings, "EY", 0};
+// Screen coordinates are 16-bit on X11 and Windows alike.
+inline constexpr IntKey SX{kSettings, "SX", 0, -32768, 32767};
+inline constexpr IntKey SY{kSettings, "SY", 0, -32768, 32767};
+inline constexpr IntKey EX{kSettings, "EX", 0, -32768, 32767};
+inline constexpr IntKey EY{kSettings, "EY", 0, -32768, 32767};
 // Click before / after the data on or off.
 inline constexpr IntKey M1{kSettings, "M1", 0};
 inline constexpr IntKey M2{kSettings, "M2", 0};
 // Pane heights in pixels.
-inline constexpr IntKey DeviceSplitSize{kSettings, "DeviceSplitSize", 100};
-inline constexpr IntKey RegSplitSize{kSettings, "RegSplitSize", 200};
+inline constexpr IntKey DeviceSplitSize{kSettings, "DeviceSplitSize", 100, 0, 8192};
+inline constexpr IntKey RegSplitSize{kSettings, "RegSplitSize", 200, 0, 8192};
 // Ask for the type of unrecognised readers; 0 or 1.
 inline constexpr IntKey DevCheck{kSettings, "DevCheck", 0};
 // Interface language name.

@@ -35,7 +35,9 @@ std::vector<std::string> ModuleFiles(const std::string& directory) {
 
 LanguageManager::LanguageManager() : languages_{{kEnglish, ""}} {}
 
-LanguageManager::~LanguageManager() {
+LanguageManager::~LanguageManager() { Unload(); }
+
+void LanguageManager::Unload() {
     if (!loaded_)
         return;
     if (!Profile::Write(ini::Language, current_))

@@ -34,10 +34,10 @@ public:
         return App().WriteBinary(section, key, data, size);
     }
 
-    // The keys of IniKeys.h with their defaults.
-    static int Get(const ini::IntKey& key) { return GetInt(key.section, key.name, key.defaultValue); }
+    // The keys of IniKeys.h with their defaults, within their ranges.
+    static int Get(const ini::IntKey& key) { return key.Clamp(GetInt(key.section, key.name, key.defaultValue)); }
     static int Get(const ini::IntKey& key, int defaultValue) {
-        return GetInt(key.section, key.name, defaultValue);
+        return key.Clamp(GetInt(key.section, key.name, defaultValue));
     }
     static std::string Get(const ini::TextKey& key) {
         return GetString(key.section, key.name, key.defaultValue);

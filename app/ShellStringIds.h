@@ -22,5 +22,6 @@ inline constexpr int kStartupNever = 1013;
 inline constexpr int kStartupFailed = 1014;
 inline constexpr int kPasswordNotStored = 1015;
 inline constexpr int kVersion = 1016;
+inline constexpr int kSettingsNotSaved = 1017;
 
 } // namespace vantix::str

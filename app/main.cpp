@@ -18,6 +18,7 @@ void Usage(std::ostream& out) {
 }
 
 int g_signalPipe[2] = {-1, -1}; // written by the signal handler only
+bool g_endedBySignal = false;    // the session is ending: nobody is there to answer a message
 
 void OnSignal(int) {
     const char byte = 1;
@@ -33,6 +34,7 @@ void QuitOnTermination(QApplication& app) {
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
         char byte;
         [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &byte, 1);
+        g_endedBySignal = true;
         QCoreApplication::exit(0); // also ends a modal dialog's loop
     });
     struct sigaction action {};
@@ -76,6 +78,6 @@ int main(int argc, char* argv[]) {
         status = qapp.exec();
     else if (start == vantix::C_VantixApp::StartResult::Failed)
         status = 1;
-    app.ExitInstance();
+    app.ExitInstance(!g_endedBySignal);
     return status;
 }

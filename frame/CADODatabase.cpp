@@ -1,5 +1,8 @@
 #include "frame/CADODatabase.h"
 
+#include "frame/OdbcCatalog.h"
+
+#include <cctype>
 #include <cstdio>
 #include <utility>
 
@@ -21,6 +24,42 @@ std::pair<std::string, std::string> SplitSource(const std::string& message) {
     return {message.substr(0, at), message.substr(at)};
 }
 
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// MariaDB's and MySQL's drivers ignore the ODBC login timeout and have no
+// client-side limit on a call: a server that stops answering would hold the
+// connection for good. They take their timeouts from the connection string
+// only, so add them where the user has not set them.
+std::string WithDriverTimeouts(const std::string& connectionString, int loginSeconds, int callSeconds) {
+    const auto pairs = SplitConnectionString(connectionString);
+    bool mysqlFamily = false;
+    for (const auto& [key, value] : pairs)
+        if (Lower(key) == "driver") {
+            const std::string driver = Lower(value);
+            mysqlFamily = driver.find("mariadb") != std::string::npos || driver.find("mysql") != std::string::npos;
+        }
+    if (!mysqlFamily) return connectionString;
+    std::string full = connectionString;
+    const std::pair<const char*, int> timeouts[] = {
+        {"conn_timeout", loginSeconds}, {"read_timeout", callSeconds}, {"write_timeout", callSeconds}};
+    for (const auto& [name, seconds] : timeouts) {
+        bool set = false;
+        for (const auto& pair : pairs) set = set || Lower(pair.first) == name;
+        if (set) continue;
+        if (!full.empty() && full.back() != ';') full += ';';
+        full += Upper(name) + "=" + std::to_string(seconds) + ";";
+    }
+    return full;
+}
+
 std::string TrimLineEnds(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     return text;
@@ -28,9 +67,10 @@ std::string TrimLineEnds(std::string text) {
 
 } // namespace
 
-ComError::ComError(uint32_t code, std::string meaning, std::string source, std::string description)
+ComError::ComError(uint32_t code, std::string meaning, std::string source, std::string description,
+                   std::string sqlState)
     : std::runtime_error(description), code_(code), meaning_(std::move(meaning)), source_(std::move(source)),
-      description_(std::move(description)) {}
+      description_(std::move(description)), sqlState_(std::move(sqlState)) {}
 
 ComError ComError::FromOdbc(SQLSMALLINT handleType, SQLHANDLE handle, const std::string& fallback) {
     // The code, its meaning and the source come from the first error record
@@ -60,7 +100,7 @@ ComError ComError::FromOdbc(SQLSMALLINT handleType, SQLHANDLE handle, const std:
     if (state.empty()) return ComError(0xFFFFFFFFu, "Unknown error", "ODBC", fallback);
     if (source.empty()) source = "ODBC";
     return ComError(static_cast<uint32_t>(primaryNative), "SQLSTATE " + state + ": " + SqlStateMeaning(state), source,
-                    description);
+                    description, state);
 }
 
 std::string SqlStateMeaning(const std::string& s) {
@@ -146,12 +186,15 @@ bool CADODatabase::Open(const std::string& connectionString, const std::string& 
         // a failed goodbye must not stop the new connection.
     }
     if (!connectionString.empty()) connectionString_ = connectionString;
+    backslashEscapes_ = false;
     try {
         if (!env_.Valid()) throw ComError(0xFFFFFFFFu, "Unknown error", "ODBC", "The ODBC environment cannot be created.");
         if (!Succeeded(dbc_.Allocate(env_.Get())))
             throw ComError::FromOdbc(SQL_HANDLE_ENV, env_.Get(), "The ODBC connection cannot be created.");
         SQLSetConnectAttr(dbc_.Get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(kLoginTimeoutSeconds), 0);
-        std::string full = connectionString_;
+        // The server's own statement timeout ends a call first; the read
+        // timeout only ends one that gets no answer at all.
+        std::string full = WithDriverTimeouts(connectionString_, kLoginTimeoutSeconds, kStatementTimeoutSeconds + 2);
         if (!user.empty()) full += (full.empty() || full.back() == ';' ? "" : ";") + std::string("UID=") + user;
         if (!password.empty()) full += (full.empty() || full.back() == ';' ? "" : ";") + std::string("PWD=") + password;
         SQLCHAR out[1024];
@@ -161,6 +204,7 @@ bool CADODatabase::Open(const std::string& connectionString, const std::string& 
                                               SQL_DRIVER_NOPROMPT);
         if (!Succeeded(rc)) throw ComError::FromOdbc(SQL_HANDLE_DBC, dbc_.Get(), "The connection failed.");
         connected_ = true;
+        backslashEscapes_ = DetectBackslashEscapes();
         return true;
     } catch (const ComError& error) {
         RecordComError(error);
@@ -175,6 +219,8 @@ bool CADODatabase::Execute(const std::string& sql) {
         OdbcHandle<SQL_HANDLE_STMT> stmt;
         if (!Succeeded(stmt.Allocate(dbc_.Get())))
             throw ComError::FromOdbc(SQL_HANDLE_DBC, dbc_.Get(), "The statement cannot be created.");
+        // A server that does not answer ends the call instead of holding it.
+        SQLSetStmtAttr(stmt.Get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(kStatementTimeoutSeconds), 0);
         std::string text = sql;
         const SQLRETURN rc = SQLExecDirect(stmt.Get(), reinterpret_cast<SQLCHAR*>(text.data()),
                                            static_cast<SQLINTEGER>(text.size()));
@@ -186,6 +232,33 @@ bool CADODatabase::Execute(const std::string& sql) {
         RecordComError(error);
         return false;
     }
+}
+
+bool CADODatabase::DetectBackslashEscapes() {
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    if (!Succeeded(SQLGetInfo(dbc_.Get(), SQL_DBMS_NAME, name, sizeof name, &length))) return false;
+    const std::string dbms = Lower(reinterpret_cast<char*>(name));
+    if (dbms.find("mysql") == std::string::npos && dbms.find("mariadb") == std::string::npos) return false;
+    // The server's default; only this mode turns it off.
+    const std::optional<std::string> mode = QueryText("SELECT @@sql_mode");
+    return !mode || mode->find("NO_BACKSLASH_ESCAPES") == std::string::npos;
+}
+
+std::optional<std::string> CADODatabase::QueryText(const std::string& sql) {
+    OdbcHandle<SQL_HANDLE_STMT> stmt;
+    if (!Succeeded(stmt.Allocate(dbc_.Get()))) return std::nullopt;
+    SQLSetStmtAttr(stmt.Get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(kStatementTimeoutSeconds), 0);
+    std::string text = sql;
+    if (!Succeeded(SQLExecDirect(stmt.Get(), reinterpret_cast<SQLCHAR*>(text.data()),
+                                 static_cast<SQLINTEGER>(text.size()))) ||
+        !Succeeded(SQLFetch(stmt.Get())))
+        return std::nullopt;
+    SQLCHAR value[1024] = {};
+    SQLLEN length = 0;
+    if (!Succeeded(SQLGetData(stmt.Get(), 1, SQL_C_CHAR, value, sizeof value, &length)) || length == SQL_NULL_DATA)
+        return std::nullopt;
+    return std::string(reinterpret_cast<char*>(value));
 }
 
 void CADODatabase::Close() {
@@ -232,9 +305,10 @@ void CADODatabase::EndTransaction(SQLSMALLINT completion, const char* what) {
 void CADODatabase::RecordComError(const ComError& error) {
     char code[16];
     std::snprintf(code, sizeof code, "%08lx", static_cast<unsigned long>(error.Code()));
-    lastErrorText_ = "Connection String = " + connectionString_ + "\n" + "CADODataBase Error\n\tCode = " + code +
-                     "\n\tCode meaning = " + error.Meaning() + "\n\tSource = " + error.Source() +
-                     "\n\tDescription = " + error.Description() + "\n";
+    lastErrorText_ = MaskPasswords("Connection String = " + connectionString_ + "\n" + "CADODataBase Error\n\tCode = " +
+                                   code + "\n\tCode meaning = " + error.Meaning() + "\n\tSource = " + error.Source() +
+                                   "\n\tDescription = " + error.Description() + "\n");
+    lastSqlState_ = error.SqlState();
 }
 
 } // namespace vantix

@@ -3,6 +3,7 @@
 #include <sqlext.h>
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -12,8 +13,11 @@ namespace vantix {
 // throw it; Open and Execute record it and return false.
 class ComError : public std::runtime_error {
 public:
-    ComError(uint32_t code, std::string meaning, std::string source, std::string description);
+    ComError(uint32_t code, std::string meaning, std::string source, std::string description,
+             std::string sqlState = {});
     uint32_t Code() const { return code_; }
+    // The five-character SQLSTATE, empty when the error did not come from ODBC.
+    const std::string& SqlState() const { return sqlState_; }
     const std::string& Meaning() const { return meaning_; }
     const std::string& Source() const { return source_; }
     const std::string& Description() const { return description_; }
@@ -27,6 +31,7 @@ private:
     std::string meaning_;
     std::string source_;
     std::string description_;
+    std::string sqlState_;
 };
 
 // Owns one ODBC handle of one type.
@@ -66,10 +71,12 @@ private:
 };
 
 // The database connection of the program: live registrations and the import
-// each use one. Every call is synchronous.
+// each use one. Every call is synchronous and bounded by a timeout, so a
+// server that stops answering is reported instead of waited for.
 class CADODatabase {
 public:
-    static constexpr int kLoginTimeoutSeconds = 15;
+    static constexpr int kLoginTimeoutSeconds = 5;
+    static constexpr int kStatementTimeoutSeconds = 5;
 
     CADODatabase();
     virtual ~CADODatabase();
@@ -92,18 +99,31 @@ public:
     void RollbackTransaction();
 
     const std::string& GetConnectionString() const { return connectionString_; }
+    // The last recorded error; any password of the connection string in it
+    // is masked.
     const std::string& GetLastErrorText() const { return lastErrorText_; }
+    // The SQLSTATE of the last recorded error (empty for errors of our own).
+    const std::string& GetLastSqlState() const { return lastSqlState_; }
     void RecordComError(const ComError& error);
+
+    // True when the open connection's server reads a backslash in a string
+    // literal as an escape (MariaDB and MySQL unless NO_BACKSLASH_ESCAPES).
+    bool BackslashEscapes() const { return backslashEscapes_; }
 
 private:
     void EndTransaction(SQLSMALLINT completion, const char* what);
     void RequireOpen(const char* what) const;
+    bool DetectBackslashEscapes();
+    // The first column of the first row of a query, if it ran.
+    std::optional<std::string> QueryText(const std::string& sql);
 
     OdbcEnvironment env_;
     OdbcHandle<SQL_HANDLE_DBC> dbc_;
     bool connected_ = false;
     std::string connectionString_;
     std::string lastErrorText_;
+    std::string lastSqlState_;
+    bool backslashEscapes_ = false;
 };
 
 // The standard meaning of an SQLSTATE, e.g. "08001" gives

@@ -5,17 +5,19 @@
 #include "frame/DeviceLinkEvent.h"
 
 // Lives in the consumer thread and forwards what reaches it through that
-// thread's event loop; what is still queued when the loop has ended is
-// dropped with it.
+// thread's event loop. After the loop has ended only registrations are
+// still forwarded: they must reach the registration file.
 class CFTDIConsumer::Forwarder : public QObject {
 public:
     explicit Forwarder(QObject* receiver) : receiver_(receiver) {}
+
+    void OnlyRegistrations() { onlyRegistrations_ = true; }
 
     bool event(QEvent* event) override {
         auto* linkEvent = dynamic_cast<DeviceLinkEvent*>(event);
         if (!linkEvent)
             return QObject::event(event);
-        if (receiver_)
+        if (receiver_ && (!onlyRegistrations_ || linkEvent->Number() == FTDI::MsgRegistration))
             QCoreApplication::postEvent(receiver_, new DeviceLinkEvent(linkEvent->Number(), linkEvent->WParam(),
                                                                        linkEvent->Message(), linkEvent->LParam()));
         return true;
@@ -23,6 +25,7 @@ public:
 
 private:
     QObject* receiver_;
+    bool onlyRegistrations_ = false;
 };
 
 CFTDIConsumer::CFTDIConsumer(FTDI::D2xx& d2xx, FTDI::OutputSettings& settings, FTDI::KeyboardOutput& keyboard,
@@ -49,7 +52,12 @@ void CFTDIConsumer::run() {
     }
     Start();
     exec();
+    // The reader may have produced registrations since the loop ended; once
+    // it has stopped they all wait here. Hand them on; the removals of the
+    // shutdown itself stay behind.
     Stop();
+    forwarder.OnlyRegistrations();
+    QCoreApplication::sendPostedEvents(&forwarder);
     std::lock_guard lock(forwarderMutex_);
     forwarder_ = nullptr;
 }

@@ -24,7 +24,8 @@ public:
     void SetDeviceCheck(bool on) { deviceCheck_.store(on); }
 
     // Ends the event loop and waits for the thread (and with it the engine's
-    // threads) to end. False when it did not end within the time.
+    // threads) to end; every registration produced until then has been
+    // posted to the receiver. False when it did not end within the time.
     bool Shutdown(unsigned long timeoutMs = 3000);
 
     // --- consumer of FTDIHelper ------------------------------------------

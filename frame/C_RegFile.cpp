@@ -33,13 +33,20 @@ std::string C_RegFile::FileNameFor(const std::string& programDir, std::time_t no
     return name + "Vantix-" + month + ".vtxreg";
 }
 
+std::string C_RegFile::SafeField(std::string_view field) {
+    std::string safe(field);
+    for (char& c : safe)
+        if (c == ',' || c == '\r' || c == '\n' || c == '\0') c = '_';
+    return safe;
+}
+
 std::string C_RegFile::FormatLine(const FTDI::MessageRegistration& r) {
     std::string line;
     line.reserve(r.mediaId.size() + r.dateTime.size() + r.date.size() + r.time.size() + r.idText.size() +
                  r.ecText.size() + r.serialNumber.size() + 6);
     for (const std::string* field : {&r.mediaId, &r.dateTime, &r.date, &r.time, &r.idText, &r.ecText, &r.serialNumber}) {
         if (field != &r.mediaId) line += ',';
-        line += *field;
+        line += SafeField(*field);
     }
     return line;
 }
@@ -59,8 +66,9 @@ bool C_RegFile::Open() {
     }
     if (st.st_size == 0) return WriteAll(std::string(kHeader) + kLineEnd);
 
-    // A last line without its line end (a crash, a hand edit) is ended first,
-    // so that the next registration never joins it.
+    // A last line without its line end (a crash, a hand edit, a write cut
+    // short that could not be taken back) is ended first, so that the next
+    // registration never joins it.
     char last = 0;
     if (::pread(fd_.Get(), &last, 1, st.st_size - 1) == 1 && last != '\n')
         return WriteAll(last == '\r' ? "\n" : kLineEnd);
@@ -76,7 +84,8 @@ bool C_RegFile::WriteAll(const std::string& bytes) {
         if (n <= 0) {
             lastError_ = FormatString(LoadString(kStrRegFileWriteFailed), fileName_,
                                       n < 0 ? std::strerror(errno) : "no space written");
-            // Reopen at the next registration: that also ends a half-written line.
+            RemovePartialLine(bytes.size() - left);
+            // Reopen next time: that also ends a part that could not be removed.
             fd_.Reset();
             return false;
         }
@@ -86,11 +95,47 @@ bool C_RegFile::WriteAll(const std::string& bytes) {
     return true;
 }
 
-bool C_RegFile::WriteRegistration(const FTDI::MessageRegistration& registration) {
+void C_RegFile::RemovePartialLine(std::size_t written) {
+    if (written == 0) return;
+    // Only while nobody else has appended behind it: the file then ends
+    // with exactly the part this write left.
+    const off_t end = ::lseek(fd_.Get(), 0, SEEK_CUR);
+    struct stat st {};
+    if (end >= static_cast<off_t>(written) && ::fstat(fd_.Get(), &st) == 0 && st.st_size == end &&
+        ::ftruncate(fd_.Get(), end - static_cast<off_t>(written)) != 0) {
+        // Left as it is: the next open ends it with a line end.
+    }
+}
+
+bool C_RegFile::Append(const std::string& line) {
     if (!fd_.Valid() && !Open()) return false;
     // One write call per line: the kernel appends it as a whole, so readers
     // never see half a registration.
-    if (!WriteAll(FormatLine(registration) + kLineEnd)) return false;
+    return WriteAll(line);
+}
+
+bool C_RegFile::WriteRegistration(const FTDI::MessageRegistration& registration) {
+    std::string line = FormatLine(registration) + kLineEnd;
+    if (backlog_.empty()) {
+        if (Append(line)) {
+            lastError_.clear();
+            return true;
+        }
+    } else if (WriteBacklog() && Append(line)) {
+        return true;
+    }
+    if (backlog_.size() < kBacklogLimit)
+        backlog_.push_back(std::move(line));
+    else
+        ++lost_;
+    return false;
+}
+
+bool C_RegFile::WriteBacklog() {
+    while (!backlog_.empty()) {
+        if (!Append(backlog_.front())) return false;
+        backlog_.pop_front();
+    }
     lastError_.clear();
     return true;
 }

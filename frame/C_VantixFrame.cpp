@@ -40,6 +40,10 @@ constexpr int kTimeToHide = 100;
 constexpr int kShortStay = 3000;
 constexpr int kLongStay = 300000; // until a later popup replaces it
 constexpr unsigned long kConsumerShutdownMs = 3000;
+// How long the database calls of the last registrations may take at exit.
+constexpr std::chrono::milliseconds kDatabaseGrace{2000};
+// How often waiting file lines and a silent database are looked at.
+constexpr int kPipelinePollMs = 500;
 constexpr std::uint16_t kUnusedDeviceType = 0xFFFF;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -58,7 +62,11 @@ C_VantixFrame::C_VantixFrame(FrameOptions options, QWidget* parent)
       quit_(options.quit ? std::move(options.quit) : &QCoreApplication::quit),
       panes_(new PaneLayout(SplitSizes::Read(), this)),
       notifier_(std::make_unique<CTaskbarNotifier>()),
-      pipeline_(options.programDirectory, CallSyntaxFromProfile()) {
+      pipeline_(options.programDirectory, CallSyntaxFromProfile(),
+                [this] { QMetaObject::invokeMethod(this, &C_VantixFrame::PollPipeline, Qt::QueuedConnection); }),
+      pipelinePoll_(new QTimer(this)) {
+    pipelinePoll_->setInterval(kPipelinePollMs);
+    connect(pipelinePoll_, &QTimer::timeout, this, &C_VantixFrame::PollPipeline);
     setWindowTitle(Tr(frame_str::kTitle));
     setWindowIcon(QIcon(ResourcePath(ResTrayIcon)));
     setCentralWidget(panes_);
@@ -91,12 +99,18 @@ C_VantixFrame::C_VantixFrame(FrameOptions options, QWidget* parent)
 }
 
 C_VantixFrame::~C_VantixFrame() {
-    // A frame deleted without Exit (the end of a session) still saves all.
-    SaveWindowSettings();
-    SaveFrameSettings();
+    pipelinePoll_->stop();
     if (!consumer_->Shutdown(kConsumerShutdownMs))
         std::fprintf(stderr, "vantix: the device link did not stop within %lu ms; waiting for it\n",
                      kConsumerShutdownMs);
+    // Every registration the device link produced before it stopped is in
+    // this thread's queue now: file it, and give the database a moment,
+    // before the settings (the database switch among them) are written.
+    QCoreApplication::sendPostedEvents(this, FTDI::MsgRegistration);
+    pipeline_.Finish(kDatabaseGrace, *this);
+    // A frame deleted without Exit (the end of a session) still saves all.
+    SaveWindowSettings();
+    SaveFrameSettings();
     // Destroyed with its thread before the backend and outputs it uses.
     consumer_.reset();
 }
@@ -155,6 +169,11 @@ void C_VantixFrame::AddRow(const FTDI::MessageRegistration& registration) {
     panes_->Registrations().AddRegistration(registration);
 }
 
+void C_VantixFrame::PollPipeline() {
+    if (!pipeline_.Poll(*this))
+        pipelinePoll_->stop();
+}
+
 void C_VantixFrame::Popup(const QString& text, int timeToStay) {
     notifier_->Show(text, kTimeToShow, timeToStay, kTimeToHide, 1);
 }
@@ -190,8 +209,11 @@ void C_VantixFrame::OnDeviceLinkEvent(const DeviceLinkEvent& event) {
             OnDeviceRemoved(*m, popup);
         break;
     case FTDI::MsgRegistration:
-        if (const auto* m = event.As<FTDI::MessageRegistration>())
+        if (const auto* m = event.As<FTDI::MessageRegistration>()) {
             pipeline_.Handle(*m, *this);
+            if (!pipelinePoll_->isActive())
+                pipelinePoll_->start();
+        }
         break;
     case FTDI::MsgDeviceChanged:
         if (const auto* m = event.As<FTDI::MessageDeviceChanged>())

@@ -11,6 +11,7 @@
 #include "views/CSystemTray.h"
 
 class CFTDIConsumer;
+class QTimer;
 class DeviceLinkEvent;
 
 namespace FTDI {
@@ -81,6 +82,9 @@ private:
     void Log(const std::string& text, int image) override;
     void AddRow(const FTDI::MessageRegistration& registration) override;
 
+    // The database worker's results, waiting file lines; also on a timer
+    // while anything is pending.
+    void PollPipeline();
     void SetUpNotifier();
     // False when no tray host shows the icon.
     bool SetUpTray();
@@ -117,6 +121,7 @@ private:
     CSystemTray tray_;
     std::unique_ptr<CTaskbarNotifier> notifier_;
     RegistrationPipeline pipeline_;
+    QTimer* pipelinePoll_;
     FrameMenus* menus_ = nullptr;
 
     bool shownOnce_ = false;

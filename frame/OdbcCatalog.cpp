@@ -1,5 +1,7 @@
 #include "frame/OdbcCatalog.h"
 
+#include <cctype>
+
 #include "frame/CADODatabase.h"
 
 namespace vantix {
@@ -34,7 +36,63 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+// Where a key may start: the text's start or after a separator.
+bool AtKeyStart(std::string_view text, size_t at) {
+    return at == 0 || std::string_view(";{ \t\r\n\"'").find(text[at - 1]) != std::string_view::npos;
+}
+
+// The end of the password key that starts at `at` ("Pwd = " included), or 0.
+size_t PasswordKeyEnd(std::string_view text, size_t at) {
+    for (std::string_view key : {"password", "pwd"}) {
+        if (text.size() - at < key.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < key.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(text[at + i])) == key[i];
+        if (!same) continue;
+        size_t i = at + key.size();
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        if (i < text.size() && text[i] == '=') return i + 1;
+    }
+    return 0;
+}
+
+// The end of the value that starts at `at`: a braced value ("}}" inside is
+// one brace) or the text up to ';' or the line end.
+size_t ValueEnd(std::string_view text, size_t at) {
+    if (at < text.size() && text[at] == '{') {
+        for (size_t i = at + 1; i < text.size(); ++i) {
+            if (text[i] != '}') continue;
+            if (i + 1 < text.size() && text[i + 1] == '}') {
+                ++i;
+                continue;
+            }
+            return i + 1;
+        }
+        return text.size();
+    }
+    const size_t end = text.find_first_of(";\r\n", at);
+    return end == std::string_view::npos ? text.size() : end;
+}
+
 } // namespace
+
+std::string MaskPasswords(std::string_view text) {
+    std::string masked;
+    masked.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const size_t keyEnd = AtKeyStart(text, at) ? PasswordKeyEnd(text, at) : 0;
+        if (keyEnd == 0) {
+            masked += text[at++];
+            continue;
+        }
+        size_t value = keyEnd;
+        while (value < text.size() && text[value] == ' ') ++value;
+        masked.append(text.substr(at, value - at));
+        masked += "***";
+        at = ValueEnd(text, value);
+    }
+    return masked;
+}
 
 std::vector<OdbcSource> ListOdbcDrivers() { return List(&SQLDrivers); }
 

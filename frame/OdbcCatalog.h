@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,5 +22,10 @@ using ConnectionPair = std::pair<std::string, std::string>;
 std::vector<ConnectionPair> SplitConnectionString(const std::string& text);
 // The reverse: values that need it are put in braces.
 std::string JoinConnectionString(const std::vector<ConnectionPair>& pairs);
+
+// `text` (a connection string, or a message that holds one) with the value
+// of every Pwd= and Password= key, in any case and braced or not, replaced
+// by "***". For every text that is shown, logged or printed.
+std::string MaskPasswords(std::string_view text);
 
 } // namespace vantix

@@ -63,16 +63,82 @@ bool IsValidBound(std::string_view t) {
            num(17, 2) <= 59;
 }
 
+namespace {
+
+// Length of the UTF-8 sequence at `at`, or 0 when it is not a valid one.
+size_t Utf8Sequence(std::string_view t, size_t at) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(t[i]); };
+    const unsigned char lead = byte(at);
+    size_t length;
+    unsigned min;
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2, min = 0x80;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, min = 0x800;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, min = 0x10000;
+    else return 0;
+    if (at + length > t.size()) return 0;
+    unsigned code = lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return length;
+}
+
+bool IsUtf8(std::string_view t) {
+    for (size_t at = 0; at < t.size();) {
+        const size_t n = Utf8Sequence(t, at);
+        if (n == 0) return false;
+        at += n;
+    }
+    return true;
+}
+
+void AppendUtf8(std::string& out, unsigned code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// 0x80..0x9F of code page 1252; the five it leaves unassigned keep their
+// own value, as Windows converts them.
+constexpr unsigned short kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+} // namespace
+
+std::string AnsiToUtf8(std::string_view text) {
+    if (IsUtf8(text)) return std::string(text);
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte);
+    }
+    return out;
+}
+
 bool RegFileReader::Open(const std::string& path) {
     fd_ = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     begin_ = end_ = 0;
     eof_ = false;
+    overlong_ = 0;
     if (!fd_.Valid()) {
         error_ = std::strerror(errno);
         return false;
     }
     error_.clear();
-    buffer_.resize(kChunk);
+    buffer_.resize(kMaxLineLength + kChunk);
     return true;
 }
 
@@ -82,7 +148,6 @@ bool RegFileReader::Fill() {
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2); // a line longer than the buffer
     for (;;) {
         const ssize_t n = ::read(fd_.Get(), buffer_.data() + end_, buffer_.size() - end_);
         if (n < 0 && errno == EINTR) continue;
@@ -100,16 +165,28 @@ bool RegFileReader::NextLine(std::string_view& line) {
     if (!fd_.Valid()) return false;
     size_t scanned = begin_;
     int tailWaits = 0;
+    bool skipping = false; // inside a line that is too long; its start is gone
     for (;;) {
         const char* data = buffer_.data();
         const void* nl = std::memchr(data + scanned, '\n', end_ - scanned);
         if (nl) {
             const size_t at = static_cast<const char*>(nl) - data;
+            if (skipping || at - begin_ > kMaxLineLength + 1) { // + 1: its CR
+                ++overlong_;
+                skipping = false;
+                begin_ = scanned = at + 1;
+                continue;
+            }
             size_t len = at - begin_;
             if (len > 0 && data[begin_ + len - 1] == '\r') --len;
             line = std::string_view(data + begin_, len);
             begin_ = at + 1;
             return true;
+        }
+        if (end_ - begin_ > kMaxLineLength) {
+            // Dropped, never held whole: the rest of it is skipped as it comes.
+            skipping = true;
+            begin_ = end_;
         }
         if (!error_.empty()) return false;
         const size_t seen = end_ - begin_;
@@ -118,13 +195,18 @@ bool RegFileReader::NextLine(std::string_view& line) {
             // is in the middle of appending that line (the kernel may show a
             // write in parts) or the file really ends so. Give a writer a
             // moment to finish before taking it as the last line.
-            if (seen == 0 || tailWaits == kTailWaits) break;
+            if ((seen == 0 && !skipping) || tailWaits == kTailWaits) break;
             ++tailWaits;
             std::this_thread::sleep_for(kTailWait);
             eof_ = false;
         }
         if (!Fill() && !error_.empty()) return false;
         scanned = begin_ + seen;
+    }
+    if (skipping) {
+        ++overlong_;
+        begin_ = end_;
+        return false;
     }
     if (begin_ == end_) return false;
     // The last line of a file that does not end with a line end.

@@ -35,10 +35,19 @@ std::string FormatBound(int year, int month, int day, int hour, int minute, int 
 // True for a text of exactly that form with plausible values.
 bool IsValidBound(std::string_view text);
 
+// The file's text as UTF-8: a line that is valid UTF-8 already stays as it
+// is; any other is read as the Windows code page 1252 (Latin-1 with its
+// additions), in which Windows installations write.
+std::string AnsiToUtf8(std::string_view text);
+
 // Reads a registration file line by line while others may still append to
 // it. Accepts CR LF and LF line ends; the line end is not part of the line.
+// Memory stays bounded: a line longer than kMaxLineLength is skipped (and
+// counted), never held whole.
 class RegFileReader {
 public:
+    static constexpr size_t kMaxLineLength = 65536;
+
     RegFileReader() = default;
     RegFileReader(const RegFileReader&) = delete;
     RegFileReader& operator=(const RegFileReader&) = delete;
@@ -51,6 +60,8 @@ public:
     // The next line; valid until the next call. False at end of file or on a
     // read error (then Error() is set).
     bool NextLine(std::string_view& line);
+    // Lines skipped so far for being too long.
+    size_t Overlong() const { return overlong_; }
 
 private:
     bool Fill();
@@ -60,6 +71,7 @@ private:
     size_t begin_ = 0;
     size_t end_ = 0;
     bool eof_ = false;
+    size_t overlong_ = 0;
     std::string error_;
 };
 

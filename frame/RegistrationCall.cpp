@@ -4,18 +4,19 @@
 
 #include "app/IniKeys.h"
 #include "app/Profile.h"
+#include "frame/C_RegFile.h"
 
 namespace vantix {
 
 namespace {
 
-std::string BuildCall(CallSyntax syntax, std::string_view mediaId, std::string_view date,
+std::string BuildCall(CallSyntax syntax, bool backslashEscapes, std::string_view mediaId, std::string_view date,
                       std::string_view dateTime, const std::string& id, const std::string& code) {
-    std::string args = QuoteSqlText(mediaId);
+    std::string args = QuoteSqlText(mediaId, backslashEscapes);
     args += ", ";
-    args += QuoteSqlText(date);
+    args += QuoteSqlText(date, backslashEscapes);
     args += ", ";
-    args += QuoteSqlText(dateTime);
+    args += QuoteSqlText(dateTime, backslashEscapes);
     args += ", '999', ";
     args += id;
     args += ", ";
@@ -44,24 +45,26 @@ CallSyntax CallSyntaxFromProfile() {
     return syntax;
 }
 
-std::string QuoteSqlText(std::string_view value) {
+std::string QuoteSqlText(std::string_view value, bool backslashEscapes) {
     std::string quoted;
     quoted.reserve(value.size() + 2);
     quoted += '\'';
-    for (char c : value) {
-        if (c == '\'') quoted += '\'';
+    for (char c : C_RegFile::SafeField(value)) {
+        if (c == '\'' || (c == '\\' && backslashEscapes)) quoted += c;
         quoted += c;
     }
     quoted += '\'';
     return quoted;
 }
 
-std::string LiveRegistrationCall(const FTDI::MessageRegistration& r, CallSyntax syntax) {
-    return BuildCall(syntax, r.mediaId, r.date, r.dateTime, std::to_string(r.id), std::to_string(r.ec));
+std::string LiveRegistrationCall(const FTDI::MessageRegistration& r, CallSyntax syntax, bool backslashEscapes) {
+    return BuildCall(syntax, backslashEscapes, r.mediaId, r.date, r.dateTime, std::to_string(r.id),
+                     std::to_string(r.ec));
 }
 
-std::string ImportRegistrationCall(const RegistrationFields& f, CallSyntax syntax) {
-    return BuildCall(syntax, f.mediaId, f.date, f.dateTime, QuoteSqlText(f.id), QuoteSqlText(f.code));
+std::string ImportRegistrationCall(const RegistrationFields& f, CallSyntax syntax, bool backslashEscapes) {
+    return BuildCall(syntax, backslashEscapes, f.mediaId, f.date, f.dateTime, QuoteSqlText(f.id, backslashEscapes),
+                     QuoteSqlText(f.code, backslashEscapes));
 }
 
 } // namespace vantix

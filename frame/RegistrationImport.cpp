@@ -42,7 +42,10 @@ ImportResult RegistrationImport::Run(const ImportRequest& request) {
     }
 
     result.outcome = ImportResult::Outcome::Finished;
-    ProcessLines(reader, db, request, result);
+    const int failedLine = ProcessLines(reader, db, request, result);
+    result.overlong = static_cast<int>(reader.Overlong());
+    if (failedLine > 0 && result.imported > 0)
+        Replay(db, request, failedLine, result);
 
     try {
         if (result.outcome == ImportResult::Outcome::Cancelled) {
@@ -56,25 +59,64 @@ ImportResult RegistrationImport::Run(const ImportRequest& request) {
             TransactionError(cancelled ? kStrImportRollbackFailed : kStrImportCommitFailed, db, error);
         result.errorText += (result.errorText.empty() ? "" : "\n\n") + text;
         result.outcome = ImportResult::Outcome::Failed;
+        result.imported = 0;
         return result;
+    }
+    if (result.overlong > 0) {
+        const std::string note = FormatString(LoadString(kStrImportLongLines), std::to_string(result.overlong),
+                                              std::to_string(RegFileReader::kMaxLineLength));
+        result.errorText += (result.errorText.empty() ? "" : "\n\n") + note;
     }
     result.summary = FormatText(LoadString(kStrImportedCount),
                                 {std::to_string(result.imported), std::to_string(result.counted)});
     return result;
 }
 
-void RegistrationImport::ProcessLines(RegFileReader& reader, CADODatabase& db, const ImportRequest& request,
-                                      ImportResult& result) {
+void RegistrationImport::Replay(CADODatabase& db, const ImportRequest& request, int failedLine,
+                                ImportResult& result) {
+    ImportResult again;
+    RegFileReader reader;
+    try {
+        db.RollbackTransaction();
+        db.BeginTransaction();
+        if (!reader.Open(request.filePath))
+            throw ComError(0xFFFFFFFFu, "Unknown error", "Import",
+                           FormatString(LoadString(kStrFileOpenFailed), request.filePath, reader.Error()));
+    } catch (const ComError& error) {
+        result.errorText += "\n\n" + TransactionError(kStrImportBeginFailed, db, error);
+        result.imported = 0;
+        return;
+    }
+    again.outcome = result.outcome;
+    if (ProcessLines(reader, db, request, again, failedLine) > 0) {
+        // What went in once fails now: nothing of the run is kept.
+        result.errorText += "\n\n" + again.errorText;
+        try {
+            db.RollbackTransaction();
+            db.BeginTransaction();
+        } catch (const ComError&) {
+            // The commit that follows fails then, and says so.
+        }
+        result.imported = 0;
+        return;
+    }
+    if (again.outcome == ImportResult::Outcome::Cancelled) result.outcome = again.outcome;
+    result.imported = again.imported;
+}
+
+int RegistrationImport::ProcessLines(RegFileReader& reader, CADODatabase& db, const ImportRequest& request,
+                                     ImportResult& result, int stopAt) {
     std::string_view line;
     RegistrationFields fields;
-    while (reader.NextLine(line)) {
-        if (ParseRegistrationLine(line, fields)) {
+    for (int number = 1; (stopAt == 0 || number < stopAt) && reader.NextLine(line); ++number) {
+        const std::string text = AnsiToUtf8(line);
+        if (ParseRegistrationLine(text, fields)) {
             ++result.counted;
             if (request.window.Contains(fields.dateTime)) {
-                if (!db.Execute(ImportRegistrationCall(fields, request.syntax))) {
+                if (!db.Execute(ImportRegistrationCall(fields, request.syntax, db.BackslashEscapes()))) {
                     result.errorText = db.GetLastErrorText();
                     result.outcome = ImportResult::Outcome::Stopped;
-                    return;
+                    return number;
                 }
                 ++result.imported;
             }
@@ -82,7 +124,7 @@ void RegistrationImport::ProcessLines(RegFileReader& reader, CADODatabase& db, c
         if (progress_) progress_(result.imported, result.counted);
         if (cancel_ && cancel_()) {
             result.outcome = ImportResult::Outcome::Cancelled;
-            return;
+            return 0;
         }
     }
     if (!reader.Error().empty()) {
@@ -90,6 +132,7 @@ void RegistrationImport::ProcessLines(RegFileReader& reader, CADODatabase& db, c
         result.errorText = FormatString(LoadString(kStrImportFileReadFailed), request.filePath, reader.Error());
         result.outcome = ImportResult::Outcome::Stopped;
     }
+    return 0;
 }
 
 } // namespace vantix

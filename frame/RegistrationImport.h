@@ -26,8 +26,9 @@ struct ImportResult {
         Failed,         // connection, transaction or file error; nothing committed
     };
     Outcome outcome = Outcome::Failed;
-    int imported = 0;
+    int imported = 0; // committed, not merely sent
     int counted = 0;
+    int overlong = 0; // lines skipped for being too long
     std::string errorText; // shown as an error first, when not empty
     std::string summary;   // "Imported %d of %d registrations." unless cancelled or failed
 };
@@ -47,8 +48,15 @@ public:
     ImportResult Run(const ImportRequest& request);
 
 private:
-    // Reads and calls until end of file, a failed statement or a cancel.
-    void ProcessLines(RegFileReader& reader, CADODatabase& db, const ImportRequest& request, ImportResult& result);
+    // Reads and calls until end of file, a failed statement, a cancel or the
+    // line `stopAt` (counted from 1; 0: no such line). Returns the number of
+    // the line whose statement failed, or 0.
+    int ProcessLines(RegFileReader& reader, CADODatabase& db, const ImportRequest& request, ImportResult& result,
+                     int stopAt = 0);
+    // After a failed statement: some servers have ended the whole
+    // transaction with it, whatever a commit then says. Roll back and send
+    // the statements before it again in a fresh transaction.
+    void Replay(CADODatabase& db, const ImportRequest& request, int failedLine, ImportResult& result);
 
     Progress progress_;
     CancelPoll cancel_;

@@ -1,8 +1,11 @@
 #pragma once
+#include <chrono>
+#include <cstdint>
+#include <functional>
 #include <string>
 
-#include "frame/CADODatabase.h"
 #include "frame/C_RegFile.h"
+#include "frame/DatabaseWorker.h"
 #include "frame/RegistrationCall.h"
 #include "ftdi/Messages.h"
 
@@ -18,16 +21,23 @@ public:
 };
 
 // The road of one registration through the frame: this month's file first,
-// then the database while it is in use (a failure switches it off for good,
-// until the user switches it on again), then the pane row.
+// then the pane row, and the database call handed to the database worker
+// while the database is in use. The first failed connection or call
+// switches the database off for good, until the user switches it on again.
+// The file never waits for the database.
 class RegistrationPipeline {
 public:
-    RegistrationPipeline(const std::string& programDirectory, CallSyntax syntax);
+    // A call that gets no answer this long after its timeout counts as failed.
+    static constexpr std::chrono::seconds kNoAnswerMargin{3};
+
+    // `wake` is called on the database worker's thread when a call has
+    // ended; the owner then calls Poll on its own thread.
+    RegistrationPipeline(const std::string& programDirectory, CallSyntax syntax, std::function<void()> wake = {});
 
     // "UseMRDB" (any non-zero value is on) and "ConnStr".
     void Load();
-    // "UseMRDB" as 0 or 1, then "ConnStr".
-    void Save() const;
+    // "UseMRDB" as 0 or 1, then "ConnStr". False when a write failed.
+    bool Save() const;
 
     bool UseDatabase() const { return useDatabase_; }
     const std::string& ConnectionString() const { return connectionString_; }
@@ -36,16 +46,31 @@ public:
 
     void Handle(const FTDI::MessageRegistration& registration, RegistrationSink& sink);
 
+    // Applies what the database worker reported, gives up a call that gets
+    // no answer, and writes the file lines that wait. True while something
+    // is still pending: poll again a little later.
+    bool Poll(RegistrationSink& sink);
+    // At exit: gives the database calls `grace` to end and applies their
+    // results; what cannot be done any more is reported on stderr.
+    void Finish(std::chrono::milliseconds grace, RegistrationSink& sink);
+
     const C_RegFile& File() const { return file_; }
+    const DatabaseWorker& Database() const { return worker_; }
 
 private:
+    void WriteToFile(const FTDI::MessageRegistration& registration, RegistrationSink& sink);
+    void WriteBacklog(RegistrationSink& sink);
+    void ReportLost(RegistrationSink& sink);
+    void GiveUpUnansweredCall(RegistrationSink& sink);
     void SwitchOff(int stringId, const std::string& reason, RegistrationSink& sink);
 
     bool useDatabase_ = false;
     std::string connectionString_;
     CallSyntax syntax_;
+    std::uint64_t generation_ = 1; // the database session of the calls now submitted
+    std::size_t lostReported_ = 0;
     C_RegFile file_;
-    CADODatabase database_;
+    DatabaseWorker worker_; // last: its thread ends before the rest goes
 };
 
 } // namespace vantix

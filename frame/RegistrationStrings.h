@@ -23,6 +23,10 @@ enum StorageStringId : int {
     kStrImportCommitFailed = 5005,
     kStrImportRollbackFailed = 5006,
     kStrImportFileReadFailed = 5007,
+    kStrRegFileWaiting = 5008,      // "%s; %s registrations wait to be written."
+    kStrRegFileWrittenAgain = 5009,
+    kStrRegFileLost = 5010,
+    kStrImportLongLines = 5011,
 
     kStrDatabaseTitle = 5020,
     kStrUseDatabase = 5021,

@@ -15,7 +15,7 @@ PACKAGES=(
   # keyboard and mouse output
   libxdo-dev libx11-dev libxtst-dev xdotool
   # database link and the servers/drivers the tests use
-  unixodbc unixodbc-dev odbc-postgresql postgresql postgresql-client
+  unixodbc unixodbc-dev odbc-postgresql postgresql postgresql-client odbc-mariadb mariadb-server mariadb-client
   # password hash
   zlib1g-dev
   # tests and benchmarks

@@ -9,20 +9,16 @@
 
 namespace vantix {
 
-namespace {
-constexpr const char* kSection = "Settings";
-}
-
 SplitSizes SplitSizes::Read() {
     SplitSizes sizes;
-    sizes.deviceHeight = Profile::GetInt(kSection, "DeviceSplitSize", sizes.deviceHeight);
-    sizes.registrationHeight = Profile::GetInt(kSection, "RegSplitSize", sizes.registrationHeight);
+    sizes.deviceHeight = Profile::Get(ini::DeviceSplitSize);
+    sizes.registrationHeight = Profile::Get(ini::RegSplitSize);
     return sizes;
 }
 
 void SplitSizes::Write() const {
-    Profile::WriteInt(kSection, "DeviceSplitSize", deviceHeight);
-    Profile::WriteInt(kSection, "RegSplitSize", registrationHeight);
+    Profile::Write(ini::DeviceSplitSize, deviceHeight);
+    Profile::Write(ini::RegSplitSize, registrationHeight);
 }
 
 PaneLayout::PaneLayout(const SplitSizes& sizes, QWidget* parent)

@@ -90,7 +90,7 @@ TEST_F(AppStartTest, StartsHiddenWithItsSettingsAndWritesThemBackInOrder) {
         app.Languages().SetCurrent("English");
         app.ExitInstance();
         EXPECT_EQ(Profile::Get(ini::DevCheck), 0);
-        EXPECT_EQ(Profile::Get(ini::Language), "Srpski") << "the language is written last";
+        EXPECT_EQ(Profile::Get(ini::Language), "English") << "the language is written last";
     }
     // The frame's keys follow in the order it wrote them; the clicks default
     // to the middle of the (800 x 800 offscreen) screen.
@@ -99,6 +99,26 @@ TEST_F(AppStartTest, StartsHiddenWithItsSettingsAndWritesThemBackInOrder) {
                              "M1=0\r\nM2=0\r\nUseMRDB=0\r\nConnStr=\r\nDelay=1\r\n");
     EXPECT_EQ(LoadString(171), "Bad password");
     EXPECT_TRUE(fs::exists(runtime.File("data/mime/packages/vantix-document.xml")));
+}
+
+TEST_F(AppStartTest, SettingsThatCannotBeSavedAtExitAreReportedWhileTheUserIsThere) {
+    for (const bool userPresent : {true, false}) {
+        WriteFile(ini, "[Settings]\r\nPassword=1234\r\n");
+        C_VantixApp app(Options());
+        ASSERT_EQ(app.InitInstance(), C_VantixApp::StartResult::Started);
+        // Gone and unreadable, as on a storage that failed meanwhile.
+        fs::remove(ini);
+        fs::create_directory(ini);
+        stops.clear();
+        app.ExitInstance(userPresent);
+        ASSERT_EQ(stops.size(), userPresent ? 1 : 0) << "no message box at a session's end";
+        if (userPresent) {
+            EXPECT_TRUE(stops[0].startsWith("The settings could not be saved to " + QString::fromStdString(ini)));
+            EXPECT_TRUE(stops[0].contains("Settings/DeviceSplitSize")) << stops[0].toStdString();
+            EXPECT_TRUE(stops[0].contains("Settings/Language"));
+        }
+        fs::remove(ini);
+    }
 }
 
 TEST_F(AppStartTest, ASecondInstanceLeavesQuietlyAndWritesNothing) {

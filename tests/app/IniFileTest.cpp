@@ -92,6 +92,8 @@ TEST_F(IniFileTest, RefusesWritesThatWouldCorruptTheFile) {
     EXPECT_FALSE(ini.WriteString("Settings", "Bad\nKey", "1"));
     EXPECT_FALSE(ini.WriteString("Settings", "", "1"));
     EXPECT_FALSE(ini.WriteString("Settings", "A=B", "1"));
+    EXPECT_FALSE(ini.WriteString("Settings", " [Other", "1")) << "it would read as a section";
+    EXPECT_FALSE(ini.WriteString("Settings", ";note", "1")) << "it would read as a comment";
     EXPECT_EQ(ReadFile(path), "[Settings]\r\nDelay=3\r\n");
 }
 
@@ -140,13 +142,39 @@ TEST_F(IniFileTest, AByteOrderMarkDoesNotHideTheFirstSection) {
     WriteFile(path, "\xEF\xBB\xBF[Settings]\r\nPassword=11\r\n");
     EXPECT_EQ(ini.GetInt("Settings", "Password", 0), 11);
     ASSERT_TRUE(ini.WriteInt("Settings", "Password", 12));
-    EXPECT_EQ(ReadFile(path), "[Settings]\r\nPassword=12\r\n");
+    EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF[Settings]\r\nPassword=12\r\n") << "kept, so a second mark stays a mark";
 }
 
 TEST_F(IniFileTest, BinaryValuesCarryAChecksumByte) {
     const std::uint8_t data[] = {0x01, 0xAB, 0xFF};
     ASSERT_TRUE(ini.WriteBinary("Settings", "Rec", data, sizeof data));
     EXPECT_EQ(ini.GetString("Settings", "Rec", ""), "01ABFFAB");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(IniFileTest, StaleTemporariesOfEndedWritersAreRemovedAtTheNextSave) {
+    WriteFile(path, "[Settings]\r\nDelay=3\r\n");
+    // Left by writers killed during a save; pid 1 still runs and keeps its file.
+    WriteFile(path + ".tmp999999999", "x");
+    WriteFile(path + ".tmp1", "x");
+    WriteFile(dir.File("Other.ini.tmp999999999"), "x");
+    ASSERT_TRUE(ini.WriteInt("Settings", "Delay", 4));
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp999999999"));
+    EXPECT_TRUE(std::filesystem::exists(path + ".tmp1"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Other.ini.tmp999999999")));
+    EXPECT_EQ(ini.GetInt("Settings", "Delay", 0), 4);
+}
+
+TEST_F(IniFileTest, FailedWritesAreRecordedWithTheirReason) {
+    std::filesystem::create_directory(path); // cannot be read as a file, even by root
+    EXPECT_FALSE(ini.WriteInt("Settings", "Delay", 4));
+    EXPECT_FALSE(ini.WriteString("Settings", "ConnStr", "x"));
+    EXPECT_EQ(ini.TakeFailedWrites(), (std::vector<std::string>{"Settings/Delay", "Settings/ConnStr"}));
+    EXPECT_FALSE(ini.LastWriteError().empty());
+    EXPECT_TRUE(ini.TakeFailedWrites().empty());
 }
 
 } // namespace

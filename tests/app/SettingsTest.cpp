@@ -68,4 +68,15 @@ TEST_F(SettingsTest, ProfileKeysUseTheirDefaults) {
     EXPECT_EQ(Profile::GetString("dialogimportregs", "filepath"), "/x/y.vtxreg");
 }
 
+TEST_F(SettingsTest, ValuesOutsideTheirRangeAreClampedWhenRead) {
+    WriteFile(iniPath, "[Settings]\r\nBeepPause=2147483647\r\nDelay=-5\r\nSX=99999\r\nEY=-99999\r\n"
+                       "DeviceSplitSize=-1\r\nRegSplitSize=0x7fffffff\r\n");
+    EXPECT_EQ(Profile::Get(ini::BeepPause), 1000);
+    EXPECT_EQ(Profile::Get(ini::Delay), 0);
+    EXPECT_EQ(Profile::Get(ini::SX, 640), 32767);
+    EXPECT_EQ(Profile::Get(ini::EY, 480), -32768);
+    EXPECT_EQ(Profile::Get(ini::DeviceSplitSize), 0);
+    EXPECT_EQ(Profile::Get(ini::RegSplitSize), 8192);
+}
+
 } // namespace

@@ -25,78 +25,22 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XServer.h"
 
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using vantix::test::ReadFile;
+using Process = vantix::test::ChildProcess;
 using vantix::test::TempDir;
 
 bool OnPath(const std::string& program) {
     return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
-
-// A child process with extra environment variables, ended (SIGTERM) with
-// the object unless it has been waited for.
-class Process {
-public:
-    Process(std::vector<std::string> argv, const std::map<std::string, std::string>& env, const std::string& log) {
-        std::vector<std::string> environment;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            if (!env.count(entry.substr(0, entry.find('='))))
-                environment.push_back(entry);
-        }
-        for (const auto& [key, value] : env)
-            environment.push_back(key + "=" + value);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        const int rc = posix_spawnp(&pid_, argv[0].c_str(), &actions, nullptr, Pointers(argv).data(),
-                                    Pointers(environment).data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0)
-            throw std::runtime_error("cannot start " + argv[0]);
-    }
-    ~Process() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    void Signal(int signal) const { kill(pid_, signal); }
-    // The exit status, or nothing when the process still runs after `timeout`.
-    std::optional<int> Wait(std::chrono::milliseconds timeout) {
-        for (const auto end = std::chrono::steady_clock::now() + timeout; std::chrono::steady_clock::now() < end;) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(20ms);
-        }
-        return std::nullopt;
-    }
-
-private:
-    static std::vector<char*> Pointers(std::vector<std::string>& texts) {
-        std::vector<char*> pointers;
-        for (std::string& t : texts)
-            pointers.push_back(t.data());
-        pointers.push_back(nullptr);
-        return pointers;
-    }
-    pid_t pid_ = -1;
-};
 
 // Standard output of a shell command, without the final line end.
 std::string Output(const std::string& command) {

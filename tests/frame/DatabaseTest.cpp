@@ -1,33 +1,70 @@
+// The database link, the database worker and the import against real
+// servers: PostgreSQL (exec and CALL forms) and MariaDB (CALL form).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <chrono>
+#include <thread>
+
 #include "frame/CADODatabase.h"
+#include "frame/DatabaseWorker.h"
 #include "frame/OdbcCatalog.h"
 #include "frame/RegistrationCall.h"
 #include "frame/RegistrationImport.h"
 #include "tests/frame/SampleRegistration.h"
+#include "tests/support/MariaDbServer.h"
 #include "tests/support/PgServer.h"
 #include "tests/support/TempDir.h"
 
 using namespace vantix;
 using testing::HasSubstr;
 using testing::StartsWith;
-using vantix::test::PgServer;
+using vantix::test::DatabaseServer;
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 [[maybe_unused]] auto* const kServerEnvironment =
     ::testing::AddGlobalTestEnvironment(new vantix::test::PgServerEnvironment); // gtest owns it
 
-class Database : public ::testing::Test {
+// Each test runs against both servers.
+class Database : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override { server().Clear(); }
-    static PgServer& server() { return PgServer::Shared(); }
+    static DatabaseServer& server() {
+        if (GetParam() == "MariaDB") return test::MariaDbServer::Shared();
+        return test::PgServer::Shared();
+    }
 };
 
-std::string Line(const std::string& mediaId, const std::string& dateTime, int id = 1, int code = 12) {
-    return mediaId + "," + dateTime + "," + dateTime.substr(0, 10) + "," + dateTime.substr(11) + "," +
-           std::to_string(id) + "," + std::to_string(code) + ",FT0001\r\n";
+std::string ParamName(const testing::TestParamInfo<std::string>& info) { return info.param; }
+
+// A command running in the background for as long as the object lives.
+class Background {
+public:
+    explicit Background(const std::string& command)
+        : pid_(std::stoi(test::RunCommand("sh -c " + test::ShellQuote(command + " >/dev/null 2>&1 & echo $!")))) {}
+    ~Background() { ::kill(pid_, SIGTERM); }
+    Background(const Background&) = delete;
+    Background& operator=(const Background&) = delete;
+
+private:
+    pid_t pid_;
+};
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
+    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+        if (done()) return true;
+    return done();
+}
+
+std::string Line(const std::string& mediaId, const std::string& dateTime, const std::string& id = "1",
+                 const std::string& code = "12") {
+    return mediaId + "," + dateTime + "," + dateTime.substr(0, 10) + "," + dateTime.substr(11) + "," + id + "," + code +
+           ",FT0001\r\n";
 }
 
 class Import : public Database {
@@ -48,51 +85,52 @@ protected:
 
 } // namespace
 
-TEST_F(Database, LiveCallStoresTheRegistration) {
+// --- the connection ------------------------------------------------------------
+
+TEST_P(Database, LiveCallStoresTheRegistrationAndTheConnectionIsReused) {
     CADODatabase db;
     ASSERT_TRUE(db.Open(server().ConnectionString(), "", "")) << db.GetLastErrorText();
     ASSERT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call))) << db.GetLastErrorText();
     EXPECT_EQ(server().Query("SELECT media_id, reg_date, reg_datetime, kind, reader_id, code FROM registrations"),
               "0249541F|2016-02-22|2016-02-22 14:07:00|999|1|12");
-}
-
-TEST_F(Database, OpenReconnectsAndAnEmptyStringReusesTheStoredOne) {
-    CADODatabase db;
-    ASSERT_TRUE(db.Open(server().ConnectionString()));
+    // An empty string reconnects with the stored one.
     ASSERT_TRUE(db.Open());
     EXPECT_EQ(db.GetConnectionString(), server().ConnectionString());
     EXPECT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
+    EXPECT_EQ(db.BackslashEscapes(), GetParam() == "MariaDB");
     db.Close();
     EXPECT_FALSE(db.IsOpen());
-    EXPECT_EQ(server().RowCount(), 1);
+    EXPECT_EQ(server().RowCount(), 2);
 }
 
-TEST_F(Database, FailingStatementRecordsTheErrorText) {
+TEST_P(Database, FailingStatementRecordsTheErrorTextWithoutThePassword) {
     CADODatabase db;
     ASSERT_TRUE(db.Open(server().ConnectionString()));
-    // PostgreSQL has no exec: the default form fails there.
+    // Neither server knows "exec".
     EXPECT_FALSE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Exec)));
     const std::string text = db.GetLastErrorText();
-    EXPECT_THAT(text, StartsWith("Connection String = " + server().ConnectionString() + "\nCADODataBase Error\n\tCode = "));
-    EXPECT_THAT(text, testing::MatchesRegex("(.|\n)*\tCode = [0-9a-f]{8}\n\tCode meaning = SQLSTATE 42601: "
-                                            "Syntax error\n\tSource = [^\n]+\n\tDescription = [^\n](.|\n)*\n"));
-    EXPECT_THAT(text, HasSubstr("exec"));
+    EXPECT_THAT(text, StartsWith("Connection String = " + MaskPasswords(server().ConnectionString()) +
+                                 "\nCADODataBase Error\n\tCode = "));
+    EXPECT_THAT(text, testing::MatchesRegex("(.|\n)*\tCode = [0-9a-f]{8}\n\tCode meaning = SQLSTATE 42[0-9A-Z]{3}: "
+                                            "[^\n]+\n\tSource = [^\n]+\n\tDescription = [^\n](.|\n)*\n"));
+    EXPECT_THAT(text, testing::ContainsRegex("(Pwd|Password)=\\*\\*\\*;"));
     // The connection stays usable after a failed statement.
     EXPECT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
 }
 
-TEST_F(Database, FailedOpenRecordsTheDriverManagersError) {
+TEST(DatabaseLink, FailedOpenRecordsTheDriverManagersErrorAndMasksThePassword) {
     CADODatabase db;
-    EXPECT_FALSE(db.Open("DSN=NoSuchSource;"));
+    EXPECT_FALSE(db.Open("DSN=NoSuchSource;PWD={top;secret}}};"));
     EXPECT_FALSE(db.IsOpen());
-    EXPECT_THAT(db.GetLastErrorText(), StartsWith("Connection String = DSN=NoSuchSource;\nCADODataBase Error\n"));
+    EXPECT_THAT(db.GetLastErrorText(), StartsWith("Connection String = DSN=NoSuchSource;PWD=***;\nCADODataBase Error\n"));
+    EXPECT_THAT(db.GetLastErrorText(), testing::Not(HasSubstr("secret")));
     EXPECT_THAT(db.GetLastErrorText(), HasSubstr("Code meaning = SQLSTATE IM002"));
     EXPECT_THAT(db.GetLastErrorText(), HasSubstr("Source = [unixODBC][Driver Manager]"));
     EXPECT_FALSE(db.Execute("SELECT 1"));
     EXPECT_THROW(db.BeginTransaction(), ComError);
 }
 
-TEST_F(Database, RollbackDropsAndCommitKeeps) {
+TEST_P(Database, RollbackDropsAndCommitKeeps) {
     CADODatabase db;
     ASSERT_TRUE(db.Open(server().ConnectionString()));
     db.BeginTransaction();
@@ -105,24 +143,73 @@ TEST_F(Database, RollbackDropsAndCommitKeeps) {
     EXPECT_EQ(server().RowCount(), 1);
 }
 
-TEST(OdbcCatalog, ListsThePostgreSqlDriver) {
-    std::vector<std::string> names;
-    for (const auto& driver : ListOdbcDrivers()) names.push_back(driver.name);
-    EXPECT_THAT(names, testing::Contains("PostgreSQL Unicode"));
+TEST_P(Database, ACallOnALockedTableEndsWithTheStatementTimeout) {
+    CADODatabase db;
+    ASSERT_TRUE(db.Open(server().ConnectionString()));
+    Background lock(server().HoldLockCommand(30));
+    ASSERT_TRUE(WaitFor([&] { return server().Locked(); }, std::chrono::seconds(10)));
+    const auto start = Clock::now();
+    EXPECT_FALSE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
+    const auto took = Clock::now() - start;
+    server().ReleaseLock();
+    EXPECT_GE(took, std::chrono::seconds(CADODatabase::kStatementTimeoutSeconds - 1));
+    EXPECT_LT(took, std::chrono::seconds(CADODatabase::kStatementTimeoutSeconds + 3));
 }
 
-TEST(OdbcCatalog, ConnectionStringsSplitAndJoin) {
-    const auto pairs = SplitConnectionString("Driver={PostgreSQL Unicode};Server= db ;Pwd={a;b}}c};Bare;Port=5432");
-    ASSERT_EQ(pairs.size(), 4u);
-    EXPECT_EQ(pairs[0], (ConnectionPair{"Driver", "PostgreSQL Unicode"}));
-    EXPECT_EQ(pairs[1], (ConnectionPair{"Server", "db"}));
-    EXPECT_EQ(pairs[2], (ConnectionPair{"Pwd", "a;b}c"}));
-    EXPECT_EQ(pairs[3], (ConnectionPair{"Port", "5432"}));
-    EXPECT_EQ(JoinConnectionString(pairs), "Driver=PostgreSQL Unicode;Server=db;Pwd={a;b}}c};Port=5432;");
-    EXPECT_EQ(SplitConnectionString(JoinConnectionString(pairs)), pairs);
+TEST_P(Database, ConnectingToAServerThatDoesNotAnswerEndsWithTheLoginTimeout) {
+    server().Suspend(true);
+    CADODatabase db;
+    const auto start = Clock::now();
+    const bool opened = db.Open(server().ConnectionString());
+    const auto took = Clock::now() - start;
+    server().Suspend(false);
+    EXPECT_FALSE(opened);
+    EXPECT_LT(took, std::chrono::seconds(CADODatabase::kLoginTimeoutSeconds + 3));
 }
 
-TEST_F(Import, ReplaysTheWindowAndCountsEveryRegistrationLine) {
+// --- the worker of live registrations ---------------------------------------------
+
+TEST_P(Database, WorkerCallsInOrderAndAFailureDropsTheRestOfItsSession) {
+    std::atomic<int> wakes{0};
+    DatabaseWorker worker([&] { ++wakes; });
+    const std::string conn = server().ConnectionString();
+    for (const char* id : {"00000001", "00000002"})
+        worker.Submit({conn, CallSyntax::Call, test::SampleRegistration(id), 1});
+    worker.Submit({conn, CallSyntax::Call, test::SampleRegistration("FAIL"), 1});
+    worker.Submit({conn, CallSyntax::Call, test::SampleRegistration("00000004"), 1});
+    ASSERT_TRUE(worker.WaitIdle(std::chrono::seconds(20)));
+    EXPECT_EQ(server().MediaIds(), "00000001,00000002") << "nothing after the failure";
+    const auto failures = worker.TakeFailures();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_FALSE(failures[0].connecting);
+    EXPECT_THAT(failures[0].errorText, HasSubstr("refused media id FAIL"));
+    EXPECT_EQ(wakes.load(), 3);
+
+    // The next session works again, on a new connection.
+    worker.Submit({conn, CallSyntax::Call, test::SampleRegistration("00000005"), 2});
+    ASSERT_TRUE(worker.WaitIdle(std::chrono::seconds(20)));
+    EXPECT_EQ(server().MediaIds(), "00000001,00000002,00000005");
+    EXPECT_TRUE(worker.TakeFailures().empty());
+}
+
+TEST_P(Database, WorkerThatHangsOnAStoppedServerDoesNotHoldUpItsOwner) {
+    auto worker = std::make_unique<DatabaseWorker>();
+    const std::string conn = server().ConnectionString();
+    worker->Submit({conn, CallSyntax::Call, test::SampleRegistration("00000001"), 1});
+    ASSERT_TRUE(worker->WaitIdle(std::chrono::seconds(20)));
+    server().Suspend(true);
+    worker->Submit({conn, CallSyntax::Call, test::SampleRegistration("00000002"), 1});
+    EXPECT_FALSE(worker->WaitIdle(std::chrono::milliseconds(300)));
+    EXPECT_EQ(worker->Current().phase, DatabaseWorker::Phase::Calling);
+    const auto start = Clock::now();
+    worker.reset();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+    server().Suspend(false);
+}
+
+// --- the import ------------------------------------------------------------------
+
+TEST_P(Import, ReplaysTheWindowAndCountsEveryRegistrationLine) {
     std::string file = "MediaID,DateTime,Date,Time,ID,Code,Serial\r\n";
     for (int day = 19; day <= 28; ++day) // the 19th to the 22nd lie in the window
         file += Line("000000" + std::to_string(day), "2016-02-" + std::to_string(day) + " 12:00:00");
@@ -132,34 +219,38 @@ TEST_F(Import, ReplaysTheWindowAndCountsEveryRegistrationLine) {
     EXPECT_EQ(result.outcome, ImportResult::Outcome::Finished);
     EXPECT_TRUE(result.errorText.empty()) << result.errorText;
     EXPECT_EQ(result.summary, "Imported 4 of 10 registrations.");
-    EXPECT_EQ(server().Query("SELECT string_agg(media_id, ',' ORDER BY id) FROM registrations"),
-              "00000019,00000020,00000021,00000022");
+    EXPECT_EQ(server().MediaIds(), "00000019,00000020,00000021,00000022");
     EXPECT_EQ(progress_.size(), 13u); // after every line, the header and the skipped ones too
     EXPECT_EQ(progress_.back(), std::make_pair(4, 10));
 }
 
-TEST_F(Import, UpperBoundIsIncludedAndValuesAreStoredVerbatim) {
-    const ImportResult result = RunImport(Line("O'Brien", "2016-02-22 23:59:59", 0, 255) +
-                                          Line("0249541F", "2016-02-10 00:00:00") +
+TEST_P(Import, HostileValuesAreStoredAsTheyStand) {
+    // Quotes, backslashes (an escape on MariaDB), a NUL, Latin-1 and UTF-8,
+    // the upper bound itself and the lower bound.
+    const ImportResult result = RunImport(Line("O'Brien", "2016-02-22 23:59:59", "0", "255") +
+                                          Line("end\\", "2016-02-10 00:00:00") +
+                                          Line(std::string("nul\0byte", 8), "2016-02-15 10:00:00") +
+                                          Line("Caf\xE9", "2016-02-15 11:00:00") +
+                                          Line("Caf\xC3\xA9", "2016-02-15 12:00:00") +
                                           Line("0249541F", "2016-02-09 23:59:00"));
-    EXPECT_EQ(result.summary, "Imported 2 of 3 registrations.");
-    EXPECT_EQ(server().Query("SELECT media_id || '|' || reader_id || '|' || code FROM registrations ORDER BY id"),
-              "O'Brien|0|255\n0249541F|1|12");
+    EXPECT_TRUE(result.errorText.empty()) << result.errorText;
+    EXPECT_EQ(result.summary, "Imported 5 of 6 registrations.");
+    EXPECT_EQ(server().Query("SELECT media_id, reader_id, code FROM registrations ORDER BY id"),
+              "O'Brien|0|255\nend\\|1|12\nnul_byte|1|12\nCaf\xC3\xA9|1|12\nCaf\xC3\xA9|1|12");
 }
 
-TEST_F(Import, CancelLeavesTheTableUnchanged) {
+TEST_P(Import, CancelLeavesTheTableUnchanged) {
     const ImportResult result = RunImport(Line("00000001", "2016-02-20 10:00:00") +
                                           Line("00000002", "2016-02-20 11:00:00") +
                                           Line("00000003", "2016-02-20 12:00:00"),
                                           2);
     EXPECT_EQ(result.outcome, ImportResult::Outcome::Cancelled);
-    EXPECT_EQ(result.imported, 2);
     EXPECT_TRUE(result.summary.empty());
     EXPECT_TRUE(result.errorText.empty());
     EXPECT_EQ(server().RowCount(), 0);
 }
 
-TEST_F(Import, FailedStatementCommitsThoseBeforeIt) {
+TEST_P(Import, FailedStatementKeepsAndCountsOnlyWhatWasCommitted) {
     const ImportResult result = RunImport(Line("00000001", "2016-02-20 10:00:00") +
                                           Line("00000002", "2016-02-20 11:00:00") +
                                           Line("FAIL", "2016-02-20 12:00:00") +
@@ -168,26 +259,41 @@ TEST_F(Import, FailedStatementCommitsThoseBeforeIt) {
     EXPECT_THAT(result.errorText, HasSubstr("CADODataBase Error"));
     EXPECT_THAT(result.errorText, HasSubstr("refused media id FAIL"));
     EXPECT_EQ(result.summary, "Imported 2 of 3 registrations.");
-    EXPECT_EQ(server().Query("SELECT string_agg(media_id, ',' ORDER BY id) FROM registrations"),
-              "00000001,00000002");
+    EXPECT_EQ(server().MediaIds(), "00000001,00000002");
 }
 
-TEST_F(Import, ConnectionFailureEndsTheRunWithAnError) {
-    test::WriteFile(path_, Line("00000001", "2016-02-20 10:00:00"));
+TEST_P(Import, ATooLongLineIsSkippedAndReported) {
+    const ImportResult result = RunImport(Line("00000001", "2016-02-20 10:00:00") +
+                                          Line(std::string(RegFileReader::kMaxLineLength, '7'), "2016-02-20 11:00:00") +
+                                          Line("00000003", "2016-02-20 12:00:00"));
+    EXPECT_EQ(result.summary, "Imported 2 of 2 registrations.");
+    EXPECT_EQ(result.overlong, 1);
+    EXPECT_EQ(result.errorText, "1 lines longer than 65536 bytes were skipped.");
+    EXPECT_TRUE(server().MediaIds() == "00000001,00000003");
+}
+
+TEST(ImportRun, ConnectionFailureOrAMissingFileEndsTheRunWithAnError) {
+    test::TempDir dir;
+    test::WriteFile(dir.File("a.vtxreg"), Line("00000001", "2016-02-20 10:00:00"));
     RegistrationImport import(nullptr, nullptr);
-    const ImportResult result = import.Run({path_, {"2016-02-01 00:00:00", "2016-02-29 23:59:59"},
-                                            "Driver={No Such Driver};", CallSyntax::Call});
+    ImportResult result = import.Run({dir.File("a.vtxreg"), {"2016-02-01 00:00:00", "2016-02-29 23:59:59"},
+                                      "Driver={No Such Driver};Pwd=secret", CallSyntax::Call});
     EXPECT_EQ(result.outcome, ImportResult::Outcome::Failed);
     EXPECT_THAT(result.errorText, StartsWith("Unable to connect to the database."));
-    EXPECT_THAT(result.errorText, HasSubstr("CADODataBase Error"));
+    EXPECT_THAT(result.errorText, HasSubstr("Pwd=***"));
     EXPECT_TRUE(result.summary.empty());
-}
 
-TEST_F(Import, MissingFileEndsTheRunWithTheFileError) {
-    RegistrationImport import(nullptr, nullptr);
-    const ImportResult result = import.Run({dir_.File("gone.vtxreg"), {"2016-02-01 00:00:00", "2016-02-29 23:59:59"},
-                                            server().ConnectionString(), CallSyntax::Call});
+    result = import.Run({dir.File("gone.vtxreg"), {"2016-02-01 00:00:00", "2016-02-29 23:59:59"},
+                         test::PgServer::Shared().ConnectionString(), CallSyntax::Call});
     EXPECT_EQ(result.outcome, ImportResult::Outcome::Failed);
     EXPECT_THAT(result.errorText, HasSubstr("gone.vtxreg"));
-    EXPECT_EQ(server().RowCount(), 0);
 }
+
+TEST(OdbcCatalog, ListsTheInstalledDrivers) {
+    std::vector<std::string> names;
+    for (const auto& driver : ListOdbcDrivers()) names.push_back(driver.name);
+    EXPECT_THAT(names, testing::IsSupersetOf({"PostgreSQL Unicode", "MariaDB Unicode"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, Database, testing::Values("PostgreSQL", "MariaDB"), ParamName);
+INSTANTIATE_TEST_SUITE_P(Servers, Import, testing::Values("PostgreSQL", "MariaDB"), ParamName);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sstream>
 #include <thread>
 
 #include "dialogs/CD_Delay.h"
@@ -76,6 +77,29 @@ TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
     EXPECT_THAT(test::ReadFile(frame->Pipeline().File().FileName()),
                 testing::MatchesRegex("MediaID,DateTime,Date,Time,ID,Code,Serial\r\n"
                                       "0249541F,[-0-9]{10} [0-9:]{5}:00,[-0-9]{10},[0-9:]{5}:00,7,9,FT01\r\n"));
+}
+
+TEST_F(FrameRun, EveryCardReadBeforeTheEndIsFiled) {
+    MakeFrame();
+    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    ASSERT_TRUE(WaitForDeviceRows(1));
+    const std::string file = frame->Pipeline().File().FileName();
+    constexpr int kCards = 5;
+    for (int i = 0; i < kCards; ++i)
+        ASSERT_TRUE(sim->PresentCard("FT01", "00000000000" + std::to_string(i) + "01"));
+    // Read and beeped (two beeps each), while this thread handles no event:
+    // the registrations wait in the queues when the frame goes.
+    const size_t beeps = 2 * kCards * 3;
+    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+         sim->Written("FT01").size() < beeps && std::chrono::steady_clock::now() < end;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(sim->Written("FT01").size(), beeps);
+    frame.reset();
+    std::vector<std::string> ids;
+    std::istringstream lines(test::ReadFile(file));
+    for (std::string line; std::getline(lines, line);)
+        ids.push_back(line.substr(0, line.find(',')));
+    EXPECT_EQ(ids, (std::vector<std::string>{"MediaID", "00000000", "00000001", "00000002", "00000003", "00000004"}));
 }
 
 TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {

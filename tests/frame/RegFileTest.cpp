@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <ctime>
 #include <thread>
@@ -92,13 +93,18 @@ TEST(RegFile, UnopenableFileIsReportedAndRetriedAtTheNextRegistration) {
     EXPECT_FALSE(file.IsOpen());
     EXPECT_NE(file.LastError().find(path), std::string::npos) << file.LastError();
 
-    EXPECT_FALSE(file.WriteRegistration(SampleRegistration("0249541F", 1, 12)));
+    EXPECT_FALSE(file.WriteRegistration(SampleRegistration("00000001", 1, 12)));
     EXPECT_NE(file.LastError().find("Vantix-201602.vtxreg"), std::string::npos);
+    EXPECT_EQ(file.Backlog().size(), 1u) << "the line waits";
 
     std::filesystem::remove(path);
-    ASSERT_TRUE(file.WriteRegistration(SampleRegistration("0249541F", 1, 12)));
+    ASSERT_TRUE(file.WriteRegistration(SampleRegistration("00000002", 1, 12)));
     EXPECT_TRUE(file.LastError().empty());
-    EXPECT_EQ(ReadLines(path).size(), 2u);
+    EXPECT_TRUE(file.Backlog().empty());
+    const auto lines = ReadLines(path);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].substr(0, 9), "00000001,") << "the waiting line first";
+    EXPECT_EQ(lines[2].substr(0, 9), "00000002,");
 }
 
 TEST(RegFile, WriteFailureIsReported) {
@@ -151,12 +157,37 @@ TEST(RegFileReading, AcceptsCrLfLfAndALastLineWithoutEnd) {
     EXPECT_EQ(ReadLines(path), (std::vector<std::string>{"a", "b", "", "c\r", "d"}));
 }
 
-TEST(RegFileReading, LinesLongerThanTheBufferComeWhole) {
+TEST(RegFileReading, LongLinesComeWholeAndTooLongOnesAreSkippedAndCounted) {
     TempDir dir;
     const std::string path = dir.File("r.vtxreg");
-    const std::string longLine(200000, 'x');
-    WriteFile(path, "first\r\n" + longLine + "\r\nlast\r\n");
-    EXPECT_EQ(ReadLines(path), (std::vector<std::string>{"first", longLine, "last"}));
+    const std::string longLine(RegFileReader::kMaxLineLength, 'x');
+    const std::string tooLong(3 * RegFileReader::kMaxLineLength, 'y');
+    WriteFile(path, "first\r\n" + longLine + "\r\n" + tooLong + "\r\nlast\r\n" + tooLong);
+    RegFileReader reader;
+    ASSERT_TRUE(reader.Open(path));
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.NextLine(line)) lines.emplace_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"first", longLine, "last"}));
+    EXPECT_EQ(reader.Overlong(), 2u);
+}
+
+TEST(RegFileReading, AnsiTextBecomesUtf8) {
+    EXPECT_EQ(AnsiToUtf8("Caf\xE9 \x80 \x81"), "Caf\xC3\xA9 \xE2\x82\xAC \xC2\x81");
+    EXPECT_EQ(AnsiToUtf8("Caf\xC3\xA9"), "Caf\xC3\xA9") << "UTF-8 already";
+    EXPECT_EQ(AnsiToUtf8("\xC3\x28"), "\xC3\x83(") << "not UTF-8: every byte is a character";
+}
+
+TEST(RegFile, HostileSerialNumberCannotChangeTheShapeOfTheLine) {
+    TempDir dir;
+    C_RegFile file(dir.Path().string(), Feb22_2016());
+    FTDI::MessageRegistration r = SampleRegistration();
+    r.serialNumber = "A,B\r\n0000DEAD,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,X" + std::string(1, '\0');
+    ASSERT_TRUE(file.WriteRegistration(r));
+    const auto lines = ReadLines(file.FileName());
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(std::count(lines[1].begin(), lines[1].end(), ','), 6);
+    EXPECT_TRUE(lines[1].ends_with(",A_B__0000DEAD_2016-02-22 14:07:00_2016-02-22_14:07:00_1_12_X_")) << lines[1];
 }
 
 TEST(RegFileReading, MissingFileGivesTheSystemsReason) {

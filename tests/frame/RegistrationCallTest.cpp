@@ -2,6 +2,7 @@
 
 #include "app/Profile.h"
 #include "app/IniKeys.h"
+#include "frame/OdbcCatalog.h"
 #include "frame/RegistrationCall.h"
 #include "frame/RegistrationStrings.h"
 #include "tests/frame/SampleRegistration.h"
@@ -27,12 +28,36 @@ TEST(RegistrationCall, CallFormsKeepArgumentsAndQuoting) {
               "CALL spVantixReg('0249541F', '2016-02-22', '2016-02-22 14:07:00', '999', '1', '12')");
 }
 
-TEST(RegistrationCall, QuotesInValuesAreDoubled) {
+TEST(RegistrationCall, NoValueCanEndItsLiteralOrTheLine) {
     RegistrationFields f;
     ASSERT_TRUE(ParseRegistrationLine("x');DROP TABLE t;--,2016-02-22 14:07:00,2016-02-22,,1',12", f));
     EXPECT_EQ(ImportRegistrationCall(f, CallSyntax::Exec),
               "exec spVantixReg 'x'');DROP TABLE t;--', '2016-02-22', '2016-02-22 14:07:00', '999', '1''', '12'");
     EXPECT_EQ(QuoteSqlText("''"), "''''''");
+    // A backslash ends a literal only where it is an escape.
+    EXPECT_EQ(QuoteSqlText("a\\"), "'a\\'");
+    EXPECT_EQ(QuoteSqlText("a\\", true), "'a\\\\'");
+    EXPECT_EQ(QuoteSqlText("a\\'", true), "'a\\\\'''");
+    // What would change a registration line is replaced as in the file.
+    EXPECT_EQ(QuoteSqlText(std::string("a,b\rc\nd\0e", 9)), "'a_b_c_d_e'");
+}
+
+TEST(ConnectionStrings, SplitJoinAndMaskPasswords) {
+    const auto pairs = SplitConnectionString("Driver={PostgreSQL Unicode};Server= db ;Pwd={a;b}}c};Bare;Port=5432");
+    ASSERT_EQ(pairs.size(), 4u);
+    EXPECT_EQ(pairs[0], (ConnectionPair{"Driver", "PostgreSQL Unicode"}));
+    EXPECT_EQ(pairs[1], (ConnectionPair{"Server", "db"}));
+    EXPECT_EQ(pairs[2], (ConnectionPair{"Pwd", "a;b}c"}));
+    EXPECT_EQ(pairs[3], (ConnectionPair{"Port", "5432"}));
+    EXPECT_EQ(JoinConnectionString(pairs), "Driver=PostgreSQL Unicode;Server=db;Pwd={a;b}}c};Port=5432;");
+    EXPECT_EQ(SplitConnectionString(JoinConnectionString(pairs)), pairs);
+
+    EXPECT_EQ(MaskPasswords("Driver={x};Pwd={a;b}}c};Port=1"), "Driver={x};Pwd=***;Port=1");
+    EXPECT_EQ(MaskPasswords("UID=u;PASSWORD = s3cret;pwd=;x=PWD=y"), "UID=u;PASSWORD = ***;pwd=***;x=PWD=y");
+    EXPECT_EQ(MaskPasswords("Connection String = DSN=a;PwD=p\nDescription = bad PWD=q here"),
+              "Connection String = DSN=a;PwD=***\nDescription = bad PWD=***");
+    EXPECT_EQ(MaskPasswords("Pwd={never closed"), "Pwd=***");
+    EXPECT_EQ(MaskPasswords("OldPwd=keep;Passwords=keep"), "OldPwd=keep;Passwords=keep");
 }
 
 TEST(RegistrationCall, SyntaxComesFromTheSettingsSection) {

@@ -1,11 +1,9 @@
 #include "tests/support/PgServer.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include "tests/support/MariaDbServer.h"
+
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -20,19 +18,6 @@ std::unique_ptr<PgServer>& SharedSlot() {
     return server;
 }
 
-std::string Run(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) throw std::runtime_error("cannot run: " + command);
-    std::array<char, 4096> chunk{};
-    size_t n;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) output.append(chunk.data(), n);
-    const int status = ::pclose(pipe);
-    if (status != 0) throw std::runtime_error("failed (" + std::to_string(status) + "): " + command + "\n" + output);
-    while (!output.empty() && output.back() == '\n') output.pop_back();
-    return output;
-}
-
 std::string FindBinDir() {
     namespace fs = std::filesystem;
     std::string best;
@@ -42,22 +27,6 @@ std::string FindBinDir() {
     }
     if (best.empty()) throw std::runtime_error("no PostgreSQL server installed under /usr/lib/postgresql");
     return best;
-}
-
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof addr;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length) != 0) {
-        ::close(fd);
-        throw std::runtime_error("no free port");
-    }
-    const int port = ntohs(addr.sin_port);
-    ::close(fd);
-    return port;
 }
 
 // PostgreSQL refuses to run as root: every server command runs as postgres.
@@ -81,23 +50,23 @@ PgServer::PgServer() : binDir_(FindBinDir()) {
     char pattern[] = "/tmp/vantix-pg-XXXXXX";
     if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
     dir_ = pattern;
-    if (::geteuid() == 0) Run("chown postgres: " + dir_);
+    if (::geteuid() == 0) RunCommand("chown postgres: " + dir_);
     port_ = FreePort();
     const std::string data = dir_ + "/data";
-    Run(AsPostgres(binDir_ + "/initdb -N -A trust -U postgres -E UTF8 -D " + data + " >/dev/null 2>&1"));
-    Run(AsPostgres(binDir_ + "/pg_ctl -w -D " + data + " -l " + dir_ + "/log -o " +
+    RunCommand(AsPostgres(binDir_ + "/initdb -N -A trust -U postgres -E UTF8 -D " + data + " >/dev/null 2>&1"));
+    RunCommand(AsPostgres(binDir_ + "/pg_ctl -w -D " + data + " -l " + dir_ + "/log -o " +
                    ShellQuote("-p " + std::to_string(port_) + " -k " + dir_ +
                               " -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off") +
                    " start >/dev/null"));
     started_ = true;
-    Run(PsqlFor("postgres") + " -c 'CREATE DATABASE vantix'");
+    RunCommand(PsqlFor("postgres") + " -c 'CREATE DATABASE vantix'");
     Query(kSchema);
 }
 
 PgServer::~PgServer() {
     if (started_) {
         try {
-            Run(AsPostgres(binDir_ + "/pg_ctl -D " + dir_ + "/data -m immediate stop >/dev/null 2>&1"));
+            RunCommand(AsPostgres(binDir_ + "/pg_ctl -D " + dir_ + "/data -m immediate stop >/dev/null 2>&1"));
         } catch (const std::exception&) {
             // Removing the directory below is all that is left to do.
         }
@@ -118,12 +87,10 @@ std::string PgServer::ConnectionString() const {
 }
 
 std::string PgServer::Query(const std::string& sql) const {
-    return Run(PsqlCommand() + " -At -c " + ShellQuote(sql) + " 2>&1");
+    return RunCommand(PsqlCommand() + " -At -c " + ShellQuote(sql) + " 2>&1");
 }
 
-void PgServer::Clear() const { Query("TRUNCATE registrations"); }
-
-int PgServer::RowCount() const { return std::stoi(Query("SELECT count(*) FROM registrations")); }
+int PgServer::ServerPid() const { return std::stoi(RunCommand("head -1 " + dir_ + "/data/postmaster.pid")); }
 
 PgServer& PgServer::Shared() {
     auto& slot = SharedSlot();
@@ -131,12 +98,25 @@ PgServer& PgServer::Shared() {
     return *slot;
 }
 
-std::string ShellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+void PgServerEnvironment::TearDown() {
+    SharedSlot().reset();
+    MariaDbServer::StopShared();
 }
 
-void PgServerEnvironment::TearDown() { SharedSlot().reset(); }
+std::string PgServer::HoldLockCommand(int seconds) const {
+    return PsqlCommand() + " -c " +
+           ShellQuote("BEGIN; LOCK TABLE registrations IN ACCESS EXCLUSIVE MODE; SELECT pg_sleep(" +
+                      std::to_string(seconds) + ")");
+}
+
+bool PgServer::Locked() const {
+    return Query("SELECT count(*) FROM pg_locks l JOIN pg_class c ON l.relation = c.oid"
+                 " WHERE c.relname = 'registrations' AND l.mode = 'AccessExclusiveLock' AND l.granted") == "1";
+}
+
+void PgServer::ReleaseLock() const {
+    Query("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity"
+          " WHERE query LIKE '%pg_sleep(%' AND pid <> pg_backend_pid()");
+}
 
 } // namespace vantix::test

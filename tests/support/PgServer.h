@@ -3,30 +3,29 @@
 
 #include <string>
 
+#include "tests/support/DatabaseServer.h"
+
 namespace vantix::test {
 
-// A throw-away PostgreSQL server: initdb into a temporary directory owned by
-// the postgres system user, started on a free local port, with a database
-// "vantix" holding the table `registrations` and the procedure
-// `spVantixReg`. Stopped and removed by the destructor.
-class PgServer {
+// PostgreSQL: initdb into a temporary directory owned by the postgres system
+// user (the server refuses to run as root).
+class PgServer : public DatabaseServer {
 public:
     PgServer();
-    ~PgServer();
+    ~PgServer() override;
     PgServer(const PgServer&) = delete;
     PgServer& operator=(const PgServer&) = delete;
 
+    const char* Name() const override { return "PostgreSQL"; }
     int Port() const { return port_; }
-    // An ODBC connection string for the database through psqlODBC.
-    std::string ConnectionString() const;
-    // Runs SQL through psql; returns its unaligned output (no trailing line end).
-    std::string Query(const std::string& sql) const;
+    std::string ConnectionString() const override;
+    std::string Query(const std::string& sql) const override;
+    int ServerPid() const override;
+    std::string HoldLockCommand(int seconds) const override;
+    bool Locked() const override;
+    void ReleaseLock() const override;
     // The psql command line for the database (for benchmarks that feed it files).
     std::string PsqlCommand() const;
-    // Empties the registration table.
-    void Clear() const;
-    // Number of rows in the registration table.
-    int RowCount() const;
 
     // The server of this test program, started on first use (see
     // PgServerEnvironment).
@@ -41,11 +40,8 @@ private:
     bool started_ = false;
 };
 
-// Stops the shared server when the test program ends. Register with
+// Stops the shared servers when the test program ends. Register with
 // ::testing::AddGlobalTestEnvironment(new PgServerEnvironment) (gtest owns it).
-// 'text' for a POSIX shell.
-std::string ShellQuote(const std::string& text);
-
 class PgServerEnvironment : public ::testing::Environment {
 public:
     void TearDown() override;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
+#include "tests/support/MariaDbServer.h"
 #include "tests/support/PgServer.h"
 #include "tests/support/TempDir.h"
 
@@ -67,11 +68,29 @@ TEST_F(ImportCommand, ExecFormFailsOnPostgreSqlAndReportsTheError) {
     EXPECT_EQ(PgServer::Shared().RowCount(), 0);
 }
 
+TEST_F(ImportCommand, HostileValuesReachBothServersAsTheyStand) {
+    vantix::test::WriteFile(file_, std::string("O'Brien,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,A\r\n") +
+                                       "end\\,2016-02-22 14:08:00,2016-02-22,14:08:00,1,12,A\r\n" +
+                                       std::string("n\0l,2016-02-22 14:09:00,2016-02-22,14:09:00,1,12,A\r\n", 52) +
+                                       "Caf\xE9,2016-02-22 14:10:00,2016-02-22,14:10:00,1,12,A\r\n");
+    vantix::test::DatabaseServer* const servers[] = {&PgServer::Shared(), &vantix::test::MariaDbServer::Shared()};
+    for (vantix::test::DatabaseServer* server : servers) {
+        SCOPED_TRACE(server->Name());
+        server->Clear();
+        const Outcome o = Vantixctl(Args(server->ConnectionString()) + " --call-syntax call");
+        EXPECT_EQ(o.status, 0) << o.out;
+        EXPECT_THAT(o.out, HasSubstr("Imported 4 of 4 registrations."));
+        EXPECT_EQ(server->MediaIds(), "O'Brien,end\\,n_l,Caf\xC3\xA9");
+    }
+}
+
 TEST_F(ImportCommand, BadUsageAndBadConnection) {
     EXPECT_EQ(Vantixctl("").status, 2);
     EXPECT_EQ(Vantixctl(ShellQuote(file_) + " --from 2016-02-01 --to '2016-02-29 23:59:59' --conn x").status, 2);
     EXPECT_EQ(Vantixctl(Args("x") + " --call-syntax odd").status, 2);
-    const Outcome o = Vantixctl(Args("DSN=NoSuchSource"));
+    const Outcome o = Vantixctl(Args("DSN=NoSuchSource;PWD={top;secret}"));
     EXPECT_EQ(o.status, 1);
     EXPECT_THAT(o.out, HasSubstr("Unable to connect to the database."));
+    EXPECT_THAT(o.out, HasSubstr("PWD=***"));
+    EXPECT_THAT(o.out, testing::Not(HasSubstr("secret")));
 }

@@ -1,0 +1,71 @@
+#include "tests/support/ChildProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace vantix::test {
+
+namespace {
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& t : texts)
+        pointers.push_back(t.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+} // namespace
+
+ChildProcess::ChildProcess(std::vector<std::string> argv, const std::map<std::string, std::string>& env,
+                           const std::string& log) {
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (!env.count(entry.substr(0, entry.find('='))))
+            environment.push_back(entry);
+    }
+    for (const auto& [key, value] : env)
+        environment.push_back(key + "=" + value);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    const int rc = posix_spawnp(&pid_, argv[0].c_str(), &actions, nullptr, Pointers(argv).data(),
+                                Pointers(environment).data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        throw std::runtime_error("cannot start " + argv[0]);
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+void ChildProcess::Signal(int signal) const { ::kill(pid_, signal); }
+
+std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
+    for (const auto end = std::chrono::steady_clock::now() + timeout;;) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (std::chrono::steady_clock::now() >= end)
+            return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+} // namespace vantix::test

@@ -1,0 +1,31 @@
+#pragma once
+#include <sys/types.h>
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantix::test {
+
+// A child process with extra environment variables and its output in a log
+// file, ended (SIGTERM) with the object unless it has been waited for.
+class ChildProcess {
+public:
+    ChildProcess(std::vector<std::string> argv, const std::map<std::string, std::string>& env, const std::string& log);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t Pid() const { return pid_; }
+    void Signal(int signal) const;
+    // The exit status (128 + the signal for a killed one), or nothing when
+    // the process still runs after `timeout`.
+    std::optional<int> Wait(std::chrono::milliseconds timeout);
+
+private:
+    pid_t pid_ = -1;
+};
+
+} // namespace vantix::test
