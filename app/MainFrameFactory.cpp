@@ -8,7 +8,7 @@
 #include "frame/C_VantixFrame.h"
 #include "frame/FrameCommands.h"
 #include "platform/d2xx/D2xx.h"
-#include "platform/input/XdoKeyboardOutput.h"
+#include "platform/input/x11/X11KeyboardOutput.h"
 
 namespace vantix {
 
@@ -23,7 +23,7 @@ std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp& app) {
     if (const char* display = std::getenv("DISPLAY"); !display || !*display) {
         options.keyboardProblem = "no X display: $DISPLAY is not set";
     } else {
-        auto keyboard = std::make_unique<FTDI::XdoKeyboardOutput>();
+        auto keyboard = std::make_unique<FTDI::X11KeyboardOutput>();
         if (keyboard->Available(error))
             options.keyboard = std::move(keyboard);
         else

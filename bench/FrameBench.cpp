@@ -13,7 +13,7 @@
 #include "frame/C_VantixFrame.h"
 #include "frame/DeviceLinkEvent.h"
 #include "platform/d2xx/SimulatedD2xx.h"
-#include "platform/input/RecordingKeyboardOutput.h"
+#include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/frame/SampleRegistration.h"
 
 using namespace vantix;

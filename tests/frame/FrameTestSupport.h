@@ -11,7 +11,7 @@
 #include "app/Settings.h"
 #include "frame/C_VantixFrame.h"
 #include "platform/d2xx/SimulatedD2xx.h"
-#include "platform/input/RecordingKeyboardOutput.h"
+#include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/dialogs/DialogTestSupport.h"
 #include "tests/support/TempDir.h"
 

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "platform/d2xx/SimulatedD2xx.h"
-#include "platform/input/RecordingKeyboardOutput.h"
+#include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/ftdi/RecordingConsumer.h"
 
 using namespace FTDI;
