@@ -8,6 +8,7 @@
 #include "frame/C_VantixFrame.h"
 #include "frame/FrameCommands.h"
 #include "platform/d2xx/D2xx.h"
+#include "platform/input/DesktopSession.h"
 #include "platform/input/x11/X11KeyboardOutput.h"
 
 namespace vantix {
@@ -29,6 +30,7 @@ std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp& app) {
         else
             options.keyboardProblem = error;
     }
+    options.waylandSession = FTDI::IsWaylandSession();
     options.programDirectory = app.ProgramDirectory();
     options.app = {app.AboutAction(), app.LanguageAction(), app.HelpAction(), app.DevCheckAction()};
     return std::make_unique<C_VantixFrame>(std::move(options));

@@ -80,6 +80,7 @@ protected:
         options.programDirectory = dir.Path().string() + "/";
         options.prompter = &prompter;
         options.deviceCheck = deviceCheck;
+        options.waylandSession = waylandSession;
         options.app = appCommands;
         options.trayHostAvailable = [this] { return trayHost; };
         options.quit = [this] { ++quits; };
@@ -92,6 +93,7 @@ protected:
     std::string ini = dir.File("Vantix.ini");
     RecordingPrompter prompter;
     bool deviceCheck = false;
+    bool waylandSession = false;
     bool trayHost = true;
     AppCommands appCommands;
     int quits = 0;
