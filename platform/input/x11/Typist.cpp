@@ -62,7 +62,7 @@ std::unique_ptr<Typist> Typist::Open(const std::string& display, std::string& er
                     XkbNewKeyboardNotifyMask | XkbMapNotifyMask | XkbStateNotifyMask);
     XkbSelectEventDetails(x.get(), XkbUseCoreKbd, XkbStateNotify, XkbAllStateComponentsMask,
                           XkbGroupStateMask | XkbModifierLockMask);
-    return std::unique_ptr<Typist>(new Typist(x.release(), event));
+    return std::make_unique<Typist>(x.release(), event);
 }
 
 Typist::Typist(Display* display, int xkbEvent)

@@ -22,6 +22,9 @@ class Typist {
 public:
     // Null, with the reason, when the display cannot be used for typing.
     static std::unique_ptr<Typist> Open(const std::string& display, std::string& error);
+    // Takes over a connection on which XTEST and XKB are ready; xkbEvent is
+    // XKB's first event number.
+    Typist(Display* display, int xkbEvent);
     ~Typist(); // gives the spare key codes back
     Typist(const Typist&) = delete;
     Typist& operator=(const Typist&) = delete;
@@ -50,7 +53,6 @@ private:
         unsigned long lastLine;
     };
 
-    Typist(Display* display, int xkbEvent);
     Display* X() const { return display_.get(); }
     void FollowChanges();
     bool LoadMap();
