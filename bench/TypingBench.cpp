@@ -24,16 +24,30 @@ static_assert(sizeof "Desk01 2A 5C F400000249541F01\n" - 1 == 30);
 // The same length with 8-bit name characters the us layout lacks.
 const std::string Latin1Line = "D\xE9sk\xFC 2A 5C F400000249541F01\n";
 
-void TypeLines(benchmark::State& state, const std::string& line) {
+// A private X server, a window with the focus, and the typing path into it.
+struct TypingSetup {
+    TypingSetup() { settings.intercharacterDelay = 0; }
+    // Types the line (as the reader does, asking for the focused window
+    // first, or only the keys); false when the window did not get all of it.
+    bool Type(const std::string& line, bool askFocus = false) {
+        if (askFocus)
+            sender.TypeText(line);
+        else
+            sender.SendText(line);
+        return window.ReadLines(1, 10s).size() == line.size();
+    }
+
     vantix::test::XServer server;
-    vantix::test::KeyWindow window(server.Display());
+    vantix::test::KeyWindow window{server.Display()};
     OutputSettings settings;
-    settings.intercharacterDelay = 0;
-    X11KeyboardOutput keyboard(server.Display());
-    TextSender sender(keyboard, settings);
+    X11KeyboardOutput keyboard{server.Display()};
+    TextSender sender{keyboard, settings};
+};
+
+void TypeLines(benchmark::State& state, const std::string& line) {
+    TypingSetup typing;
     for (auto _ : state) {
-        sender.SendText(line);
-        if (window.ReadLines(1, 10s).size() != line.size()) {
+        if (!typing.Type(line)) {
             state.SkipWithError("the window did not get the whole line");
             break;
         }
@@ -50,17 +64,10 @@ BENCHMARK(KeysPerSecondLatin1)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 
 // Heap in use after 1000 more typed lines, per line: zero when nothing piles up.
 void HeapPerTypedLine(benchmark::State& state) {
-    vantix::test::XServer server;
-    vantix::test::KeyWindow window(server.Display());
-    OutputSettings settings;
-    settings.intercharacterDelay = 0;
-    X11KeyboardOutput keyboard(server.Display());
-    TextSender sender(keyboard, settings);
+    TypingSetup typing;
     const auto typeLines = [&](int count) {
-        for (int i = 0; i < count; ++i) {
-            sender.SendText(Line);
-            window.ReadLines(1, 10s);
-        }
+        for (int i = 0; i < count; ++i)
+            typing.Type(Line, true);
     };
     for (auto _ : state) {
         typeLines(100); // warm up: connection, key map, caches
