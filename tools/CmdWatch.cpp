@@ -25,6 +25,15 @@ int RunWatch(const Args& args, const CommonOptions& options) {
         }
     }
 
+    // The signals are taken by sigwait below, also when they come while
+    // the readers are opened; every thread started from here on inherits the
+    // blocked mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
     std::string error;
     std::unique_ptr<FTDI::D2xx> d2xx = FTDI::CreateD2xx(options.backend, error);
     if (!d2xx) {
@@ -42,14 +51,6 @@ int RunWatch(const Args& args, const CommonOptions& options) {
             std::cerr << "vantixctl: watch --type: a Wayland session: lines are typed only into X11 (XWayland) "
                          "windows\n";
     }
-
-    // The signals are taken by sigwait below; every thread started from here
-    // on inherits the blocked mask.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     std::unique_ptr<vantix::C_RegFile> regFile;
     if (!regFileDir.empty()) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -87,11 +88,12 @@ namespace {
 struct RunResult {
     int status = -1;
     std::string out;
+    std::chrono::steady_clock::duration stopping{}; // from SIGTERM to the end
 };
 
-// Runs vantixctl with the arguments; sends SIGTERM after `terminateAfter`
-// when given.
-RunResult RunVantixctl(std::vector<std::string> args, std::chrono::milliseconds terminateAfter = 0ms) {
+// Runs vantixctl with the arguments; when `terminateOnceExists` names a file,
+// sends SIGTERM as soon as the program has created it.
+RunResult RunVantixctl(std::vector<std::string> args, const std::string& terminateOnceExists = {}) {
     int pipeFds[2];
     EXPECT_EQ(pipe(pipeFds), 0);
     const std::string program = std::string(std::getenv("VANTIX_BIN_DIR")) + "/vantixctl";
@@ -108,11 +110,15 @@ RunResult RunVantixctl(std::vector<std::string> args, std::chrono::milliseconds 
         _exit(127);
     }
     close(pipeFds[1]);
-    if (terminateAfter > 0ms) {
-        std::this_thread::sleep_for(terminateAfter);
+    RunResult run;
+    std::chrono::steady_clock::time_point terminated;
+    if (!terminateOnceExists.empty()) {
+        for (const auto end = std::chrono::steady_clock::now() + 10s;
+             !std::filesystem::exists(terminateOnceExists) && std::chrono::steady_clock::now() < end;)
+            std::this_thread::sleep_for(10ms);
+        terminated = std::chrono::steady_clock::now();
         kill(pid, SIGTERM);
     }
-    RunResult run;
     char buffer[4096];
     for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
         run.out.append(buffer, static_cast<std::size_t>(n));
@@ -120,6 +126,7 @@ RunResult RunVantixctl(std::vector<std::string> args, std::chrono::milliseconds 
     int status = 0;
     waitpid(pid, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.stopping = std::chrono::steady_clock::now() - terminated;
     return run;
 }
 
@@ -129,9 +136,9 @@ TEST(WatchCommand, EndsCleanlyOnSigtermAndRefusesWhatItCannotDo) {
     // Our own simulator socket, so parallel test runs never meet.
     vantix::test::TempDir dir;
     setenv("VANTIX_SIM_SOCKET", dir.File("sim.sock").c_str(), 1);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunVantixctl({"--backend", "sim", "watch"}, 300ms).status, 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s); // the 5 s monitor wait is woken
+    const RunResult watch = RunVantixctl({"--backend", "sim", "watch"}, dir.File("sim.sock"));
+    EXPECT_EQ(watch.status, 0) << watch.out;
+    EXPECT_LT(watch.stopping, 2s); // the 5 s monitor wait is woken
 
     const RunResult regfile = RunVantixctl({"--backend", "sim", "watch", "--regfile", dir.File("missing")});
     EXPECT_EQ(regfile.status, 1);
