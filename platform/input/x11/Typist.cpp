@@ -1,6 +1,7 @@
 #include "platform/input/x11/Typist.h"
 
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,6 +30,19 @@ std::string CodePoints(const std::u32string& characters) {
         text += (text.empty() ? "" : ", ") + std::string(point);
     }
     return text;
+}
+
+// Lock keys toggle when pressed: releasing one and pressing it again after
+// the line would change the lock.
+bool IsLockKey(const XkbDescRec& map, int code) {
+    const KeySym* syms = XkbKeySymsPtr(&map, code);
+    static const KeySym locks[] = {XK_Caps_Lock,         XK_Shift_Lock,          XK_Num_Lock,
+                                   XK_Scroll_Lock,       XK_ISO_Lock,            XK_ISO_Level3_Lock,
+                                   XK_ISO_Level5_Lock,   XK_ISO_Group_Lock,      XK_ISO_Next_Group_Lock,
+                                   XK_ISO_Prev_Group_Lock, XK_ISO_First_Group_Lock, XK_ISO_Last_Group_Lock};
+    return std::any_of(syms, syms + XkbKeyNumSyms(&map, code), [](KeySym s) {
+        return std::find(std::begin(locks), std::end(locks), s) != std::end(locks);
+    });
 }
 
 void Append(std::string& text, const std::string& part) {
@@ -142,11 +156,13 @@ bool Typist::BeginLine() {
     // shortcuts: release them for the line.
     char keys[32];
     XQueryKeymap(X(), keys);
-    for (int code = map_->min_key_code; code <= map_->max_key_code; ++code)
-        if ((static_cast<unsigned char>(keys[code / 8]) & (1u << (code % 8))) && map_->map->modmap[code] != 0) {
+    for (int code = map_->min_key_code; code <= map_->max_key_code; ++code) {
+        const bool down = static_cast<unsigned char>(keys[code / 8]) & (1u << (code % 8));
+        if (down && map_->map->modmap[code] != 0 && !IsLockKey(*map_, code)) {
             XTestFakeKeyEvent(X(), code, False, CurrentTime);
             released_.push_back(static_cast<KeyCode>(code));
         }
+    }
     XkbStateRec state;
     if (XkbGetState(X(), XkbUseCoreKbd, &state) != Success) {
         refusal_ = "cannot read the keyboard state";
@@ -158,7 +174,7 @@ bool Typist::BeginLine() {
     group_ = group;
     lockedModifiers_ = locked;
     if (state.base_mods != 0) {
-        refusal_ = "not typed: modifier keys held down on the keyboard (" + ModifierNames(state.base_mods) + ")";
+        refusal_ = "modifier keys are held down on a keyboard (" + ModifierNames(state.base_mods) + ")";
         return false;
     }
     return LoadMap();
