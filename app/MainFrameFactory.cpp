@@ -8,7 +8,8 @@
 #include "frame/C_VantixFrame.h"
 #include "frame/FrameCommands.h"
 #include "platform/d2xx/D2xx.h"
-#include "platform/input/XdoKeyboardOutput.h"
+#include "platform/input/DesktopSession.h"
+#include "platform/input/x11/X11KeyboardOutput.h"
 
 namespace vantix {
 
@@ -23,12 +24,13 @@ std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp& app) {
     if (const char* display = std::getenv("DISPLAY"); !display || !*display) {
         options.keyboardProblem = "no X display: $DISPLAY is not set";
     } else {
-        auto keyboard = std::make_unique<FTDI::XdoKeyboardOutput>();
+        auto keyboard = std::make_unique<FTDI::X11KeyboardOutput>();
         if (keyboard->Available(error))
             options.keyboard = std::move(keyboard);
         else
             options.keyboardProblem = error;
     }
+    options.waylandSession = FTDI::IsWaylandSession();
     options.programDirectory = app.ProgramDirectory();
     options.app = {app.AboutAction(), app.LanguageAction(), app.HelpAction(), app.DevCheckAction()};
     return std::make_unique<C_VantixFrame>(std::move(options));

@@ -15,7 +15,7 @@
 
 #include "ftdi/FTDIHelper.h"
 #include "platform/d2xx/SimulatedD2xx.h"
-#include "platform/input/RecordingKeyboardOutput.h"
+#include "platform/input/recording/RecordingKeyboardOutput.h"
 
 using namespace FTDI;
 using namespace std::chrono_literals;

@@ -20,7 +20,7 @@
 #include "frame/C_VantixFrame.h"
 #include "frame/DeviceLinkEvent.h"
 #include "platform/d2xx/SimulatedD2xx.h"
-#include "platform/input/RecordingKeyboardOutput.h"
+#include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/frame/SampleRegistration.h"
 #ifdef VANTIX_BENCH_WITH_DATABASE
 #include "frame/CFTDIConsumer.h"

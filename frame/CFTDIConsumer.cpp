@@ -96,3 +96,8 @@ void CFTDIConsumer::ReportDeviceFault(const FTDI::DeviceFault& fault) {
     if (QObject* receiver = receiver_.load())
         QCoreApplication::postEvent(receiver, new DeviceFaultEvent(fault));
 }
+
+void CFTDIConsumer::ReportTypingProblem(const FTDI::TypingProblem& problem) {
+    if (QObject* receiver = receiver_.load())
+        QCoreApplication::postEvent(receiver, new TypingProblemEvent(problem));
+}

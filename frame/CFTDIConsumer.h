@@ -35,6 +35,7 @@ public:
     bool DeviceCheckEnabled() { return deviceCheck_.load(); }
     int AskDeviceType(const std::string& text);
     void ReportDeviceFault(const FTDI::DeviceFault& fault);
+    void ReportTypingProblem(const FTDI::TypingProblem& problem);
 
 protected:
     void run() override;

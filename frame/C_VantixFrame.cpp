@@ -86,6 +86,8 @@ C_VantixFrame::C_VantixFrame(FrameOptions options, QWidget* parent)
     }
     if (!options.keyboardProblem.empty())
         AddLog(FormatText(frame_str::kNoKeyboardOutput, {Q(options.keyboardProblem)}), LogWarning);
+    else if (options.waylandSession)
+        AddLog(frame_str::kWaylandSession, LogWarning);
 
     LoadOutputSettings();
     StartConsumer(options.timings, options.deviceCheck, options.app.deviceCheck);
@@ -187,6 +189,12 @@ void C_VantixFrame::customEvent(QEvent* event) {
         // The monitor thread waits for this answer. Exit while the dialog is
         // open ends its loop, and the answer then is "don't work with it".
         question->Answer(AskUnknownDevice(this, Q(question->Text())));
+    } else if (auto* typing = dynamic_cast<TypingProblemEvent*>(event)) {
+        const FTDI::TypingProblem& p = typing->Problem();
+        AddLog(p.kind == FTDI::TypingProblem::Kind::OwnWindowFocused
+                   ? Tr(frame_str::kNotTypedOwnWindow)
+                   : FormatText(frame_str::kNotTypedInFull, {Q(p.detail)}),
+               LogWarning);
     } else if (auto* fault = dynamic_cast<DeviceFaultEvent*>(event)) {
         const FTDI::DeviceFault& f = fault->Fault();
         AddLog(FormatText(frame_str::kDeviceFault, {Q(f.serialNumber), Q(f.description), Q(f.call),

@@ -31,6 +31,7 @@ struct FrameOptions {
     std::unique_ptr<FTDI::D2xx> d2xx;               // required
     std::unique_ptr<FTDI::KeyboardOutput> keyboard; // null: nothing is typed
     std::string keyboardProblem;                    // why there is no keyboard output
+    bool waylandSession = false;                    // typing reaches only X11 (XWayland) windows
     FTDI::EngineTimings timings;
     std::string programDirectory;                   // ends with '/'
     AppCommands app;                                // menu items of the application object

@@ -39,6 +39,7 @@ private:
 
 inline constexpr QEvent::Type UnknownDeviceQuestionEventType = static_cast<QEvent::Type>(0x8010);
 inline constexpr QEvent::Type DeviceFaultEventType = static_cast<QEvent::Type>(0x8011);
+inline constexpr QEvent::Type TypingProblemEventType = static_cast<QEvent::Type>(0x8012);
 
 // The monitor thread asks what an unrecognised device is. The receiver shows
 // the question and calls Question().Answer(type) (-1 = don't work with it).
@@ -70,4 +71,15 @@ public:
 
 private:
     FTDI::DeviceFault fault_;
+};
+
+// A card read that was not typed as read, for the event log.
+class TypingProblemEvent : public QEvent {
+public:
+    explicit TypingProblemEvent(FTDI::TypingProblem problem)
+        : QEvent(TypingProblemEventType), problem_(std::move(problem)) {}
+    const FTDI::TypingProblem& Problem() const { return problem_; }
+
+private:
+    FTDI::TypingProblem problem_;
 };

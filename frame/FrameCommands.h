@@ -40,5 +40,8 @@ inline constexpr int kHelpMenu = 2004;
 inline constexpr int kNoBackend = 2100;
 inline constexpr int kNoKeyboardOutput = 2101;
 inline constexpr int kDeviceFault = 2102;
+inline constexpr int kNotTypedOwnWindow = 2110;
+inline constexpr int kNotTypedInFull = 2111;
+inline constexpr int kWaylandSession = 2112;
 
 } // namespace vantix::frame_str

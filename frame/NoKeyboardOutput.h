@@ -7,9 +7,9 @@ namespace vantix {
 // the focus, so the device link types nothing and goes on reading cards.
 class NoKeyboardOutput : public FTDI::KeyboardOutput {
 public:
-    bool HasFocusedWindow() override { return false; }
-    void TypeCharacter(char32_t) override {}
-    void PressEnter() override {}
+    FTDI::FocusTarget Focus() override { return FTDI::FocusTarget::NoWindow; }
+    bool TypeCharacter(char32_t) override { return false; }
+    bool PressEnter() override { return false; }
     void ClickAt(int, int) override {}
 };
 

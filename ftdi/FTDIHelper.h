@@ -94,6 +94,10 @@ std::string DeviceNotFound(const std::string& serial);
 // Optionally:
 //   void ReportDeviceFault(const DeviceFault& fault);
 //       Told once per device when opening it or reading its user area fails.
+//   void ReportTypingProblem(const TypingProblem& problem);
+//       Told on the reader thread when a line was not typed in full, and once
+//       per spell of the program's own window having the focus. It must not
+//       block.
 // The consumer's destructor must call Stop(): the worker threads call the
 // consumer, so they have to end before its part of the object is destroyed.
 template <class Consumer>
@@ -105,7 +109,10 @@ public:
 
     FTDIHelper(D2xx& d2xx, OutputSettings& settings, KeyboardOutput& keyboard,
                EngineTimings timings = {})
-        : d2xx_(d2xx), settings_(settings), sender_(keyboard, settings), timings_(std::move(timings)) {}
+        : d2xx_(d2xx), settings_(settings), sender_(keyboard, settings), timings_(std::move(timings)) {
+        if constexpr (requires(Consumer& c, const TypingProblem& p) { c.ReportTypingProblem(p); })
+            sender_.SetProblemReporter([this](const TypingProblem& p) { consumer().ReportTypingProblem(p); });
+    }
     // The consumer has stopped the engine by now; only handles left by an
     // engine that was never started remain, and they are closed silently.
     virtual ~FTDIHelper() {

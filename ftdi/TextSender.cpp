@@ -3,6 +3,7 @@
 #include "ftdi/CardData.h"
 #include "ftdi/KeyboardLine.h"
 #include "ftdi/Pause.h"
+#include "ftdi/Trace.h"
 
 namespace FTDI {
 
@@ -22,8 +23,16 @@ void TextSender::TypeText(const std::string& line) {
         ClickAt(settings_.clickBeforeX.load(), settings_.clickBeforeY.load());
         Pause(10);
     }
-    if (output_.HasFocusedWindow())
-        SendText(line);
+    const FocusTarget focus = output_.Focus();
+    if (focus == FocusTarget::OwnWindow) {
+        if (!ownWindowReported_)
+            Report({TypingProblem::Kind::OwnWindowFocused, {}});
+        ownWindowReported_ = true;
+    } else {
+        ownWindowReported_ = false;
+        if (focus == FocusTarget::OtherWindow)
+            SendText(line);
+    }
     if (settings_.clickAfter.load() != 0) {
         Pause(1);
         ClickAt(settings_.clickAfterX.load(), settings_.clickAfterY.load());
@@ -31,14 +40,17 @@ void TextSender::TypeText(const std::string& line) {
 }
 
 void TextSender::SendText(const std::string& line) {
-    for (const char c : line) {
-        if (c == '\n')
-            output_.PressEnter();
-        else
-            output_.TypeCharacter(static_cast<char32_t>(static_cast<unsigned char>(c)));
-        Pause(settings_.intercharacterDelay.load());
+    if (output_.BeginLine()) {
+        for (const char c : line) {
+            if (c == '\n')
+                output_.PressEnter();
+            else
+                output_.TypeCharacter(static_cast<char32_t>(static_cast<unsigned char>(c)));
+            Pause(settings_.intercharacterDelay.load());
+        }
     }
-    output_.LineDone();
+    if (std::string problem = output_.LineDone(); !problem.empty())
+        Report({TypingProblem::Kind::LineIncomplete, std::move(problem)});
 }
 
 void TextSender::ClickAt(int x, int y) {
@@ -48,6 +60,14 @@ void TextSender::ClickAt(int x, int y) {
 void TextSender::Pause(int milliseconds) {
     if (milliseconds > 0)
         PauseFor(std::chrono::milliseconds(milliseconds), stop_);
+}
+
+void TextSender::Report(TypingProblem problem) {
+    Trace(problem.kind == TypingProblem::Kind::OwnWindowFocused
+              ? std::string("Not typed: a window of this program has the keyboard focus\n")
+              : "Not typed in full: " + problem.detail + "\n");
+    if (report_)
+        report_(problem);
 }
 
 } // namespace FTDI

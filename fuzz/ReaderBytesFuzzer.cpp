@@ -21,7 +21,7 @@
 #include "ftdi/ReadAssembly.h"
 #include "fuzz/FuzzCheck.h"
 #include "platform/d2xx/SimulatedD2xx.h"
-#include "platform/input/RecordingKeyboardOutput.h"
+#include "platform/input/recording/RecordingKeyboardOutput.h"
 
 using namespace FTDI;
 

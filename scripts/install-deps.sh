@@ -12,8 +12,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # device link
   libftdi1-dev libusb-1.0-0-dev
-  # keyboard and mouse output
-  libxdo-dev libx11-dev libxtst-dev xdotool
+  # keyboard and mouse output; keyboard layouts for its tests
+  libx11-dev libxtst-dev xdotool x11-xkb-utils xkb-data
   # database link and the servers/drivers the tests use
   unixodbc unixodbc-dev odbc-postgresql postgresql postgresql-client odbc-mariadb mariadb-server mariadb-client
   # password hash

@@ -3,7 +3,8 @@
 #include <memory>
 #include <pthread.h>
 
-#include "platform/input/XdoKeyboardOutput.h"
+#include "platform/input/DesktopSession.h"
+#include "platform/input/x11/X11KeyboardOutput.h"
 #include "tools/Commands.h"
 #include "tools/WatchSession.h"
 
@@ -39,13 +40,16 @@ int RunWatch(const Args& args, const CommonOptions& options) {
         std::cerr << "vantixctl: " << error << "\n";
         return ExitRefused;
     }
-    std::unique_ptr<FTDI::XdoKeyboardOutput> xdo;
+    std::unique_ptr<FTDI::X11KeyboardOutput> x11;
     if (type) {
-        xdo = std::make_unique<FTDI::XdoKeyboardOutput>();
-        if (!xdo->Available(error)) {
+        x11 = std::make_unique<FTDI::X11KeyboardOutput>();
+        if (!x11->Available(error)) {
             std::cerr << "vantixctl: watch --type: " << error << "\n";
             return ExitRefused;
         }
+        if (FTDI::IsWaylandSession())
+            std::cerr << "vantixctl: watch --type: a Wayland session: lines are typed only into X11 (XWayland) "
+                         "windows\n";
     }
 
     std::unique_ptr<vantix::C_RegFile> regFile;
@@ -59,7 +63,7 @@ int RunWatch(const Args& args, const CommonOptions& options) {
 
     FTDI::OutputSettings settings;
     JsonLinePrinter printer(std::cout);
-    TypedLineReporter keyboard(printer, xdo.get());
+    TypedLineReporter keyboard(printer, x11.get());
     {
         WatchConsumer consumer(*d2xx, settings, keyboard, printer, regFile.get());
         consumer.Start();

@@ -129,16 +129,18 @@ void JsonLinePrinter::Run() {
     }
 }
 
-void TypedLineReporter::TypeCharacter(char32_t c) {
+bool TypedLineReporter::TypeCharacter(char32_t c) {
+    if (forward_ && !forward_->TypeCharacter(c))
+        return false;
     line_ += c;
-    if (forward_)
-        forward_->TypeCharacter(c);
+    return true;
 }
 
-void TypedLineReporter::PressEnter() {
+bool TypedLineReporter::PressEnter() {
+    if (forward_ && !forward_->PressEnter())
+        return false;
     line_ += U'\n';
-    if (forward_)
-        forward_->PressEnter();
+    return true;
 }
 
 void TypedLineReporter::ClickAt(int x, int y) {
@@ -147,11 +149,14 @@ void TypedLineReporter::ClickAt(int x, int y) {
         forward_->ClickAt(x, y);
 }
 
-void TypedLineReporter::LineDone() {
-    printer_.Push("{\"event\":\"typed\",\"text\":" + JsonText(line_) + "}");
+std::string TypedLineReporter::LineDone() {
+    std::string problem = forward_ ? forward_->LineDone() : std::string();
+    std::string json = "{\"event\":\"typed\",\"text\":" + JsonText(line_);
+    if (!problem.empty())
+        json += ",\"error\":" + JsonString(problem);
+    printer_.Push(json + "}");
     line_.clear();
-    if (forward_)
-        forward_->LineDone();
+    return problem;
 }
 
 void WatchConsumer::PostToConsumer(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {

@@ -40,17 +40,19 @@ private:
 };
 
 // Reports every typed line and passes the strokes on to a real output when
-// one is given.
+// one is given. The reported text is what the output really sent; what it
+// could not send is named in the line's "error".
 class TypedLineReporter : public FTDI::KeyboardOutput {
 public:
     TypedLineReporter(JsonLinePrinter& printer, FTDI::KeyboardOutput* forward)
         : printer_(printer), forward_(forward) {}
 
-    bool HasFocusedWindow() override { return !forward_ || forward_->HasFocusedWindow(); }
-    void TypeCharacter(char32_t c) override;
-    void PressEnter() override;
+    FTDI::FocusTarget Focus() override { return forward_ ? forward_->Focus() : FTDI::FocusTarget::OtherWindow; }
+    bool BeginLine() override { return !forward_ || forward_->BeginLine(); }
+    bool TypeCharacter(char32_t c) override;
+    bool PressEnter() override;
     void ClickAt(int x, int y) override;
-    void LineDone() override;
+    std::string LineDone() override;
 
 private:
     JsonLinePrinter& printer_;

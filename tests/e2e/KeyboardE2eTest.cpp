@@ -1,117 +1,269 @@
+// Typing into a real X window on a private Xvfb: the text that arrives is the
+// line, whatever the layout, its changes, the modifiers another client holds
+// and the load of the machine; what cannot be typed is reported, not claimed.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
+#include <X11/XKBlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <sstream>
+#include <thread>
 
+#include "ftdi/TextSender.h"
 #include "platform/d2xx/SimulatedD2xx.h"
-#include "platform/input/XdoKeyboardOutput.h"
+#include "platform/input/x11/WindowOwner.h"
+#include "platform/input/x11/X11KeyboardOutput.h"
 #include "tests/ftdi/RecordingConsumer.h"
+#include "tests/support/KeyWindow.h"
 #include "tests/support/XServer.h"
+#include "tools/WatchSession.h"
 
 using namespace FTDI;
 using namespace std::chrono_literals;
+using testing::HasSubstr;
+
+extern char** environ;
 
 namespace {
 
-// A plain X window holding the focus, reading back what reaches it.
-class FocusWindow {
-public:
-    explicit FocusWindow(const std::string& display) : dpy_(XOpenDisplay(display.c_str())) {
-        if (!dpy_)
-            throw std::runtime_error("cannot open " + display);
-        window_ = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 400, 300, 0, 0, 0);
-        XSelectInput(dpy_, window_, KeyPressMask | ButtonPressMask | StructureNotifyMask);
-        XMapWindow(dpy_, window_);
-        for (XEvent e;;) {
-            XNextEvent(dpy_, &e);
-            if (e.type == MapNotify)
-                break;
-        }
-        XSetInputFocus(dpy_, window_, RevertToParent, CurrentTime);
-        XSync(dpy_, False);
-    }
-    ~FocusWindow() { XCloseDisplay(dpy_); }
+std::u32string U32(const std::string& latin1) {
+    std::u32string out;
+    for (unsigned char c : latin1)
+        out += static_cast<char32_t>(c);
+    return out;
+}
 
-    // Binds a Latin-1 character to a spare key code, as a keyboard layout
-    // that has the key would.
-    void BindSpareKey(KeySym keysym) {
-        int min = 0, max = 0, perCode = 0;
-        XDisplayKeycodes(dpy_, &min, &max);
-        KeySym* map = XGetKeyboardMapping(dpy_, static_cast<::KeyCode>(min), max - min + 1, &perCode);
-        for (int code = max; code >= min; --code) {
+// Another client of the same display: the user's keyboard as XTEST and XKB
+// requests, and the questions the test asks the server.
+class OtherClient {
+public:
+    explicit OtherClient(const std::string& display) : d_(XOpenDisplay(display.c_str())) {
+        if (!d_)
+            throw std::runtime_error("cannot open " + display);
+    }
+    ~OtherClient() { XCloseDisplay(d_); }
+    OtherClient(const OtherClient&) = delete;
+    OtherClient& operator=(const OtherClient&) = delete;
+
+    ::KeyCode Code(KeySym keysym) { return XKeysymToKeycode(d_, keysym); }
+    void Key(KeySym keysym, bool down) {
+        XTestFakeKeyEvent(d_, Code(keysym), down, CurrentTime);
+        XSync(d_, False);
+    }
+    bool IsDown(KeySym keysym) {
+        char keys[32];
+        XQueryKeymap(d_, keys);
+        const ::KeyCode code = Code(keysym);
+        return keys[code / 8] & (1 << (code % 8));
+    }
+    void LockModifiers(unsigned modifiers) {
+        XkbLockModifiers(d_, XkbUseCoreKbd, LockMask, modifiers);
+        XSync(d_, False);
+    }
+    unsigned LockedModifiers() {
+        XkbStateRec state;
+        XkbGetState(d_, XkbUseCoreKbd, &state);
+        return state.locked_mods;
+    }
+    void FocusPointerRoot() {
+        XSetInputFocus(d_, PointerRoot, RevertToPointerRoot, CurrentTime);
+        XSync(d_, False);
+    }
+    void LockGroup(unsigned group) {
+        XkbLockGroup(d_, XkbUseCoreKbd, group);
+        XSync(d_, False);
+    }
+    // Gives every key code without symbols one, so none is spare.
+    void FillSpareCodes() {
+        int min = 0, max = 0, width = 0;
+        XDisplayKeycodes(d_, &min, &max);
+        KeySym* map = XGetKeyboardMapping(d_, static_cast<::KeyCode>(min), max - min + 1, &width);
+        for (int code = min; code <= max; ++code) {
             bool empty = true;
-            for (int i = 0; i < perCode; ++i)
-                empty = empty && map[(code - min) * perCode + i] == NoSymbol;
-            if (empty) {
-                XChangeKeyboardMapping(dpy_, code, 1, &keysym, 1);
-                break;
-            }
+            for (int i = 0; i < width; ++i)
+                empty = empty && map[(code - min) * width + i] == NoSymbol;
+            KeySym filler = XK_F35;
+            if (empty)
+                XChangeKeyboardMapping(d_, code, 1, &filler, 1);
         }
         XFree(map);
-        XSync(dpy_, False);
-    }
-
-    void DropFocus() {
-        XSetInputFocus(dpy_, PointerRoot, RevertToParent, CurrentTime);
-        XSync(dpy_, False);
-    }
-
-    // Characters received until Enter (as '\n') or the timeout; clicks are
-    // noted as their root position.
-    std::u32string ReadLine(std::chrono::milliseconds timeout, std::vector<std::pair<int, int>>& clicks) {
-        std::u32string text;
-        const auto end = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < end) {
-            if (!XPending(dpy_)) {
-                pollfd pfd{ConnectionNumber(dpy_), POLLIN, 0};
-                poll(&pfd, 1, 50);
-                continue;
-            }
-            XEvent e;
-            XNextEvent(dpy_, &e);
-            if (e.type == MappingNotify) {
-                XRefreshKeyboardMapping(&e.xmapping);
-            } else if (e.type == ButtonPress) {
-                clicks.emplace_back(e.xbutton.x_root, e.xbutton.y_root);
-            } else if (e.type == KeyPress) {
-                char buffer[8];
-                KeySym keysym = NoSymbol;
-                XLookupString(&e.xkey, buffer, sizeof buffer, &keysym, nullptr);
-                if (IsModifierKey(keysym))
-                    continue;
-                if (keysym == XK_Return) {
-                    text += U'\n';
-                    return text;
-                }
-                text += static_cast<char32_t>(keysym); // Latin-1 keysyms are their code points
-            }
-        }
-        return text;
+        XSync(d_, False);
     }
 
 private:
-    Display* dpy_;
-    Window window_;
+    Display* d_;
 };
 
-SimulatedD2xx::UserAreaBytes Area() {
-    // Name "éA%z" typed as PF1..PF4 (a Latin-1 byte, shifted and plain keys);
-    // the media ID; Enter as SF1.
-    const UserArea ua("\xE9" "A%z", 0, 0, 7, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0,
-                      KeyNewLine, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeProximity);
-    return vantix::test::AreaBytes(ua);
+// Runs setxkbmap on the display; true when it succeeded.
+bool SetLayout(const std::string& display, const std::string& layout) {
+    std::vector<std::string> args{"setxkbmap", "-display", display, "-layout", layout};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "setxkbmap", nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+// Threads that keep every core busy while they live.
+class CpuHogs {
+public:
+    CpuHogs() {
+        for (unsigned i = 0; i < 2 * std::max(1u, std::thread::hardware_concurrency()); ++i)
+            threads_.emplace_back([this] {
+                volatile unsigned long n = 0;
+                while (!stop_.load(std::memory_order_relaxed))
+                    n = n + 1;
+            });
+    }
+    ~CpuHogs() {
+        stop_ = true;
+        for (auto& t : threads_)
+            t.join();
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::vector<std::thread> threads_;
+};
+
+class TypingIntoAWindow : public ::testing::Test {
+protected:
+    TypingIntoAWindow() {
+        settings.intercharacterDelay = 0;
+        sender.SetProblemReporter([this](const TypingProblem& p) { problems.push_back(p); });
+    }
+
+    // Types the line and returns what the window received.
+    std::u32string TypeAndRead(const std::string& line) {
+        sender.TypeText(line);
+        return window.ReadLines(1, 10s);
+    }
+
+    vantix::test::XServer server;
+    vantix::test::KeyWindow window{server.Display()};
+    OtherClient user{server.Display()};
+    OutputSettings settings;
+    X11KeyboardOutput keyboard{server.Display()};
+    TextSender sender{keyboard, settings};
+    std::vector<TypingProblem> problems;
+};
+
+// Upper and lower case, digits, the punctuation of card lines and magnetic
+// tracks, and a Latin-1 name character; the us layout lacks é, de has ^ only
+// as a dead key, fr puts digits on the shift level, ru has no Latin letters.
+const std::string Line = "Desk\xE9 2A,5c: %B1234^;=?F/0249541F\n";
 
 } // namespace
 
-TEST(KeyboardIntoARealWindow, ACardReadIsTypedIntoTheFocusedWindow) {
+TEST_F(TypingIntoAWindow, TheTextIsTheLineInEveryLayoutAndAfterEveryChangeOfIt) {
+    for (const char* layout : {"us", "de", "fr", "ru", "us"}) {
+        ASSERT_TRUE(SetLayout(server.Display(), layout)) << layout;
+        EXPECT_EQ(TypeAndRead(Line), U32(Line)) << layout;
+    }
+    // Two layouts, the second (without Latin letters) chosen as the group.
+    ASSERT_TRUE(SetLayout(server.Display(), "us,ru"));
+    user.LockGroup(1);
+    EXPECT_EQ(TypeAndRead(Line), U32(Line)) << "us,ru in the ru group";
+    user.LockGroup(0);
+    EXPECT_EQ(TypeAndRead(Line), U32(Line)) << "us,ru back in the us group";
+    EXPECT_TRUE(problems.empty()) << problems.front().detail;
+}
+
+TEST_F(TypingIntoAWindow, HeldShiftAndControlAreLiftedForTheLineAndHeldAgainAfterIt) {
+    user.Key(XK_Shift_L, true);
+    user.Key(XK_Control_L, true);
+    EXPECT_EQ(TypeAndRead(Line), U32(Line));
+    for (const auto& key : window.Keys()) {
+        if (!IsModifierKey(key.keysym)) {
+            EXPECT_EQ(key.state & ControlMask, 0u) << "a Ctrl shortcut reached the window: keysym " << key.keysym;
+        }
+    }
+    EXPECT_TRUE(user.IsDown(XK_Shift_L));
+    EXPECT_TRUE(user.IsDown(XK_Control_L));
+    user.Key(XK_Control_L, false);
+    user.Key(XK_Shift_L, false);
+
+    // Caps Lock stays locked and changes nothing.
+    user.LockModifiers(LockMask);
+    EXPECT_EQ(TypeAndRead(Line), U32(Line)) << "with Caps Lock on";
+    EXPECT_EQ(user.LockedModifiers() & LockMask, static_cast<unsigned>(LockMask));
+    EXPECT_TRUE(problems.empty()) << problems.front().detail;
+}
+
+TEST_F(TypingIntoAWindow, EightBitCharactersArriveEveryTimeWhileTheMachineIsBusy) {
+    const std::string name = "\xE9t\xE9 \xFC\xDF \xA7\xB0 0249541F\n"; // none of them in the us layout
+    constexpr int Lines = 40;
+    std::u32string received;
+    {
+        CpuHogs hogs;
+        std::thread reader([&] { received = window.ReadLines(Lines, 60s); });
+        for (int i = 0; i < Lines; ++i)
+            sender.TypeText(name);
+        reader.join();
+    }
+    std::u32string expected;
+    for (int i = 0; i < Lines; ++i)
+        expected += U32(name);
+    EXPECT_EQ(received, expected);
+    EXPECT_TRUE(problems.empty()) << problems.front().detail;
+}
+
+TEST_F(TypingIntoAWindow, WhatCannotBeTypedIsReportedAndNeverClaimed) {
+    std::ostringstream json;
+    {
+        vantixctl::JsonLinePrinter printer(json);
+        vantixctl::TypedLineReporter reporter(printer, &keyboard);
+        TextSender watch(reporter, settings);
+        watch.SetProblemReporter([this](const TypingProblem& p) { problems.push_back(p); });
+        // A control character has no key in any layout.
+        watch.TypeText("A\x07" "B\n");
+        EXPECT_EQ(window.ReadLines(1, 10s), U"AB\n");
+    }
+    EXPECT_THAT(json.str(), HasSubstr("{\"event\":\"typed\",\"text\":\"AB\\n\",\"error\":\"cannot type U+0007"));
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].kind, TypingProblem::Kind::LineIncomplete);
+
+    // Without a spare key code nothing can carry a character the layout lacks.
+    user.FillSpareCodes();
+    EXPECT_EQ(TypeAndRead("x\xE9y\n"), U"xy\n");
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_THAT(problems[1].detail, HasSubstr("U+00E9"));
+}
+
+TEST_F(TypingIntoAWindow, NothingIsTypedIntoAWindowOfThisProcess) {
+    window.SetOwnerProcess(getpid(), x11::HostName());
+    EXPECT_EQ(keyboard.Focus(), FocusTarget::OwnWindow);
+    sender.TypeText("mine\n");
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].kind, TypingProblem::Kind::OwnWindowFocused);
+
+    // Our pid number on another host, or another process here.
+    window.SetOwnerProcess(getpid(), "elsewhere");
+    EXPECT_EQ(TypeAndRead("theirs\n"), U"theirs\n") << "the refused line never arrived";
+    window.SetOwnerProcess(getpid() + 1, x11::HostName());
+    EXPECT_EQ(keyboard.Focus(), FocusTarget::OtherWindow);
+
+    // No window manager and nobody set the focus: no window to type into.
+    user.FocusPointerRoot();
+    EXPECT_EQ(keyboard.Focus(), FocusTarget::NoWindow);
+}
+
+TEST(KeyboardIntoARealWindow, ACardReadIsClickedAndTypedIntoTheFocusedWindow) {
     vantix::test::XServer server;
-    FocusWindow window(server.Display());
-    window.BindSpareKey(XK_eacute);
+    vantix::test::KeyWindow window(server.Display());
 
     SimulatedD2xx sim;
     OutputSettings settings;
@@ -120,24 +272,17 @@ TEST(KeyboardIntoARealWindow, ACardReadIsTypedIntoTheFocusedWindow) {
     settings.clickBefore = 1;
     settings.clickBeforeX = 120;
     settings.clickBeforeY = 80;
-    XdoKeyboardOutput keyboard(server.Display());
+    X11KeyboardOutput keyboard(server.Display());
     vantix::test::RecordingConsumer engine(sim, settings, keyboard, vantix::test::FastTimings());
-
-    sim.Plug("X1", "TR-614", Area());
+    // Name "éA%z" typed as PF1..PF4, the media ID, Enter as SF1.
+    const UserArea ua("\xE9" "A%z", 0, 0, 7, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0, KeyNewLine, KeyNotUsed,
+                      KeyNotUsed, KeyNotUsed, 0, DeviceTypeProximity);
+    sim.Plug("X1", "TR-614", vantix::test::AreaBytes(ua));
     engine.Start();
     ASSERT_TRUE(engine.WaitFor(MsgDeviceAdded, 1, 5s));
     sim.PresentCard("X1", "F400000249541F01");
-    std::vector<std::pair<int, int>> clicks;
-    EXPECT_EQ(window.ReadLine(10s, clicks), U"\u00E9" U"A%z0249541F\n");
-    ASSERT_EQ(clicks.size(), 1u);
-    EXPECT_EQ(clicks[0], std::make_pair(120, 80));
-    ASSERT_TRUE(engine.WaitFor(MsgRegistration, 1, 5s));
-
-    // Without a focused window nothing is typed (the registration still comes).
-    window.DropFocus();
-    settings.clickBefore = 0;
-    sim.PresentCard("X1", "F400000249541F01");
-    ASSERT_TRUE(engine.WaitFor(MsgRegistration, 2, 5s));
-    EXPECT_EQ(window.ReadLine(300ms, clicks), U"");
+    EXPECT_EQ(window.ReadLines(1, 10s), U"\u00E9" U"A%z0249541F\n");
+    ASSERT_EQ(window.Clicks().size(), 1u);
+    EXPECT_EQ(window.Clicks()[0], std::make_pair(120, 80));
     engine.Stop();
 }

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -81,6 +82,20 @@ public:
     bool Viewable(Window window) {
         XWindowAttributes attributes;
         return XGetWindowAttributes(dpy_, window, &attributes) && attributes.map_state == IsViewable;
+    }
+    // Key presses that reach the window from now on are seen here too.
+    void WatchKeys(Window window) {
+        XSelectInput(dpy_, window, KeyPressMask);
+        XSync(dpy_, False);
+    }
+    int KeyPresses() {
+        XSync(dpy_, False);
+        int presses = 0;
+        for (XEvent event; XPending(dpy_);) {
+            XNextEvent(dpy_, &event);
+            presses += event.type == KeyPress;
+        }
+        return presses;
     }
     // What the window manager's close button would send.
     void SendDeleteWindow(Window window) {
@@ -219,6 +234,19 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
         WaitUntil([&] { return (mainWindow = FindWindow("--onlyvisible --name '^Vantix$'")).has_value(); }, 4s);
     }
     ASSERT_TRUE(mainWindow.has_value()) << "a double click on the tray icon shows the window";
+
+    // With the program's own window focused a read is filed but not typed:
+    // its Enter would open the unlock prompt. The line would have reached
+    // the window before the registration reached the file.
+    x.WatchKeys(*mainWindow);
+    ASSERT_EQ(std::system(("xdotool windowfocus --sync " + std::to_string(*mainWindow)).c_str()), 0);
+    EXPECT_EQ(Output(ctl + " sim --socket " + socket + " card FT01 00000249541F01"), "ok card F400000249541F01");
+    const auto secondLine = [&] {
+        readRegFile();
+        return std::count(regFile.begin(), regFile.end(), '\n') == 3;
+    };
+    EXPECT_TRUE(WaitUntil(secondLine, 10s)) << regFile;
+    EXPECT_EQ(x.KeyPresses(), 0) << "card data typed into the program's own window";
     std::this_thread::sleep_for(500ms); // painted
     EXPECT_EQ(std::system(("import -window root " + (artifacts / "main-window.png").string())
                               .c_str()),

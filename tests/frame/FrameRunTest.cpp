@@ -100,6 +100,34 @@ TEST_F(FrameRun, EveryCardReadBeforeTheEndIsFiled) {
     for (std::string line; std::getline(lines, line);)
         ids.push_back(line.substr(0, line.find(',')));
     EXPECT_EQ(ids, (std::vector<std::string>{"MediaID", "00000000", "00000001", "00000002", "00000003", "00000004"}));
+TEST_F(FrameRun, TypingProblemsAndAWaylandSessionAreLogged) {
+    waylandSession = true;
+    MakeFrame();
+    CV_Log2& log = frame->Panes().Log();
+    ASSERT_EQ(log.RowCount(), 2);
+    EXPECT_EQ(log.Text(1, 1).toStdString(), "Wayland session: card data is typed only into X11 (XWayland) windows. "
+                                            "Log in to an X11 session to type into every window.");
+    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    ASSERT_TRUE(WaitForDeviceRows(1));
+    CV_Registrations& registrations = frame->Panes().Registrations();
+
+    keys->SetUntypeable(U"F");
+    ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return registrations.RowCount() == 1; }, 5000));
+    ASSERT_EQ(log.RowCount(), 3) << "reported before the registration arrives";
+    EXPECT_EQ(log.Text(2, 1).toStdString(), "Card data was not typed as read: cannot type U+0046.");
+    EXPECT_EQ(log.ImageOf(2), LogWarning);
+
+    // A card read while the program's own window has the focus is not typed,
+    // and the log says so once for the whole spell.
+    keys->SetFocus(FTDI::FocusTarget::OwnWindow);
+    for (int card = 2; card <= 3; ++card) {
+        ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return registrations.RowCount() == card; }, 5000));
+    }
+    EXPECT_EQ(log.RowCount(), 4);
+    EXPECT_EQ(log.Text(3, 1).toStdString(), "Card data is not typed while a Vantix window has the keyboard focus.");
+    EXPECT_EQ(keys->Lines().size(), 1u);
 }
 
 TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {

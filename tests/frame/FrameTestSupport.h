@@ -11,7 +11,7 @@
 #include "app/Settings.h"
 #include "frame/C_VantixFrame.h"
 #include "platform/d2xx/SimulatedD2xx.h"
-#include "platform/input/RecordingKeyboardOutput.h"
+#include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/dialogs/DialogTestSupport.h"
 #include "tests/support/TempDir.h"
 
@@ -80,6 +80,7 @@ protected:
         options.programDirectory = dir.Path().string() + "/";
         options.prompter = &prompter;
         options.deviceCheck = deviceCheck;
+        options.waylandSession = waylandSession;
         options.app = appCommands;
         options.trayHostAvailable = [this] { return trayHost; };
         options.quit = [this] { ++quits; };
@@ -92,6 +93,7 @@ protected:
     std::string ini = dir.File("Vantix.ini");
     RecordingPrompter prompter;
     bool deviceCheck = false;
+    bool waylandSession = false;
     bool trayHost = true;
     AppCommands appCommands;
     int quits = 0;

@@ -5,7 +5,7 @@
 #include "frame/CFTDIConsumer.h"
 #include "frame/DeviceLinkEvent.h"
 #include "platform/d2xx/SimulatedD2xx.h"
-#include "platform/input/RecordingKeyboardOutput.h"
+#include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/ftdi/RecordingConsumer.h"
 
 using namespace FTDI;

@@ -9,7 +9,7 @@
 #include "ftdi/KeyboardLine.h"
 
 #include "platform/d2xx/SimulatedD2xx.h"
-#include "platform/input/RecordingKeyboardOutput.h"
+#include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/ftdi/RecordingConsumer.h"
 
 using namespace FTDI;

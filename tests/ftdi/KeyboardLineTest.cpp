@@ -5,7 +5,7 @@
 
 #include "ftdi/KeyboardLine.h"
 #include "ftdi/TextSender.h"
-#include "platform/input/RecordingKeyboardOutput.h"
+#include "platform/input/recording/RecordingKeyboardOutput.h"
 
 using namespace FTDI;
 
@@ -25,10 +25,14 @@ std::u32string U32(const std::string& s) {
 }
 
 struct Typing : ::testing::Test {
-    Typing() { settings.intercharacterDelay = 0; }
+    Typing() {
+        settings.intercharacterDelay = 0;
+        sender.SetProblemReporter([this](const TypingProblem& p) { problems.push_back(p); });
+    }
     OutputSettings settings;
     RecordingKeyboardOutput keys;
     TextSender sender{keys, settings};
+    std::vector<TypingProblem> problems;
 };
 
 } // namespace
@@ -106,7 +110,7 @@ TEST_F(Typing, ClicksComeBeforeAndAfterAndHappenWithoutAFocusedWindow) {
     settings.clickAfterX = 30;
     settings.clickAfterY = 40;
     sender.TypeText("ab");
-    keys.SetFocusedWindow(false);
+    keys.SetFocus(FocusTarget::NoWindow);
     sender.TypeText("cd");
     const auto actions = keys.Actions();
     ASSERT_EQ(actions.size(), 6u);
@@ -128,4 +132,25 @@ TEST_F(Typing, EachCharacterIsFollowedByTheDelay) {
     sender.SendText("123456789012");
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(12));
     EXPECT_EQ(keys.Typed(), U32("123456789012"));
+}
+
+TEST_F(Typing, ProblemsAreReportedOncePerLineAndOncePerSpellOfTheOwnWindowHavingTheFocus) {
+    keys.SetUntypeable(U"\u00E9");
+    sender.TypeText("a\xE9" "b\xE9\n");
+    EXPECT_EQ(keys.Typed(), U"ab\n");
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].kind, TypingProblem::Kind::LineIncomplete);
+    EXPECT_EQ(problems[0].detail, "cannot type U+00E9, U+00E9");
+
+    keys.SetFocus(FocusTarget::OwnWindow);
+    sender.TypeText("one\n");
+    sender.TypeText("two\n");
+    keys.SetFocus(FocusTarget::NoWindow); // the spell ends, nothing typed either
+    sender.TypeText("three\n");
+    keys.SetFocus(FocusTarget::OwnWindow);
+    sender.TypeText("four\n");
+    EXPECT_EQ(keys.Typed(), U"ab\n");
+    ASSERT_EQ(problems.size(), 3u);
+    EXPECT_EQ(problems[1].kind, TypingProblem::Kind::OwnWindowFocused);
+    EXPECT_EQ(problems[2].kind, TypingProblem::Kind::OwnWindowFocused);
 }

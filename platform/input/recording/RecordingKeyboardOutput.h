@@ -1,5 +1,7 @@
 #pragma once
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -9,7 +11,8 @@
 namespace FTDI {
 
 // Keeps every stroke and click instead of sending it; for tests and for
-// reporting what was typed.
+// reporting what was typed. Characters it is told to refuse are not sent and
+// are reported by LineDone, as a keyboard layout without them would.
 class RecordingKeyboardOutput : public KeyboardOutput {
 public:
     struct Click {
@@ -24,22 +27,27 @@ public:
         std::chrono::steady_clock::time_point when;
     };
 
-    void SetFocusedWindow(bool focused) {
+    void SetFocus(FocusTarget focus) {
         std::lock_guard lock(mutex_);
-        focused_ = focused;
+        focus_ = focus;
+    }
+    void SetUntypeable(std::u32string characters) {
+        std::lock_guard lock(mutex_);
+        untypeable_ = std::move(characters);
     }
 
-    bool HasFocusedWindow() override {
+    FocusTarget Focus() override {
         std::lock_guard lock(mutex_);
-        return focused_;
+        return focus_;
     }
-    void TypeCharacter(char32_t character) override { Record({false, character, {}, Now()}); }
-    void PressEnter() override { Record({false, U'\n', {}, Now()}); }
+    bool TypeCharacter(char32_t character) override { return Record({false, character, {}, Now()}); }
+    bool PressEnter() override { return Record({false, U'\n', {}, Now()}); }
     void ClickAt(int x, int y) override { Record({true, 0, {x, y}, Now()}); }
-    void LineDone() override {
+    std::string LineDone() override {
         std::lock_guard lock(mutex_);
         lines_.push_back(current_);
         current_.clear();
+        return std::exchange(problem_, {});
     }
 
     // Every character typed so far, Enter as '\n'.
@@ -63,15 +71,25 @@ public:
 
 private:
     static std::chrono::steady_clock::time_point Now() { return std::chrono::steady_clock::now(); }
-    void Record(const Action& action) {
+    bool Record(const Action& action) {
         std::lock_guard lock(mutex_);
+        if (!action.click && untypeable_.find(action.character) != std::u32string::npos) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%sU+%04X", problem_.empty() ? "cannot type " : ", ",
+                          static_cast<unsigned>(action.character));
+            problem_ += text;
+            return false;
+        }
         actions_.push_back(action);
         if (!action.click)
             current_ += action.character;
+        return true;
     }
 
     mutable std::mutex mutex_;
-    bool focused_ = true;
+    FocusTarget focus_ = FocusTarget::OtherWindow;
+    std::u32string untypeable_;
+    std::string problem_;
     std::vector<Action> actions_;
     std::u32string current_;
     std::vector<std::u32string> lines_;
