@@ -137,7 +137,6 @@ RunResult RunVantixctl(std::vector<std::string> args, const std::string& termina
     if (terminated)
         run.afterSigterm = std::chrono::steady_clock::now() - *terminated;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.stopping = std::chrono::steady_clock::now() - terminated;
     return run;
 }
 
