@@ -100,6 +100,8 @@ TEST_F(FrameRun, EveryCardReadBeforeTheEndIsFiled) {
     for (std::string line; std::getline(lines, line);)
         ids.push_back(line.substr(0, line.find(',')));
     EXPECT_EQ(ids, (std::vector<std::string>{"MediaID", "00000000", "00000001", "00000002", "00000003", "00000004"}));
+}
+
 TEST_F(FrameRun, TypingProblemsAndAWaylandSessionAreLogged) {
     waylandSession = true;
     MakeFrame();
