@@ -11,9 +11,6 @@ namespace vantix {
 // zlib crc32 over the text in the Windows ANSI code page (Windows-1252), as
 // Windows installations hash it. Input is UTF-8.
 std::uint32_t PasswordHash(std::string_view utf8Text);
-// UTF-8 to Windows-1252; characters it lacks become '?'. Bytes that are not
-// valid UTF-8 are taken as already 8-bit.
-std::string ToWindows1252(std::string_view utf8Text);
 
 bool IsPasswordConfigured();
 // True when a hash is stored and the text matches it; with apply, the lock

@@ -35,11 +35,6 @@ std::string FormatBound(int year, int month, int day, int hour, int minute, int 
 // True for a text of exactly that form with plausible values.
 bool IsValidBound(std::string_view text);
 
-// The file's text as UTF-8: a line that is valid UTF-8 already stays as it
-// is; any other is read as the Windows code page 1252 (Latin-1 with its
-// additions), in which Windows installations write.
-std::string AnsiToUtf8(std::string_view text);
-
 // Reads a registration file line by line while others may still append to
 // it. Accepts CR LF and LF line ends; the line end is not part of the line.
 // Memory stays bounded: a line longer than kMaxLineLength is skipped (and

@@ -1,6 +1,7 @@
 #include "frame/RegistrationImport.h"
 
 #include "app/StringTable.h"
+#include "core/Text.h"
 #include "frame/CADODatabase.h"
 #include "frame/RegistrationStrings.h"
 

@@ -1,7 +1,8 @@
 #pragma once
-#include <initializer_list>
 #include <string>
 #include <string_view>
+
+#include "core/FormatText.h"
 
 namespace vantix {
 
@@ -54,11 +55,6 @@ enum StorageStringId : int {
     kStrCancel = 5046,
     kStrProgressStatus = 5047,     // "%d / %d"
 };
-
-// Fills a string-table text: each %s or %d takes the next argument in turn,
-// %% is a percent sign. Never reads past the arguments it was given, whatever
-// a translated text holds.
-std::string FormatText(std::string_view format, std::initializer_list<std::string_view> args);
 
 inline std::string FormatString(std::string_view format, std::string_view a) { return FormatText(format, {a}); }
 inline std::string FormatString(std::string_view format, std::string_view a, std::string_view b) {

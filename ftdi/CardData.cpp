@@ -2,25 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
-#include "ftdi/Crc8.h"
+#include "core/Crc8.h"
+#include "core/Hex.h"
 
 namespace FTDI {
-
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::uint8_t ByteAt(const std::string& hex, std::size_t at) {
-    return static_cast<std::uint8_t>(HexDigit(hex[at]) * 16 + HexDigit(hex[at + 1]));
-}
-
-} // namespace
 
 std::string IdentifierFromFrame(const char* frame) {
     std::string identifier(16, '0');
@@ -32,16 +19,17 @@ std::string IdentifierFromFrame(const char* frame) {
 }
 
 bool IsValidIdentifier(const std::string& identifier) {
-    if (identifier.size() != 16)
+    std::uint8_t bytes[8];
+    if (!vantix::FromHex(identifier, bytes, sizeof bytes))
         return false;
-    if (!std::all_of(identifier.begin(), identifier.end(), [](char c) { return HexDigit(c) >= 0; }))
+    if (std::all_of(std::begin(bytes), std::end(bytes), [](std::uint8_t b) { return b == 0; }))
         return false;
-    if (std::all_of(identifier.begin(), identifier.end(), [](char c) { return c == '0'; }))
-        return false;
+    // The CRC byte comes first; the check runs over the family code, then the
+    // serial number from its low byte up.
     std::uint8_t data[7];
     for (std::size_t i = 0; i < 7; ++i)
-        data[i] = ByteAt(identifier, 14 - 2 * i);
-    return OneWireCrc8(data, sizeof data) == ByteAt(identifier, 0);
+        data[i] = bytes[7 - i];
+    return vantix::OneWireCrc8(data, sizeof data) == bytes[0];
 }
 
 std::string MediaIdOf(const std::string& identifier) {

@@ -27,7 +27,7 @@
 #include "ftdi/Pause.h"
 #include "ftdi/ReadAssembly.h"
 #include "ftdi/TextSender.h"
-#include "ftdi/Trace.h"
+#include "core/Trace.h"
 #include "ftdi/UserArea.h"
 #include "platform/d2xx/D2xx.h"
 #include "platform/input/KeyboardOutput.h"
@@ -223,7 +223,7 @@ public:
                 if (wParam == 0)
                     lostInRepair_[serial] = device; // the next monitor pass tells which were unplugged
             } catch (const std::exception& e) {
-                TraceF("The removal of %s was not reported: %s\n", serial.c_str(), e.what());
+                vantix::TraceF("The removal of %s was not reported: %s\n", serial.c_str(), e.what());
             }
             d2xx_.FT_Close(device.handle);
         }
@@ -387,7 +387,7 @@ private:
             if (monitor_.joinable())
                 monitor_.join();
         } catch (const std::exception& e) {
-            TraceF("The device link's threads did not end: %s\n", e.what());
+            vantix::TraceF("The device link's threads did not end: %s\n", e.what());
         }
     }
 
@@ -414,9 +414,9 @@ private:
     // they arrive; without either the reader is still polled.
     void PrepareForReading(FT_HANDLE handle, const std::string& serial) {
         if (const FT_STATUS status = d2xx_.FT_SetLatencyTimer(handle, ReaderLatencyMs))
-            TraceF("The latency timer of %s stays as it was (status %d)\n", serial.c_str(), static_cast<int>(status));
+            vantix::TraceF("The latency timer of %s stays as it was (status %d)\n", serial.c_str(), static_cast<int>(status));
         if (const FT_STATUS status = d2xx_.FT_SetEventNotification(handle, FT_EVENT_RXCHAR, &dataSignal_))
-            TraceF("%s gives no receive events (status %d); it is polled\n", serial.c_str(), static_cast<int>(status));
+            vantix::TraceF("%s gives no receive events (status %d); it is polled\n", serial.c_str(), static_cast<int>(status));
     }
 
     PassOutcome ReadPass() {
@@ -431,12 +431,12 @@ private:
                 DWORD waiting = 0;
                 if (d2xx_.FT_GetQueueStatus(device.handle, &waiting) != FT_OK || error) {
                     error = true;
-                    Trace("Greska u komunikaciji\n");
+                    vantix::Trace("Greska u komunikaciji\n");
                     continue;
                 }
                 ReadAssembly& assembly = assembly_[serial];
                 if (waiting == 0) {
-                    Trace("Nema primljenih podataka\n");
+                    vantix::Trace("Nema primljenih podataka\n");
                     GiveUpStalePiece(device, assembly);
                 } else if (device.deviceType == DeviceTypeProximity) {
                     ReadProximity(serial, device, assembly.proximity, waiting, outcome);
@@ -467,13 +467,13 @@ private:
     static void TraceGivenUp(std::size_t bytes) {
         if (bytes == 0)
             return;
-        TraceF("****BROJ BAJTOVA U BAFERU JE %d\n", static_cast<int>(bytes));
-        TraceF("!!!!Ispraznio bafer, kod: %d \n", 0);
+        vantix::TraceF("****BROJ BAJTOVA U BAFERU JE %d\n", static_cast<int>(bytes));
+        vantix::TraceF("!!!!Ispraznio bafer, kod: %d \n", 0);
     }
 
     static void TraceDropped(std::size_t bytes) {
         if (bytes != 0)
-            TraceF("Dropped %d bytes that belong to no card read\n", static_cast<int>(bytes));
+            vantix::TraceF("Dropped %d bytes that belong to no card read\n", static_cast<int>(bytes));
     }
 
     void ReadProximity(const std::string& serial, const DevData& device, ProximityFrames& frames, DWORD waiting,
@@ -482,7 +482,7 @@ private:
         DWORD got = 0;
         CallPause();
         if (d2xx_.FT_Read(device.handle, buffer.data(), std::min(waiting, MaxReadBytes), &got) != FT_OK) {
-            Trace("Ne mogu da iscitam podatke iz buffera uredaja\n");
+            vantix::Trace("Ne mogu da iscitam podatke iz buffera uredaja\n");
             return;
         }
         got = std::min(got, MaxReadBytes);
@@ -511,7 +511,7 @@ private:
             DWORD got = 0;
             CallPause();
             if (d2xx_.FT_Read(device.handle, buffer.data(), std::min(waiting, MaxReadBytes), &got) != FT_OK) {
-                Trace("Ne mogu da iscitam podatke iz buffera uredaja\n");
+                vantix::Trace("Ne mogu da iscitam podatke iz buffera uredaja\n");
                 break;
             }
             AssembledReads more = records.Add(buffer.data(), std::min(got, MaxReadBytes), timings_.clock());
@@ -554,7 +554,7 @@ private:
             if (!reportedFaults_.insert(serial).second)
                 return;
         }
-        TraceF("%s nije uspeo za uredaj %s, kod: %d\n", call, serial.c_str(), static_cast<int>(status));
+        vantix::TraceF("%s nije uspeo za uredaj %s, kod: %d\n", call, serial.c_str(), static_cast<int>(status));
         if constexpr (requires(Consumer& c, const DeviceFault& f) { c.ReportDeviceFault(f); })
             consumer().ReportDeviceFault(DeviceFault{serial, description, call, status});
     }

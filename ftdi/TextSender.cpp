@@ -3,7 +3,7 @@
 #include "ftdi/CardData.h"
 #include "ftdi/KeyboardLine.h"
 #include "ftdi/Pause.h"
-#include "ftdi/Trace.h"
+#include "core/Trace.h"
 
 namespace FTDI {
 
@@ -63,7 +63,7 @@ void TextSender::Pause(int milliseconds) {
 }
 
 void TextSender::Report(TypingProblem problem) {
-    Trace(problem.kind == TypingProblem::Kind::OwnWindowFocused
+    vantix::Trace(problem.kind == TypingProblem::Kind::OwnWindowFocused
               ? std::string("Not typed: a window of this program has the keyboard focus\n")
               : "Not typed in full: " + problem.detail + "\n");
     if (report_)

@@ -91,8 +91,4 @@ public:
 // Device type from the bridge's description text.
 int DetectDeviceType(const std::string& description);
 
-// Upper-case hex of the 16 stored bytes, and back (false on bad input).
-std::string ToHex(const std::uint8_t* data, std::size_t size);
-bool FromHex(const std::string& hex, std::uint8_t* out, std::size_t size);
-
 } // namespace FTDI

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Text.h"
 #include "frame/C_RegFile.h"
 #include "frame/RegFileReader.h"
 #include "frame/RegistrationCall.h"

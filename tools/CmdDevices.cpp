@@ -2,6 +2,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/Hex.h"
 #include "tools/Backend.h"
 #include "tools/Commands.h"
 #include "tools/UserAreaFields.h"
@@ -186,8 +187,8 @@ int RunSet(const Args& args, const CommonOptions& options) {
     if (FT_STATUS s = open->ReadArea(back))
         return Refuse("set", "written, but cannot read it back (status " + std::to_string(s) + ")");
     if (!std::equal(std::begin(area.bytes), std::end(area.bytes), std::begin(back.bytes)))
-        return Refuse("set", "the reader holds " + ToHex(back.bytes, UserArea::Size) + " after writing " +
-                                 ToHex(area.bytes, UserArea::Size));
+        return Refuse("set", "the reader holds " + vantix::ToHex(back.bytes, UserArea::Size) + " after writing " +
+                                 vantix::ToHex(area.bytes, UserArea::Size));
     back.Decode(type);
     std::cout << FormatFields(back);
     return ExitOk;

@@ -1,5 +1,6 @@
 #include <iostream>
 
+#include "core/Hex.h"
 #include "tools/Commands.h"
 #include "tools/UserAreaFields.h"
 
@@ -21,7 +22,7 @@ int Decode(const Args& args) {
     if (args.size() != 3)
         return Usage();
     FTDI::UserArea area;
-    if (!FTDI::FromHex(args[1], area.bytes, FTDI::UserArea::Size))
+    if (!vantix::FromHex(args[1], area.bytes, FTDI::UserArea::Size))
         return Refuse("a user area is 32 hex digits, not \"" + args[1] + "\"");
     int type;
     std::string error;
@@ -45,7 +46,7 @@ int Encode(const Args& args) {
     if (!ApplyFields(area, type, Args(args.begin() + 2, args.end()), error))
         return Refuse(error);
     area.Encode(type);
-    std::cout << FTDI::ToHex(area.bytes, FTDI::UserArea::Size) << "\n";
+    std::cout << vantix::ToHex(area.bytes, FTDI::UserArea::Size) << "\n";
     return ExitOk;
 }
 

@@ -5,6 +5,8 @@
 #include <map>
 #include <sstream>
 
+#include "core/Hex.h"
+
 namespace vantixctl {
 
 namespace {
@@ -175,7 +177,7 @@ std::string FormatFields(const UserArea& a) {
         << "secondTrackBit=" << a.secondTrackBit << "\n"
         << "sendToKeyboard=" << a.sendToKeyboard << "\n"
         << "storeToDatabase=" << a.storeToDatabase << "\n"
-        << "bytes=" << FTDI::ToHex(a.bytes, UserArea::Size) << "\n"
+        << "bytes=" << vantix::ToHex(a.bytes, UserArea::Size) << "\n"
         << "deviceType=" << a.deviceType << "\n";
     return out.str();
 }

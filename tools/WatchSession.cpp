@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "core/Hex.h"
+
 namespace vantixctl {
 
 namespace {
@@ -68,7 +70,7 @@ std::string DeviceJson(const char* event, std::uintptr_t wParam, const std::stri
     std::ostringstream out;
     out << "{\"event\":\"" << event << "\",\"wParam\":" << wParam << ",\"serial\":" << JsonString(serial)
         << ",\"description\":" << JsonString(device.description) << ",\"type\":" << device.deviceType
-        << ",\"userArea\":{\"bytes\":\"" << FTDI::ToHex(ua.bytes, FTDI::UserArea::Size) << "\""
+        << ",\"userArea\":{\"bytes\":\"" << vantix::ToHex(ua.bytes, FTDI::UserArea::Size) << "\""
         << ",\"name\":" << JsonString(ua.Name()) << ",\"id\":" << int(ua.id) << ",\"ec\":" << int(ua.ec)
         << ",\"beep\":" << ua.beep << ",\"mediaIdFormat\":" << ua.mediaIdFormat
         << ",\"sendToKeyboard\":" << ua.sendToKeyboard << ",\"storeToDatabase\":" << ua.storeToDatabase

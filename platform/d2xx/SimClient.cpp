@@ -10,7 +10,7 @@
 #include <sstream>
 #include <vector>
 
-#include "ftdi/UserArea.h"
+#include "core/Hex.h"
 #include "platform/d2xx/UnixSocket.h"
 
 namespace FTDI {
@@ -150,7 +150,7 @@ public:
         if (FT_STATUS s = AskArea("ua " + *serial, area))
             return s;
         std::copy_n(data, dataLen, area.begin());
-        return AskArea("ua " + *serial + " " + ToHex(area.data(), area.size()), area);
+        return AskArea("ua " + *serial + " " + vantix::ToHex(area.data(), area.size()), area);
     }
 
 private:
@@ -169,7 +169,7 @@ private:
         std::string reply;
         if (!Ask(command, reply))
             return FT_DEVICE_NOT_FOUND;
-        return reply.size() == 3 + 32 && FromHex(reply.substr(3), area.data(), area.size()) ? FT_OK
+        return reply.size() == 3 + 32 && vantix::FromHex(reply.substr(3), area.data(), area.size()) ? FT_OK
                                                                                              : FT_OTHER_ERROR;
     }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "ftdi/UserArea.h"
+#include "core/Hex.h"
 
 namespace FTDI {
 
@@ -20,14 +20,14 @@ std::vector<std::string> SplitWords(const std::string& line) {
 std::string Error(const std::string& reason) { return "error " + reason; }
 
 bool ParseArea(const std::string& hex, SimulatedD2xx::UserAreaBytes& area) {
-    return FromHex(hex, area.data(), area.size());
+    return vantix::FromHex(hex, area.data(), area.size());
 }
 
 bool ParseBytes(const std::string& hex, SimulatedD2xx::Bytes& bytes) {
     if (hex.empty() || hex.size() % 2 != 0)
         return false;
     bytes.resize(hex.size() / 2);
-    return FromHex(hex, bytes.data(), bytes.size());
+    return vantix::FromHex(hex, bytes.data(), bytes.size());
 }
 
 // "instant" as the last word asks for the bytes in one piece at once.
@@ -142,7 +142,7 @@ std::string SimCommands::Stray(const Words& words) {
             bytes.push_back(static_cast<std::uint8_t>(b));
     if (!sim_.Inject(words[1], bytes))
         return Error("no reader " + words[1] + " is plugged");
-    return "ok stray " + ToHex(bytes.data(), bytes.size());
+    return "ok stray " + vantix::ToHex(bytes.data(), bytes.size());
 }
 
 std::string SimCommands::Line(const Words& words) {
@@ -189,7 +189,7 @@ std::string SimCommands::List() {
     int count = 0;
     for (const auto& serial : sim_.PluggedSerials()) {
         const auto area = sim_.UserAreaOf(serial);
-        lines += "\n" + serial + " " + ToHex(area->data(), area->size()) + " " +
+        lines += "\n" + serial + " " + vantix::ToHex(area->data(), area->size()) + " " +
                  std::to_string(sim_.Waiting(serial)) + " " + sim_.DescriptionOf(serial);
         ++count;
     }
@@ -202,7 +202,7 @@ std::string SimCommands::Written(const Words& words) {
     if (!sim_.UserAreaOf(words[1]))
         return Error("no reader " + words[1]);
     const auto bytes = sim_.Written(words[1]);
-    return "ok " + ToHex(bytes.data(), bytes.size());
+    return "ok " + vantix::ToHex(bytes.data(), bytes.size());
 }
 
 std::string SimCommands::UserArea(const Words& words) {
@@ -218,7 +218,7 @@ std::string SimCommands::UserArea(const Words& words) {
     const auto area = sim_.UserAreaOf(words[1]);
     if (!area)
         return Error("no reader " + words[1]);
-    return "ok " + ToHex(area->data(), area->size());
+    return "ok " + vantix::ToHex(area->data(), area->size());
 }
 
 bool ParseSimReaders(const std::string& text, std::vector<SimReader>& readers, std::string& error) {

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "ftdi/Trace.h"
+#include "core/Trace.h"
 
 namespace FTDI {
 
@@ -186,7 +186,7 @@ void SimControlServer::Serve() {
         if (poll(fds.data(), fds.size(), timeout) < 0) {
             if (errno == EINTR)
                 continue;
-            Trace(SystemError("sim control: poll failed, the channel stops"));
+            vantix::Trace(SystemError("sim control: poll failed, the channel stops"));
             return;
         }
         if (fds[0].revents)
@@ -216,7 +216,7 @@ void SimControlServer::Accept(std::chrono::steady_clock::time_point now) {
         // only spin until a descriptor is free.
         if (OutOfDescriptors(errno)) {
             if (acceptBackOff_.count() == 0)
-                Trace(SystemError("sim control: cannot accept a client, waiting for a free descriptor"));
+                vantix::Trace(SystemError("sim control: cannot accept a client, waiting for a free descriptor"));
             acceptBackOff_ = std::min(acceptBackOff_.count() == 0 ? FirstBackOff : 2 * acceptBackOff_, LongestBackOff);
             acceptPausedUntil_ = now + acceptBackOff_;
         }

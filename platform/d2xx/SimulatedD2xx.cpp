@@ -1,24 +1,12 @@
 #include "platform/d2xx/SimulatedD2xx.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
-#include "ftdi/Crc8.h"
+#include "core/Crc8.h"
+#include "core/Hex.h"
 
 namespace FTDI {
-
-namespace {
-
-bool IsHex(const std::string& s) {
-    return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
-}
-
-std::uint8_t HexByte(const std::string& s, std::size_t at) {
-    return static_cast<std::uint8_t>(std::stoi(s.substr(at, 2), nullptr, 16));
-}
-
-} // namespace
 
 SimulatedD2xx::SimulatedD2xx(Clock clock) : clock_(std::move(clock)) {}
 
@@ -41,19 +29,17 @@ const std::vector<std::string>& SimulatedD2xx::CallNames() {
 }
 
 std::optional<std::string> SimulatedD2xx::CompleteIdentifier(const std::string& identifier) {
-    if (!IsHex(identifier))
-        return std::nullopt;
+    std::uint8_t bytes[8];
     if (identifier.size() == 16)
-        return identifier;
-    if (identifier.size() != 14)
+        return vantix::FromHex(identifier, bytes, 8) ? std::optional(identifier) : std::nullopt;
+    if (identifier.size() != 14 || !vantix::FromHex(identifier, bytes, 7))
         return std::nullopt;
     // CRC over family code first, then the serial number from its low byte up.
     std::uint8_t data[7];
     for (int i = 0; i < 7; ++i)
-        data[i] = HexByte(identifier, 12 - 2 * i);
-    static const char digits[] = "0123456789ABCDEF";
-    const std::uint8_t crc = OneWireCrc8(data, 7);
-    return std::string{digits[crc >> 4], digits[crc & 0x0F]} + identifier;
+        data[i] = bytes[6 - i];
+    const std::uint8_t crc = vantix::OneWireCrc8(data, 7);
+    return vantix::ToHex(&crc, 1) + identifier;
 }
 
 std::string SimulatedD2xx::ProximityFrame(const std::string& identifier16) {

@@ -5,6 +5,7 @@
 
 #include "app/IniKeys.h"
 #include "app/PasswordLock.h"
+#include "core/Text.h"
 #include "tests/app/ShellTestSupport.h"
 
 using namespace vantix;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 
+#include "core/Hex.h"
 #include "dialogs/CD_Edit.h"
 #include "dialogs/CD_Edit2Tracks.h"
 #include "dialogs/CD_Mouse.h"
@@ -101,7 +102,7 @@ TEST_F(EditUserAreaTest, EachTypeGetsItsDialog) {
     ASSERT_TRUE(written);
     EXPECT_EQ(written->deviceType, 3);
     const FTDI::UserArea expected = Device(3).userArea;
-    EXPECT_EQ(FTDI::ToHex(written->bytes, 16), FTDI::ToHex(expected.bytes, 16));
+    EXPECT_EQ(vantix::ToHex(written->bytes, 16), vantix::ToHex(expected.bytes, 16));
     ExpectClicksUntouched(); // only the proximity dialog edits the clicks
 }
 
@@ -156,7 +157,7 @@ TEST_F(SimulatedReaderEdit, DefaultThenOkReachesTheEeprom) {
     FTDI::UserArea stored;
     const auto bytes = *sim.UserAreaOf("SIM1");
     std::copy(bytes.begin(), bytes.end(), stored.bytes);
-    EXPECT_EQ(FTDI::ToHex(stored.bytes, 16), "6E010152445220202000000FB0000EFF");
+    EXPECT_EQ(vantix::ToHex(stored.bytes, 16), "6E010152445220202000000FB0000EFF");
     stored.Decode(0);
     EXPECT_EQ(stored.beep, 6);
     EXPECT_EQ(stored.mediaIdFormat, 3);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/Hex.h"
 #include "dialogs/CD_Edit.h"
 #include "dialogs/CD_Edit1Track.h"
 #include "dialogs/CD_Edit2Tracks.h"
@@ -44,7 +45,7 @@ TEST(DialogRoundTrip, UneditedRecordComesBackUnchanged) {
         dialog->show();
         dialog->accept();
         const FTDI::UserArea built = dialog->BuildUserArea();
-        EXPECT_EQ(FTDI::ToHex(built.bytes, 16), FTDI::ToHex(stored.bytes, 16));
+        EXPECT_EQ(vantix::ToHex(built.bytes, 16), vantix::ToHex(stored.bytes, 16));
         EXPECT_EQ(built.deviceType, stored.type);
         EXPECT_TRUE(prompter.informed.isEmpty());
     }

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <thread>
 
+#include "core/Text.h"
 #include "frame/C_RegFile.h"
 #include "frame/RegFileReader.h"
 #include "tests/frame/SampleRegistration.h"

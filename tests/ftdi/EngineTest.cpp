@@ -46,12 +46,12 @@ using TimePoint = std::chrono::steady_clock::time_point;
 // Traces, as the device link writes them.
 struct TraceLog {
     TraceLog() {
-        SetTraceHook([this](const std::string& text) {
+        vantix::SetTraceHook([this](const std::string& text) {
             std::lock_guard lock(mutex);
             traces.push_back(text);
         });
     }
-    ~TraceLog() { SetTraceHook({}); }
+    ~TraceLog() { vantix::SetTraceHook({}); }
     std::size_t Count(const std::string& text) {
         std::lock_guard lock(mutex);
         return static_cast<std::size_t>(std::count(traces.begin(), traces.end(), text));

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 
+#include "core/Hex.h"
 #include "ftdi/UserArea.h"
 
 using namespace FTDI;
@@ -12,12 +13,12 @@ namespace {
 
 UserArea FromBytes(const std::string& hex, int type) {
     UserArea area;
-    EXPECT_TRUE(FromHex(hex, area.bytes, UserArea::Size));
+    EXPECT_TRUE(vantix::FromHex(hex, area.bytes, UserArea::Size));
     area.Decode(type);
     return area;
 }
 
-std::string Hex(const UserArea& area) { return ToHex(area.bytes, UserArea::Size); }
+std::string Hex(const UserArea& area) { return vantix::ToHex(area.bytes, UserArea::Size); }
 
 } // namespace
 
@@ -219,9 +220,9 @@ TEST(DetectDeviceType, FirstMatchingRuleWins) {
 
 TEST(Hex, RefusesWrongLengthAndNonHex) {
     std::uint8_t out[2];
-    EXPECT_TRUE(FromHex("a0FF", out, 2));
+    EXPECT_TRUE(vantix::FromHex("a0FF", out, 2));
     EXPECT_EQ(out[0], 0xA0);
-    EXPECT_FALSE(FromHex("A0F", out, 2));
-    EXPECT_FALSE(FromHex("A0FG", out, 2));
-    EXPECT_EQ(ToHex(out, 2), "A0FF");
+    EXPECT_FALSE(vantix::FromHex("A0F", out, 2));
+    EXPECT_FALSE(vantix::FromHex("A0FG", out, 2));
+    EXPECT_EQ(vantix::ToHex(out, 2), "A0FF");
 }

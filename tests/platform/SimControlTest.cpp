@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/Hex.h"
 #include "ftdi/UserArea.h"
 #include "platform/d2xx/SimClient.h"
 #include "platform/d2xx/SimCommands.h"
@@ -184,7 +185,7 @@ TEST_F(SimChannel, ClientBackendListsAndWritesTheUserArea) {
     FT_HANDLE handle = nullptr;
     ASSERT_EQ(client->FT_Open(1, &handle), FT_OK);
     unsigned char area[16];
-    ASSERT_TRUE(FromHex(Area, area, 16));
+    ASSERT_TRUE(vantix::FromHex(Area, area, 16));
     ASSERT_EQ(client->FT_EE_UAWrite(handle, area, 16), FT_OK);
     EXPECT_EQ(*sim.UserAreaOf("P2"), (SimulatedD2xx::UserAreaBytes{0x5B, 0x12, 0x34, 'A', 'B', 'C', ' ', ' ', ' ',
                                                                    0x87, 0x9B, 0x05, 0x6A, 0xC0, 0x0A, 0xFF}));

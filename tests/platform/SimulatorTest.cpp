@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "ftdi/Crc8.h"
+#include "core/Crc8.h"
 #include "platform/d2xx/SimulatedD2xx.h"
 
 using namespace FTDI;
@@ -10,7 +10,7 @@ using namespace FTDI;
 TEST(OneWireCrc8, MatchesTheCrcByteOfAKnownIdentifier) {
     // F400000249541F01: family 01, serial 00000249541F, CRC F4.
     const std::uint8_t data[] = {0x01, 0x1F, 0x54, 0x49, 0x02, 0x00, 0x00};
-    EXPECT_EQ(OneWireCrc8(data, sizeof data), 0xF4);
+    EXPECT_EQ(vantix::OneWireCrc8(data, sizeof data), 0xF4);
 }
 
 TEST(Simulator, CompletesAFourteenDigitIdentifierWithItsCrc) {

@@ -1,7 +1,7 @@
 // Xlib's macros (None, Bool, Status...) clash with Qt: no Qt headers here.
 #include "platform/input/x11/X11KeyboardOutput.h"
 
-#include "ftdi/Trace.h"
+#include "core/Trace.h"
 #include "platform/input/x11/Typist.h"
 
 namespace FTDI {
@@ -24,7 +24,7 @@ x11::Typist* X11KeyboardOutput::ThisThreadTypist() {
         std::string error;
         it->second = x11::Typist::Open(display_, error);
         if (!it->second)
-            Trace("Keyboard output: " + error + "\n");
+            vantix::Trace("Keyboard output: " + error + "\n");
     }
     return it->second.get();
 }
@@ -54,7 +54,7 @@ std::string X11KeyboardOutput::LineDone() {
 void X11KeyboardOutput::ClickAt(int x, int y) {
     x11::Typist* typist = ThisThreadTypist();
     if (typist && !typist->Click(x, y))
-        TraceF("Keyboard output: the click at %d,%d failed\n", x, y);
+        vantix::TraceF("Keyboard output: the click at %d,%d failed\n", x, y);
 }
 
 } // namespace FTDI

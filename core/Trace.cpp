@@ -1,11 +1,11 @@
-#include "ftdi/Trace.h"
+#include "core/Trace.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
-namespace FTDI {
+namespace vantix {
 
 namespace {
 
@@ -50,4 +50,4 @@ void SetTraceHook(TraceHook hook) {
     Hook() = std::move(hook);
 }
 
-} // namespace FTDI
+} // namespace vantix

@@ -1,4 +1,4 @@
-#include "frame/RegistrationStrings.h"
+#include "core/FormatText.h"
 
 namespace vantix {
 

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace FTDI {
+namespace vantix {
 
 // Dallas/Maxim 1-Wire CRC-8: x^8 + x^5 + x^4 + 1, LSB first (reflected 0x8C),
 // initial value 0, no final inversion.
@@ -21,4 +21,4 @@ inline std::uint8_t OneWireCrc8(const std::uint8_t* data, std::size_t size) {
     return crc;
 }
 
-} // namespace FTDI
+} // namespace vantix

@@ -2,9 +2,9 @@
 #include <functional>
 #include <string>
 
-namespace FTDI {
+namespace vantix {
 
-// Developer traces of the device link. They go to stderr only when the
+// Developer traces (the device link and the platform backends). They go to stderr only when the
 // environment variable VANTIX_TRACE is set; a hook (tests) sees every trace.
 void Trace(const std::string& text);
 // printf-style form of Trace.
@@ -14,4 +14,4 @@ using TraceHook = std::function<void(const std::string&)>;
 // Installs a hook that receives every trace; an empty hook removes it.
 void SetTraceHook(TraceHook hook);
 
-} // namespace FTDI
+} // namespace vantix

@@ -1,0 +1,13 @@
+#pragma once
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace vantix {
+
+// Fills a string-table text: each %s or %d takes the next argument in turn,
+// %% is a percent sign. Never reads past the arguments it was given, whatever
+// a translated text holds.
+std::string FormatText(std::string_view format, std::initializer_list<std::string_view> args);
+
+} // namespace vantix
