@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "app/AppInfo.h"
-#include "app/ShellStringIds.h"
-#include "app/Tr.h"
+#include "core/Ids.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -17,7 +17,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), version_(new QLabel(thi
     setWindowTitle(Tr(str::kAboutTitle));
     auto* icon = new QLabel(this);
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
-    version_->setText(Tr(str::kVersion).replace("%s", QString::fromStdString(VersionText(kVersionLiteral))));
+    version_->setText(Tr(str::kVersion, {QString::fromStdString(VersionText(kVersionLiteral))}));
     auto* texts = new QVBoxLayout;
     texts->addWidget(new QLabel(Tr(str::kProgramName), this));
     texts->addWidget(version_);

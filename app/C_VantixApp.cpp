@@ -22,12 +22,12 @@
 #include "app/PasswordLock.h"
 #include "app/Profile.h"
 #include "app/Settings.h"
-#include "app/ShellStringIds.h"
-#include "app/Tr.h"
-#include "frame/RegistrationStrings.h"
+#include "core/FormatText.h"
+#include "core/Ids.h"
 #include "platform/DocumentType.h"
 #include "platform/SingleInstance.h"
 #include "platform/Xdg.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -136,10 +136,10 @@ void C_VantixApp::OnDevCheck() {
 }
 
 void C_VantixApp::UpdateActions() {
-    about_->setText(Tr(kIdAppAbout));
-    language_->setText(Tr(kIdLanguage));
-    help_->setText(Tr(kIdHelpContents));
-    devCheckAction_->setText(Tr(kIdDevCheck));
+    about_->setText(Tr(cmd::kAbout));
+    language_->setText(Tr(cmd::kLanguage));
+    help_->setText(Tr(cmd::kHelpContents));
+    devCheckAction_->setText(Tr(cmd::kDeviceCheck));
     language_->setEnabled(languages_.GetLanguages().size() > 1);
     devCheckAction_->setChecked(DevCheck());
 }

@@ -31,10 +31,6 @@ class C_VantixApp : public QObject {
 public:
     enum class StartResult { Started, AlreadyRunning, Failed };
 
-    static constexpr int kIdAppAbout = 57664;
-    static constexpr int kIdLanguage = 32774;
-    static constexpr int kIdHelpContents = 32777;
-    static constexpr int kIdDevCheck = 32785;
     static constexpr char kIniFileName[] = "Vantix.ini";
 
     explicit C_VantixApp(StartOptions options, QObject* parent = nullptr);

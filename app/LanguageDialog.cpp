@@ -7,8 +7,8 @@
 
 #include "app/LanguageManager.h"
 #include "app/MessageBoxes.h"
-#include "app/ShellStringIds.h"
-#include "app/Tr.h"
+#include "core/Ids.h"
+#include "views/Tr.h"
 
 namespace vantix {
 

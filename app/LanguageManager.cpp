@@ -7,7 +7,7 @@
 
 #include "app/IniKeys.h"
 #include "app/Profile.h"
-#include "app/StringTable.h"
+#include "core/Strings.h"
 
 namespace vantix {
 

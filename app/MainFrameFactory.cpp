@@ -4,12 +4,13 @@
 
 #include "app/C_VantixApp.h"
 #include "app/MessageBoxes.h"
+#include "core/Ids.h"
 #include "dialogs/Prompter.h"
 #include "frame/C_VantixFrame.h"
-#include "frame/FrameCommands.h"
 #include "platform/d2xx/D2xx.h"
 #include "platform/input/DesktopSession.h"
 #include "platform/input/x11/X11KeyboardOutput.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -18,7 +19,7 @@ std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp& app) {
     std::string error;
     options.d2xx = FTDI::CreateD2xx(app.Backend(), error);
     if (!options.d2xx) {
-        ShowStop(nullptr, FormatText(frame_str::kNoBackend, {QString::fromStdString(error)}));
+        ShowStop(nullptr, Tr(str::kNoBackend, {QString::fromStdString(error)}));
         return nullptr;
     }
     if (const char* display = std::getenv("DISPLAY"); !display || !*display) {

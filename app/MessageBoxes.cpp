@@ -5,8 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/ShellStringIds.h"
-#include "app/Tr.h"
+#include "core/Ids.h"
+#include "views/Tr.h"
 
 namespace vantix {
 

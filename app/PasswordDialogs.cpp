@@ -8,8 +8,8 @@
 #include "app/MessageBoxes.h"
 #include "app/PasswordLock.h"
 #include "app/Profile.h"
-#include "app/ShellStringIds.h"
-#include "app/Tr.h"
+#include "core/Ids.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -67,7 +67,7 @@ bool EnsureUnlocked(QWidget* parent) {
         return false;
     const bool ok = CheckPassword(Utf8(prompt.Text()), true);
     if (!ok)
-        ShowStop(parent, Tr(kStrBadPassword));
+        ShowStop(parent, Tr(str::kBadPassword));
     return ok;
 }
 
@@ -77,7 +77,7 @@ bool ChangePassword(QWidget* parent) {
         return false;
     if (SetPassword(Utf8(dialog.NewText())))
         return true;
-    ShowStop(parent, Tr(str::kPasswordNotStored).replace("%s", QString::fromStdString(Profile::App().Path())));
+    ShowStop(parent, Tr(str::kPasswordNotStored, {QString::fromStdString(Profile::App().Path())}));
     return false;
 }
 

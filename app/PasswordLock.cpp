@@ -4,6 +4,7 @@
 
 #include "app/IniKeys.h"
 #include "app/Settings.h"
+#include "core/Ids.h"
 #include "core/Text.h"
 
 namespace vantix {
@@ -53,10 +54,10 @@ bool SetPassword(std::string_view text) {
 
 int ValidatePasswordChange(std::string_view oldText, std::string_view newText, std::string_view confirmText) {
     if (!CheckPassword(oldText, false))
-        return kStrBadPassword;
+        return str::kBadPassword;
     // A new text hashing to 0 would stop the next start-up: refuse it too.
     if (newText.empty() || confirmText.empty() || newText != confirmText || PasswordHash(newText) == 0)
-        return kStrBadNewPassword;
+        return str::kBadNewPassword;
     return 0;
 }
 

@@ -24,11 +24,8 @@ void Lock();
 bool SetPassword(std::string_view text);
 
 // The OK rules of the change-password dialog: 0 when the change may go on,
-// else the string id of the message to show (171 bad old password, 172 bad
-// new password). The lock is not touched.
+// else the string id of the message to show (str::kBadPassword for the old
+// password, str::kBadNewPassword for the new one). The lock is not touched.
 int ValidatePasswordChange(std::string_view oldText, std::string_view newText, std::string_view confirmText);
-
-inline constexpr int kStrBadPassword = 171;
-inline constexpr int kStrBadNewPassword = 172;
 
 } // namespace vantix

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 
 #include "app/MessageBoxes.h"
-#include "app/ShellStringIds.h"
-#include "app/Tr.h"
+#include "core/Ids.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -40,7 +40,7 @@ void CD_Startup::accept() {
         QString reasons;
         for (const auto& failure : failures)
             reasons += QString::fromStdString(failure) + "\n";
-        ShowWarning(this, Tr(str::kStartupFailed).replace("%s", reasons.trimmed()));
+        ShowWarning(this, Tr(str::kStartupFailed, {reasons.trimmed()}));
     }
     QDialog::accept();
 }

@@ -8,7 +8,7 @@
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
-#include "views/ViewIds.h"
+#include "views/Resources.h"
 
 using namespace vantix;
 

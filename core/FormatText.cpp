@@ -2,7 +2,7 @@
 
 namespace vantix {
 
-std::string FormatText(std::string_view format, std::initializer_list<std::string_view> args) {
+std::string FormatText(std::string_view format, std::span<const std::string_view> args) {
     std::string out;
     out.reserve(format.size() + 32);
     auto next = args.begin();

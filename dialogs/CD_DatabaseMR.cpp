@@ -7,21 +7,21 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "dialogs/CDataSourceLocator.h"
-#include "frame/RegistrationStrings.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
 CD_DatabaseMR::CD_DatabaseMR(QWidget* parent)
-    : QDialog(parent), use_(new QCheckBox(Tr(kStrUseDatabase), this)), edit_(new QPlainTextEdit(this)),
-      build_(new QPushButton(Tr(kStrBuild), this)) {
-    setWindowTitle(Tr(kStrDatabaseTitle));
+    : QDialog(parent), use_(new QCheckBox(Tr(str::kUseDatabase), this)), edit_(new QPlainTextEdit(this)),
+      build_(new QPushButton(Tr(str::kBuild), this)) {
+    setWindowTitle(Tr(str::kDatabaseTitle));
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(use_);
-    layout->addWidget(new QLabel(Tr(kStrConnectionStringLabel), this));
+    layout->addWidget(new QLabel(Tr(str::kConnectionStringLabel), this));
     layout->addWidget(edit_);
     layout->addWidget(build_, 0, Qt::AlignLeft);
     layout->addWidget(buttons);

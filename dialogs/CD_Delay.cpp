@@ -5,20 +5,21 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "dialogs/DialogButtons.h"
 #include "dialogs/DialogIds.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
 CD_Delay::CD_Delay(QWidget* parent, Prompter& prompter) : QDialog(parent), prompter_(prompter) {
-    setWindowTitle(Tr(ids::kDelayCaption));
-    auto* help = new QLabel(Tr(ids::kDelayHelpText), this);
+    setWindowTitle(Tr(str::kDelayCaption));
+    auto* help = new QLabel(Tr(str::kDelayHelpText), this);
     help->setWordWrap(true);
     box_ = new QLineEdit(this);
     box_->setObjectName(QString::number(ids::kDelayBox));
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(Tr(ids::kDelayText), this));
+    row->addWidget(new QLabel(Tr(str::kDelayText), this));
     row->addWidget(box_);
     AddOkCancel(*this, *row);
     auto* layout = new QVBoxLayout(this);
@@ -33,9 +34,9 @@ void CD_Delay::accept() {
     bool number = false;
     const uint value = box_->text().trimmed().toUInt(&number);
     if (!number) {
-        prompter_.Inform(this, Tr(ids::kPositiveIntegerMessage));
+        prompter_.Inform(this, Tr(str::kPositiveIntegerMessage));
     } else if (value < kMin || value > kMax) {
-        prompter_.Inform(this, FormatText(ids::kRangeMessage, {QString::number(kMin), QString::number(kMax)}));
+        prompter_.Inform(this, Tr(str::kRangeMessage, {QString::number(kMin), QString::number(kMax)}));
     } else {
         delay = value;
         QDialog::accept();

@@ -9,9 +9,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "dialogs/CD_Mouse.h"
 #include "dialogs/DialogIds.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -37,19 +38,19 @@ QString CD_Edit::MediaIdPreview(int format) {
 }
 
 CD_Edit::CD_Edit(QWidget* parent, Prompter& prompter)
-    : SingleSwitchDialog(parent, prompter, ids::kDeviceCaption, ids::kProximityBoxes) {
+    : SingleSwitchDialog(parent, prompter, str::kDeviceCaption, ids::kProximityBoxes) {
     mediaIdBox_ = CreatePreviewBox(ids::kMediaIdBox);
     mediaIdBox_->setMinimumWidth(mediaIdBox_->fontMetrics().horizontalAdvance(QString::fromLatin1(kExample)) + 12);
 
-    auto* dataFormat = new QGroupBox(Tr(ids::kDataFormatText), this);
+    auto* dataFormat = new QGroupBox(Tr(str::kDataFormatText), this);
     auto* dataLayout = new QVBoxLayout(dataFormat);
     auto* groups = new QHBoxLayout;
     groups->addWidget(CreateMediaIdGroup());
     groups->addLayout(CreateItemGroups());
     dataLayout->addLayout(groups);
-    dataLayout->addLayout(CreatePreviewRow(mediaIdBox_, ids::kMediaIdText));
+    dataLayout->addLayout(CreatePreviewRow(mediaIdBox_, str::kMediaIdText));
 
-    auto* defaultButton = new QPushButton(Tr(ids::kDefaultText), this);
+    auto* defaultButton = new QPushButton(Tr(str::kDefaultText), this);
     defaultButton->setObjectName(QString::number(ids::kDefaultButton));
     connect(defaultButton, &QPushButton::clicked, this, &CD_Edit::DefaultClicked);
 
@@ -61,7 +62,7 @@ CD_Edit::CD_Edit(QWidget* parent, Prompter& prompter)
 }
 
 QGroupBox* CD_Edit::CreateMediaIdGroup() {
-    auto* group = new QGroupBox(Tr(ids::kMediaIdExampleText), this);
+    auto* group = new QGroupBox(Tr(str::kMediaIdExampleText), this);
     auto* grid = new QGridLayout(group);
     formatGroup_ = new QButtonGroup(this);
     const QString example = QString::fromLatin1(kExample);
@@ -91,13 +92,13 @@ QGroupBox* CD_Edit::CreateMediaIdGroup() {
 }
 
 QGroupBox* CD_Edit::CreateMouseGroup() {
-    auto* group = new QGroupBox(Tr(ids::kMouseClickText), this);
+    auto* group = new QGroupBox(Tr(str::kMouseClickText), this);
     auto* grid = new QGridLayout(group);
-    clickBeforeSwitch_ = CreateCheck(ids::kClickBeforeSwitch, Tr(ids::kClickBeforeTemplate));
-    clickAfterSwitch_ = CreateCheck(ids::kClickAfterSwitch, Tr(ids::kClickAfterTemplate));
-    changeBefore_ = new QPushButton(Tr(ids::kChangeText), group);
+    clickBeforeSwitch_ = CreateCheck(ids::kClickBeforeSwitch, Tr(str::kClickBeforeTemplate));
+    clickAfterSwitch_ = CreateCheck(ids::kClickAfterSwitch, Tr(str::kClickAfterTemplate));
+    changeBefore_ = new QPushButton(Tr(str::kChangeText), group);
     changeBefore_->setObjectName(QString::number(ids::kChangeBefore));
-    changeAfter_ = new QPushButton(Tr(ids::kChangeText), group);
+    changeAfter_ = new QPushButton(Tr(str::kChangeText), group);
     changeAfter_->setObjectName(QString::number(ids::kChangeAfter));
     grid->addWidget(clickBeforeSwitch_, 0, 0);
     grid->addWidget(changeBefore_, 0, 1);
@@ -180,9 +181,9 @@ void CD_Edit::EnableChangeButtons() {
 }
 
 void CD_Edit::SetClickCaptions() {
-    clickBeforeSwitch_->setText(FormatText(ids::kClickBeforeCaption,
+    clickBeforeSwitch_->setText(Tr(str::kClickBeforeCaption,
                                            {QString::number(clickBeforeX), QString::number(clickBeforeY)}));
-    clickAfterSwitch_->setText(FormatText(ids::kClickAfterCaption,
+    clickAfterSwitch_->setText(Tr(str::kClickAfterCaption,
                                           {QString::number(clickAfterX), QString::number(clickAfterY)}));
 }
 
@@ -197,7 +198,7 @@ void CD_Edit::ChangeClicked(bool before) {
 }
 
 void CD_Edit::DefaultClicked() {
-    if (!prompter_.Ask(this, Tr(ids::kDefaultQuestion))) return;
+    if (!prompter_.Ask(this, Tr(str::kDefaultQuestion))) return;
     idIndex = 1;
     ecIndex = 1;
     beepIndex = 1; // two beeps

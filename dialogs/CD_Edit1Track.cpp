@@ -5,28 +5,29 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "dialogs/DialogIds.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
 QString TrackPreviewText(QChar startSentinel, bool transmitSentinel) {
-    QString text = Tr(ids::kDataText);
+    QString text = Tr(str::kDataText);
     text.remove(startSentinel);
     return transmitSentinel ? startSentinel + text : text;
 }
 
 CD_Edit1Track::CD_Edit1Track(QWidget* parent, Prompter& prompter)
-    : SingleSwitchDialog(parent, prompter, ids::kEditDeviceCaption, ids::kOneTrackBoxes) {
+    : SingleSwitchDialog(parent, prompter, str::kEditDeviceCaption, ids::kOneTrackBoxes) {
     trackBox_ = CreatePreviewBox(ids::kTrackBox);
-    sentinelSwitch_ = CreateCheck(ids::kSentinelSwitch, Tr(ids::kTransmitSentinelText));
+    sentinelSwitch_ = CreateCheck(ids::kSentinelSwitch, Tr(str::kTransmitSentinelText));
     connect(sentinelSwitch_, &QCheckBox::clicked, this, &CD_Edit1Track::UpdateTrackPreview);
 
-    auto* dataFormat = new QGroupBox(Tr(ids::kDataFormatText), this);
+    auto* dataFormat = new QGroupBox(Tr(str::kDataFormatText), this);
     auto* dataLayout = new QVBoxLayout(dataFormat);
     dataLayout->addWidget(sentinelSwitch_);
     dataLayout->addLayout(CreateItemGroups());
-    dataLayout->addLayout(CreatePreviewRow(trackBox_, ids::kTrackText));
+    dataLayout->addLayout(CreatePreviewRow(trackBox_, str::kTrackText));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(CreatePropertiesGroup());

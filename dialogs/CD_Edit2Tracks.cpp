@@ -8,9 +8,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "dialogs/CD_Edit1Track.h"
 #include "dialogs/DialogIds.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -19,13 +20,13 @@ constexpr QChar kSentinels[2] = {u'%', u';'};
 }
 
 CD_Edit2Tracks::CD_Edit2Tracks(QWidget* parent, Prompter& prompter)
-    : DeviceDialog(parent, prompter, ids::kEditDeviceCaption) {
+    : DeviceDialog(parent, prompter, str::kEditDeviceCaption) {
     CreateItemLists(ids::kItemLists);
     for (int track = 0; track < 2; ++track) {
         for (int position = 0; position < 8; ++position) {
             // The track 1 column has no texts: the track 2 column names the rows.
             auto* check = CreateCheck((track == 0 ? ids::kTrack1Switches : ids::kTrack2Switches)[position],
-                                      track == 0 ? QString() : Tr(ids::kFirstPositionText + position));
+                                      track == 0 ? QString() : Tr(str::kPositionPF1 + position));
             connect(check, &QCheckBox::clicked, this, [this, track, position] { SwitchClicked(track, position); });
             switches_[track][position] = check;
             boxes_[track][position] =
@@ -34,14 +35,14 @@ CD_Edit2Tracks::CD_Edit2Tracks(QWidget* parent, Prompter& prompter)
         }
         trackBoxes_[track] = CreatePreviewBox(track == 0 ? ids::kTrack1Box : ids::kTrack2Box);
         sentinelSwitches_[track] = CreateCheck(track == 0 ? ids::kSentinel1Switch : ids::kSentinel2Switch,
-                                               Tr(track == 0 ? ids::kTrack1SentinelText : ids::kTrack2SentinelText));
+                                               Tr(track == 0 ? str::kTrack1SentinelText : str::kTrack2SentinelText));
         connect(sentinelSwitches_[track], &QCheckBox::clicked, this, &CD_Edit2Tracks::UpdateTrackPreviews);
         trackGroups_[track] << trackBoxes_[track] << sentinelSwitches_[track];
     }
 
-    onlyTrackRadio_ = new QRadioButton(Tr(ids::kOnlyTrackText), this);
+    onlyTrackRadio_ = new QRadioButton(Tr(str::kOnlyTrackText), this);
     onlyTrackRadio_->setObjectName(QString::number(ids::kOnlyTrackRadio));
-    bothTracksRadio_ = new QRadioButton(Tr(ids::kBothTracksText), this);
+    bothTracksRadio_ = new QRadioButton(Tr(str::kBothTracksText), this);
     bothTracksRadio_->setObjectName(QString::number(ids::kBothTracksRadio));
     chosenTrackList_ = new QComboBox(this);
     chosenTrackList_->setObjectName(QString::number(ids::kChosenTrackList));
@@ -56,14 +57,14 @@ CD_Edit2Tracks::CD_Edit2Tracks(QWidget* parent, Prompter& prompter)
     auto* only = new QHBoxLayout;
     only->addWidget(onlyTrackRadio_);
     only->addWidget(chosenTrackList_);
-    only->addWidget(new QLabel(Tr(ids::kTracksDataText), this));
+    only->addWidget(new QLabel(Tr(str::kTracksDataText), this));
     only->addStretch();
     choice->addLayout(only, 0, 0);
     choice->addWidget(bothTracksRadio_, 1, 0);
     choice->addWidget(sentinelSwitches_[0], 0, 1);
     choice->addWidget(sentinelSwitches_[1], 1, 1);
 
-    auto* dataFormat = new QGroupBox(Tr(ids::kDataFormatText), this);
+    auto* dataFormat = new QGroupBox(Tr(str::kDataFormatText), this);
     auto* dataLayout = new QVBoxLayout(dataFormat);
     dataLayout->addLayout(choice);
     auto* groups = new QHBoxLayout;
@@ -81,10 +82,10 @@ CD_Edit2Tracks::CD_Edit2Tracks(QWidget* parent, Prompter& prompter)
 }
 
 QGroupBox* CD_Edit2Tracks::CreateItemGroup(int half) {
-    auto* group = new QGroupBox(Tr(half == 0 ? ids::kPrefixesText : ids::kSuffixesText), this);
+    auto* group = new QGroupBox(Tr(half == 0 ? str::kPrefixesText : str::kSuffixesText), this);
     auto* grid = new QGridLayout(group);
     for (int track = 0; track < 2; ++track) {
-        auto* caption = new QLabel(Tr(track == 0 ? ids::kTk1Text : ids::kTk2Text), group);
+        auto* caption = new QLabel(Tr(track == 0 ? str::kTk1Text : str::kTk2Text), group);
         caption->setObjectName(QString::number((track == 0 ? ids::kTk1Captions : ids::kTk2Captions)[half]));
         trackGroups_[track] << caption;
         grid->addWidget(caption, 0, track);
@@ -99,7 +100,7 @@ QGroupBox* CD_Edit2Tracks::CreateItemGroup(int half) {
 
 QLayout* CD_Edit2Tracks::CreatePreviewRow(int track) {
     auto* grid = new QGridLayout;
-    auto* rowCaption = new QLabel(Tr(track == 0 ? ids::kTrack1Text : ids::kTrack2Text), this);
+    auto* rowCaption = new QLabel(Tr(track == 0 ? str::kTrack1Text : str::kTrack2Text), this);
     rowCaption->setObjectName(QString::number(track == 0 ? ids::kTrack1RowCaption : ids::kTrack2RowCaption));
     trackGroups_[track] << rowCaption;
     grid->addWidget(rowCaption, 1, 0);
@@ -107,7 +108,7 @@ QLayout* CD_Edit2Tracks::CreatePreviewRow(int track) {
     int column = 1;
     for (int position = 0; position < 8; ++position) {
         if (position == 4) grid->addWidget(trackBoxes_[track], 1, column++);
-        auto* caption = new QLabel(Tr(ids::kFirstPositionText + position), this);
+        auto* caption = new QLabel(Tr(str::kPositionPF1 + position), this);
         caption->setObjectName(QString::number(firstCaption + position));
         trackGroups_[track] << caption;
         grid->addWidget(caption, 0, column, Qt::AlignCenter);

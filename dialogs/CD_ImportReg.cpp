@@ -13,9 +13,10 @@
 #include <QVBoxLayout>
 
 #include "app/Profile.h"
-#include "app/Tr.h"
+#include "core/FormatText.h"
+#include "core/Ids.h"
 #include "frame/RegFileReader.h"
-#include "frame/RegistrationStrings.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -33,22 +34,22 @@ std::string Bound(const QDate& date, const QTime& time) {
 CD_ImportReg::CD_ImportReg(QWidget* parent)
     : QDialog(parent), path_(new QLineEdit(this)), fromDateEdit_(new QDateEdit(this)),
       fromTimeEdit_(new QTimeEdit(this)), toDateEdit_(new QDateEdit(this)), toTimeEdit_(new QTimeEdit(this)) {
-    setWindowTitle(Tr(kStrImportTitle));
+    setWindowTitle(Tr(str::kImportTitle));
     for (QDateEdit* date : {fromDateEdit_, toDateEdit_}) {
         date->setCalendarPopup(true);
         date->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
     }
     for (QTimeEdit* time : {fromTimeEdit_, toTimeEdit_}) time->setDisplayFormat("HH:mm:ss");
-    auto* browse = new QPushButton(Tr(kStrBrowse), this);
+    auto* browse = new QPushButton(Tr(str::kBrowse), this);
     browse->setObjectName("browse");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(Tr(kStrTextFile), this), 0, 0, 1, 3);
+    grid->addWidget(new QLabel(Tr(str::kTextFile), this), 0, 0, 1, 3);
     grid->addWidget(path_, 1, 0, 1, 2);
     grid->addWidget(browse, 1, 2);
-    grid->addWidget(new QLabel(Tr(kStrFrom), this), 2, 0);
-    grid->addWidget(new QLabel(Tr(kStrTo), this), 2, 1);
+    grid->addWidget(new QLabel(Tr(str::kFrom), this), 2, 0);
+    grid->addWidget(new QLabel(Tr(str::kTo), this), 2, 1);
     grid->addWidget(fromDateEdit_, 3, 0);
     grid->addWidget(toDateEdit_, 3, 1);
     grid->addWidget(fromTimeEdit_, 4, 0);
@@ -96,7 +97,7 @@ std::string CD_ImportReg::From() const { return Bound(fromDate, fromTime); }
 std::string CD_ImportReg::To() const { return Bound(toDate, toTime); }
 
 void CD_ImportReg::Browse() {
-    QFileDialog dialog(this, Tr(kStrImportTitle), QString(), Tr(kStrRegFileFilter));
+    QFileDialog dialog(this, Tr(str::kImportTitle), QString(), Tr(str::kRegFileFilter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setDefaultSuffix("vtxreg");
@@ -113,7 +114,7 @@ void CD_ImportReg::accept() {
     RegFileReader reader;
     const std::string path = filePath.toStdString();
     if (!reader.Open(path)) {
-        ShowFileError(QString::fromStdString(FormatString(LoadString(kStrFileOpenFailed), path, reader.Error())));
+        ShowFileError(QString::fromStdString(FormatText(LoadString(str::kFileOpenFailed), {path, reader.Error()})));
         return;
     }
     Profile::WriteString(kSection, kPathKey, path);

@@ -8,9 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "dialogs/DialogButtons.h"
 #include "dialogs/DialogIds.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -18,25 +19,25 @@ CD_Mouse::CD_Mouse(QWidget* parent, Prompter& prompter)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint),
       cursorPosition([] { return QCursor::pos(); }),
       prompter_(prompter) {
-    setWindowTitle(Tr(ids::kMouseCaption));
-    auto* help = new QLabel(Tr(ids::kMouseHelpText), this);
+    setWindowTitle(Tr(str::kMouseCaption));
+    auto* help = new QLabel(Tr(str::kMouseHelpText), this);
     help->setWordWrap(true);
-    live_ = new QLabel(Tr(ids::kLiveTemplate), this);
+    live_ = new QLabel(Tr(str::kLiveTemplate), this);
     live_->setObjectName(QString::number(ids::kMouseLive));
     xBox_ = new QLineEdit(this);
     xBox_->setObjectName(QString::number(ids::kMouseX));
     yBox_ = new QLineEdit(this);
     yBox_->setObjectName(QString::number(ids::kMouseY));
-    captureButton_ = new QPushButton(Tr(ids::kCaptureText), this);
+    captureButton_ = new QPushButton(Tr(str::kCaptureText), this);
     captureButton_->setObjectName(QString::number(ids::kCaptureButton));
     connect(captureButton_, &QPushButton::clicked, this, &CD_Mouse::StartCapture);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(Tr(ids::kCurrentCoordinatesText), this), 0, 0);
+    grid->addWidget(new QLabel(Tr(str::kCurrentCoordinatesText), this), 0, 0);
     grid->addWidget(live_, 0, 1);
-    grid->addWidget(new QLabel(Tr(ids::kXText), this), 1, 0);
+    grid->addWidget(new QLabel(Tr(str::kXText), this), 1, 0);
     grid->addWidget(xBox_, 1, 1);
-    grid->addWidget(new QLabel(Tr(ids::kYText), this), 2, 0);
+    grid->addWidget(new QLabel(Tr(str::kYText), this), 2, 0);
     grid->addWidget(yBox_, 2, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(captureButton_);
@@ -106,7 +107,7 @@ void CD_Mouse::mousePressEvent(QMouseEvent* event) {
 }
 
 void CD_Mouse::WriteControls() {
-    live_->setText(liveText.isEmpty() ? Tr(ids::kLiveTemplate) : liveText);
+    live_->setText(liveText.isEmpty() ? Tr(str::kLiveTemplate) : liveText);
     xBox_->setText(QString::number(x));
     yBox_->setText(QString::number(y));
 }
@@ -117,7 +118,7 @@ void CD_Mouse::accept() {
     const int newX = xBox_->text().trimmed().toInt(&xOk);
     const int newY = yBox_->text().trimmed().toInt(&yOk);
     if (!xOk || !yOk) {
-        prompter_.Inform(this, Tr(ids::kIntegerMessage));
+        prompter_.Inform(this, Tr(str::kIntegerMessage));
         (xOk ? yBox_ : xBox_)->setFocus();
         return;
     }

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Tr.h"
-#include "frame/RegistrationStrings.h"
+#include "core/Ids.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -17,11 +17,11 @@ namespace vantix {
 // too, and Cancel must stay usable while the owner is disabled.
 CD_Progress::CD_Progress(int captionId)
     : status_(new QLabel(this)), bar_(new QProgressBar(this)) {
-    setWindowTitle(Tr(captionId == 0 ? kStrProgressCaption : captionId));
+    setWindowTitle(Tr(captionId == 0 ? str::kProgressCaption : captionId));
     bar_->setRange(kLower, kUpper);
     bar_->setValue(kLower);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* cancel = buttons->addButton(Tr(kStrCancel), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(Tr(str::kProgressCancel), QDialogButtonBox::RejectRole);
     cancel->setObjectName("cancel");
     connect(buttons, &QDialogButtonBox::rejected, this, &CD_Progress::reject);
     auto* layout = new QVBoxLayout(this);

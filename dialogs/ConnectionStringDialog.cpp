@@ -12,10 +12,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "frame/CADODatabase.h"
 #include "frame/OdbcCatalog.h"
-#include "frame/RegistrationStrings.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -36,25 +36,25 @@ ConnectionStringDialog::ConnectionStringDialog(const std::string& connectionStri
     : QDialog(parent), drivers_(SourceList(ListOdbcDrivers(), this)),
       dataSources_(SourceList(ListOdbcDataSources(), this)), pairs_(new QTableWidget(0, 2, this)),
       preview_(new QLineEdit(this)), testResult_(new QLabel(this)) {
-    setWindowTitle(Tr(kStrBuilderTitle));
-    pairs_->setHorizontalHeaderLabels({Tr(kStrKey), Tr(kStrValue)});
+    setWindowTitle(Tr(str::kBuilderTitle));
+    pairs_->setHorizontalHeaderLabels({Tr(str::kKey), Tr(str::kValue)});
     pairs_->horizontalHeader()->setStretchLastSection(true);
     pairs_->verticalHeader()->hide();
     preview_->setReadOnly(true);
     testResult_->setWordWrap(true);
     testResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* useDriver = new QPushButton(Tr(kStrUseDriver), this);
-    auto* useSource = new QPushButton(Tr(kStrUseDataSource), this);
-    auto* add = new QPushButton(Tr(kStrAddPair), this);
-    auto* remove = new QPushButton(Tr(kStrRemovePair), this);
-    auto* test = new QPushButton(Tr(kStrTestConnection), this);
+    auto* useDriver = new QPushButton(Tr(str::kUseDriver), this);
+    auto* useSource = new QPushButton(Tr(str::kUseDataSource), this);
+    auto* add = new QPushButton(Tr(str::kAddPair), this);
+    auto* remove = new QPushButton(Tr(str::kRemovePair), this);
+    auto* test = new QPushButton(Tr(str::kTestConnection), this);
     test->setObjectName("testConnection");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
     auto* sources = new QGridLayout;
-    sources->addWidget(new QLabel(Tr(kStrDrivers), this), 0, 0);
-    sources->addWidget(new QLabel(Tr(kStrDataSources), this), 0, 1);
+    sources->addWidget(new QLabel(Tr(str::kDrivers), this), 0, 0);
+    sources->addWidget(new QLabel(Tr(str::kDataSources), this), 0, 1);
     sources->addWidget(drivers_, 1, 0);
     sources->addWidget(dataSources_, 1, 1);
     sources->addWidget(useDriver, 2, 0);
@@ -136,8 +136,8 @@ bool ConnectionStringDialog::TestConnection() {
     CADODatabase db;
     const bool ok = db.Open(ConnectionString());
     QApplication::restoreOverrideCursor();
-    testResult_->setText(ok ? Tr(kStrConnectionOk)
-                            : Tr(kStrConnectionFailed) + "\n" + QString::fromStdString(db.GetLastErrorText()));
+    testResult_->setText(ok ? Tr(str::kConnectionOk)
+                            : Tr(str::kConnectionFailed) + "\n" + QString::fromStdString(db.GetLastErrorText()));
     return ok;
 }
 

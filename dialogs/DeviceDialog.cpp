@@ -9,10 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "dialogs/DialogButtons.h"
 #include "dialogs/DialogIds.h"
 #include "dialogs/Prompter.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -97,18 +98,18 @@ QString DeviceDialog::Token(int code) const {
 }
 
 QGroupBox* DeviceDialog::CreatePropertiesGroup() {
-    auto* group = new QGroupBox(Tr(ids::kPropertiesText), this);
+    auto* group = new QGroupBox(Tr(str::kPropertiesText), this);
     auto* grid = new QGridLayout(group);
 
     serialBox_ = new QLineEdit(group);
     serialBox_->setObjectName(QString::number(ids::kSerialBox));
     serialBox_->setReadOnly(true);
     serialBox_->setEnabled(false);
-    grid->addWidget(new QLabel(Tr(ids::kSerialNumberText), group), 0, 0);
+    grid->addWidget(new QLabel(Tr(str::kSerialNumberText), group), 0, 0);
     grid->addWidget(serialBox_, 0, 1, 1, 3);
 
-    grid->addWidget(new QLabel(Tr(ids::kUbText), group), 1, 0);
-    grid->addWidget(new QLabel(Tr(ids::kUbNumbersText), group), 1, 1);
+    grid->addWidget(new QLabel(Tr(str::kUbText), group), 1, 0);
+    grid->addWidget(new QLabel(Tr(str::kUbNumbersText), group), 1, 1);
 
     nameBox_ = new QLineEdit(group);
     nameBox_->setObjectName(QString::number(ids::kNameBox));
@@ -137,8 +138,8 @@ QGroupBox* DeviceDialog::CreatePropertiesGroup() {
         });
 
     auto* row = new QHBoxLayout;
-    for (auto [textId, field] : {std::pair<int, QWidget*>{ids::kNameText, nameBox_}, {ids::kBeepText, beepList_},
-                                 {ids::kIdText, idList_}, {ids::kEcText, ecList_}}) {
+    for (auto [textId, field] : {std::pair<int, QWidget*>{str::kNameText, nameBox_}, {str::kBeepText, beepList_},
+                                 {str::kIdText, idList_}, {str::kEcText, ecList_}}) {
         row->addWidget(new QLabel(Tr(textId), group));
         row->addWidget(field);
     }
@@ -150,7 +151,7 @@ void DeviceDialog::CreateItemLists(const std::array<int, 8>& ids) {
     for (int position = 0; position < 8; ++position) {
         auto* list = new QComboBox(this);
         list->setObjectName(QString::number(ids[position]));
-        for (int code = 0; code < kItemCount; ++code) list->addItem(Tr(ids::kFirstItemText + code));
+        for (int code = 0; code < kItemCount; ++code) list->addItem(Tr(str::kItemUB1 + code));
         connect(list, &QComboBox::currentIndexChanged, this, [this, position] {
             if (!Exchanging()) ItemListChanged(position);
         });
@@ -175,8 +176,8 @@ QCheckBox* DeviceDialog::CreateCheck(int id, const QString& text) {
 
 QHBoxLayout* DeviceDialog::CreateBottomRow(QPushButton* extra) {
     auto* row = new QHBoxLayout;
-    keyboardSwitch_ = CreateCheck(ids::kKeyboardSwitch, Tr(ids::kSendToKbText));
-    databaseSwitch_ = CreateCheck(ids::kDatabaseSwitch, Tr(ids::kStoreToDbText));
+    keyboardSwitch_ = CreateCheck(ids::kKeyboardSwitch, Tr(str::kSendToKbText));
+    databaseSwitch_ = CreateCheck(ids::kDatabaseSwitch, Tr(str::kStoreToDbText));
     row->addWidget(keyboardSwitch_);
     row->addWidget(databaseSwitch_);
     row->addStretch();
@@ -256,7 +257,7 @@ bool DeviceDialog::RemoveDisallowedCharacter() {
     if (bad < 0) return false;
     const QString character = name.mid(bad, 1);
     name.remove(bad, 1);
-    prompter_.Inform(this, FormatText(ids::kCharacterNotAllowed, {character}));
+    prompter_.Inform(this, Tr(str::kCharacterNotAllowed, {character}));
     UpdateData(false);
     RefreshAllPreviews();
     return true;

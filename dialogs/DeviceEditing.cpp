@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "dialogs/CD_Delay.h"
 #include "dialogs/CD_Edit.h"
 #include "dialogs/CD_Edit1Track.h"
@@ -11,6 +11,7 @@
 #include "dialogs/CD_UnknownDevice.h"
 #include "dialogs/DialogIds.h"
 #include "ftdi/Exception.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -41,7 +42,7 @@ bool EditUserArea(QWidget* parent, const QString& serialNumber, const FTDI::DevD
                   FTDI::OutputSettings& clicks, const UserAreaWriter& write, Prompter& prompter) {
     std::unique_ptr<DeviceDialog> dialog = DialogFor(device.deviceType, parent, prompter);
     if (!dialog) {
-        prompter.Error(parent, Tr(ids::kUnsupportedType));
+        prompter.Error(parent, Tr(str::kUnsupportedType));
         return false;
     }
     // The record is decoded with the device's type; say so for the dialog.

@@ -1,9 +1,9 @@
 #pragma once
 #include <array>
 
-// Control ids of the reader dialogs (the object names of their widgets, so
-// language resources, tests and the templates speak of the same controls) and
-// the string-table ids of their texts.
+// Control ids of the reader dialogs: the object names of their widgets, so
+// language resources, tests and the templates speak of the same controls.
+// Their texts are string ids of core/Ids.h.
 namespace vantix::ids {
 
 // Controls shared by the reader dialogs.
@@ -62,67 +62,5 @@ constexpr int kCaptureButton = 1144;
 constexpr int kDelayBox = 1108;
 constexpr int kUnknownList = 1133;
 constexpr int kUnknownMessage = 1134;
-
-// Texts.
-constexpr int kCharacterNotAllowed = 157;
-constexpr int kUnsupportedType = 163;
-constexpr int kDataText = 164;
-constexpr int kUnknownDeviceText = 166;
-constexpr int kClickBeforeCaption = 168;
-constexpr int kClickAfterCaption = 169;
-constexpr int kDefaultQuestion = 170;
-constexpr int kDeviceCaption = 3000;
-constexpr int kEditDeviceCaption = 3001;
-constexpr int kPropertiesText = 3002;
-constexpr int kSerialNumberText = 3003;
-constexpr int kUbText = 3004;
-constexpr int kUbNumbersText = 3005;
-constexpr int kNameText = 3006;
-constexpr int kBeepText = 3007;
-constexpr int kIdText = 3008;
-constexpr int kEcText = 3009;
-constexpr int kDataFormatText = 3010;
-constexpr int kMediaIdExampleText = 3011;
-constexpr int kPrefixesText = 3012;
-constexpr int kSuffixesText = 3013;
-constexpr int kMediaIdText = 3014;
-constexpr int kMouseClickText = 3015;
-constexpr int kChangeText = 3016;
-constexpr int kSendToKbText = 3017;
-constexpr int kStoreToDbText = 3018;
-constexpr int kDefaultText = 3019;
-constexpr int kOkText = 3020;
-constexpr int kCancelText = 3021;
-constexpr int kTrackText = 3022;
-constexpr int kTransmitSentinelText = 3023;
-constexpr int kOnlyTrackText = 3024;
-constexpr int kTracksDataText = 3025;
-constexpr int kBothTracksText = 3026;
-constexpr int kTrack1SentinelText = 3027;
-constexpr int kTrack2SentinelText = 3028;
-constexpr int kTk1Text = 3029;
-constexpr int kTk2Text = 3030;
-constexpr int kTrack1Text = 3031;
-constexpr int kTrack2Text = 3032;
-constexpr int kClickBeforeTemplate = 3033;
-constexpr int kClickAfterTemplate = 3034;
-constexpr int kFirstPositionText = 3040; // "PF1".."PF4", "SF1".."SF4"
-constexpr int kFirstItemText = 3050;     // the 13 prefix/suffix items
-constexpr int kMouseCaption = 3070;
-constexpr int kMouseHelpText = 3071;
-constexpr int kCurrentCoordinatesText = 3072;
-constexpr int kXText = 3073;
-constexpr int kYText = 3074;
-constexpr int kCaptureText = 3075;
-constexpr int kLiveTemplate = 3076;
-constexpr int kDelayCaption = 3080;
-constexpr int kDelayHelpText = 3081;
-constexpr int kDelayText = 3082;
-constexpr int kRangeMessage = 3083;
-constexpr int kIntegerMessage = 3084;
-constexpr int kPositiveIntegerMessage = 3085;
-constexpr int kUnknownCaption = 3090;
-constexpr int kSelectOptionText = 3091;
-constexpr int kFirstUnknownOption = 3092; // five options, 3092..3096
 
 } // namespace vantix::ids

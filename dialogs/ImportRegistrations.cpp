@@ -2,18 +2,19 @@
 
 #include <QMessageBox>
 
-#include "app/Tr.h"
+#include "core/FormatText.h"
+#include "core/Ids.h"
 #include "dialogs/CD_ImportReg.h"
 #include "dialogs/CD_Progress.h"
-#include "frame/RegistrationStrings.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
 ImportResult RunImportWithProgress(QWidget* owner, const ImportRequest& request) {
-    CD_Progress progress(kStrImportingCaption);
+    CD_Progress progress(str::kImportingCaption);
     progress.Create(owner);
     progress.HideProgressBar();
-    const std::string statusFormat = LoadString(kStrProgressStatus);
+    const std::string statusFormat = LoadString(str::kProgressStatus);
     RegistrationImport import(
         [&](int imported, int counted) {
             progress.SetStatus(QString::fromStdString(
@@ -32,7 +33,7 @@ void ImportRegistrations(QWidget* owner, const std::string& connectionString, Ca
     if (dialog.exec() != QDialog::Accepted) return;
     const ImportRequest request{dialog.filePath.toStdString(), {dialog.From(), dialog.To()}, connectionString, syntax};
     const ImportResult result = RunImportWithProgress(owner, request);
-    const QString title = Tr(kStrImportTitle);
+    const QString title = Tr(str::kImportTitle);
     if (!result.errorText.empty()) QMessageBox::critical(owner, title, QString::fromStdString(result.errorText));
     if (!result.summary.empty()) QMessageBox::information(owner, title, QString::fromStdString(result.summary));
 }

@@ -3,8 +3,6 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
-#include "app/Tr.h"
-
 namespace vantix {
 
 namespace {
@@ -34,23 +32,6 @@ private:
 Prompter& DefaultPrompter() {
     static MessageBoxPrompter prompter;
     return prompter;
-}
-
-QString FormatText(int id, const QStringList& args) {
-    const QString format = Tr(id);
-    QString out;
-    qsizetype next = 0;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const bool placeholder = format[i] == u'%' && i + 1 < format.size() &&
-                                 (format[i + 1] == u's' || format[i + 1] == u'd');
-        if (placeholder && next < args.size()) {
-            out += args[next++];
-            ++i;
-        } else {
-            out += format[i];
-        }
-    }
-    return out;
 }
 
 } // namespace vantix

@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <QStringList>
 
 class QWidget;
 
@@ -21,8 +20,5 @@ public:
 
 // Real message boxes.
 Prompter& DefaultPrompter();
-
-// A string-table text with its "%s" / "%d" placeholders replaced in order.
-QString FormatText(int id, const QStringList& args);
 
 } // namespace vantix

@@ -7,8 +7,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "dialogs/DialogIds.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -17,7 +18,7 @@ SingleSwitchDialog::SingleSwitchDialog(QWidget* parent, Prompter& prompter, int 
     : DeviceDialog(parent, prompter, captionId) {
     CreateItemLists(ids::kItemLists);
     for (int position = 0; position < 8; ++position) {
-        switches_[position] = CreateCheck(ids::kItemSwitches[position], Tr(ids::kFirstPositionText + position));
+        switches_[position] = CreateCheck(ids::kItemSwitches[position], Tr(str::kPositionPF1 + position));
         connect(switches_[position], &QCheckBox::clicked, this, [this, position] { SwitchClicked(position); });
         boxes_[position] = CreatePreviewBox(boxIds[position]);
     }
@@ -32,7 +33,7 @@ void SingleSwitchDialog::FillFrom(const FTDI::UserArea& area, const QString& ser
 QLayout* SingleSwitchDialog::CreateItemGroups() {
     auto* row = new QHBoxLayout;
     for (int half = 0; half < 2; ++half) {
-        auto* group = new QGroupBox(Tr(half == 0 ? ids::kPrefixesText : ids::kSuffixesText), this);
+        auto* group = new QGroupBox(Tr(half == 0 ? str::kPrefixesText : str::kSuffixesText), this);
         auto* grid = new QGridLayout(group);
         for (int n = 0; n < 4; ++n) {
             grid->addWidget(switches_[half * 4 + n], n, 0);
@@ -51,7 +52,7 @@ QGridLayout* SingleSwitchDialog::CreatePreviewRow(QLabel* middleBox, int middleC
             grid->addWidget(new QLabel(Tr(middleCaptionId), this), 0, column, Qt::AlignCenter);
             grid->addWidget(middleBox, 1, column++);
         }
-        grid->addWidget(new QLabel(Tr(ids::kFirstPositionText + position), this), 0, column, Qt::AlignCenter);
+        grid->addWidget(new QLabel(Tr(str::kPositionPF1 + position), this), 0, column, Qt::AlignCenter);
         grid->addWidget(boxes_[position], 1, column++);
     }
     return grid;

@@ -7,8 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/StringTable.h"
-#include "frame/RegistrationStrings.h"
+#include "core/FormatText.h"
+#include "core/Ids.h"
+#include "core/Strings.h"
 
 namespace vantix {
 
@@ -55,12 +56,12 @@ bool C_RegFile::Open() {
     // O_APPEND: every write lands after the last byte, whoever else appends.
     fd_ = UniqueFd(::open(fileName_.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
     if (!fd_.Valid()) {
-        lastError_ = FormatString(LoadString(kStrRegFileOpenFailed), fileName_, std::strerror(errno));
+        lastError_ = FormatText(LoadString(str::kRegFileOpenFailed), {fileName_, std::strerror(errno)});
         return false;
     }
     struct stat st {};
     if (::fstat(fd_.Get(), &st) != 0) {
-        lastError_ = FormatString(LoadString(kStrRegFileOpenFailed), fileName_, std::strerror(errno));
+        lastError_ = FormatText(LoadString(str::kRegFileOpenFailed), {fileName_, std::strerror(errno)});
         fd_.Reset();
         return false;
     }
@@ -82,8 +83,7 @@ bool C_RegFile::WriteAll(const std::string& bytes) {
         const ssize_t n = ::write(fd_.Get(), data, left);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            lastError_ = FormatString(LoadString(kStrRegFileWriteFailed), fileName_,
-                                      n < 0 ? std::strerror(errno) : "no space written");
+            lastError_ = FormatText(LoadString(str::kRegFileWriteFailed), {fileName_, n < 0 ? std::strerror(errno) : "no space written"});
             RemovePartialLine(bytes.size() - left);
             // Reopen next time: that also ends a part that could not be removed.
             fd_.Reset();

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/UniqueFd.h"
 #include "ftdi/Messages.h"
+#include "platform/UniqueFd.h"
 
 namespace vantix {
 

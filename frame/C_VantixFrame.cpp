@@ -14,22 +14,22 @@
 #include "app/PasswordLock.h"
 #include "app/Profile.h"
 #include "app/StartupDialog.h"
-#include "app/Tr.h"
+#include "core/FormatText.h"
+#include "core/Ids.h"
 #include "dialogs/CD_DatabaseMR.h"
 #include "dialogs/DeviceEditing.h"
 #include "dialogs/ImportRegistrations.h"
 #include "dialogs/Prompter.h"
 #include "frame/CFTDIConsumer.h"
 #include "frame/DeviceLinkEvent.h"
-#include "frame/FrameCommands.h"
 #include "frame/NoKeyboardOutput.h"
-#include "frame/RegistrationStrings.h"
 #include "views/CTaskbarNotifier.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
 #include "views/PaneLayout.h"
-#include "views/ViewIds.h"
+#include "views/Resources.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -67,7 +67,7 @@ C_VantixFrame::C_VantixFrame(FrameOptions options, QWidget* parent)
       pipelinePoll_(new QTimer(this)) {
     pipelinePoll_->setInterval(kPipelinePollMs);
     connect(pipelinePoll_, &QTimer::timeout, this, &C_VantixFrame::PollPipeline);
-    setWindowTitle(Tr(frame_str::kTitle));
+    setWindowTitle(Tr(str::kFrameTitle));
     setWindowIcon(QIcon(ResourcePath(ResTrayIcon)));
     setCentralWidget(panes_);
     setStatusBar(new QStatusBar(this));
@@ -77,17 +77,17 @@ C_VantixFrame::C_VantixFrame(FrameOptions options, QWidget* parent)
 
     pipeline_.Load();
     // The log's first row says whether registrations go to the database.
-    AddLog(pipeline_.UseDatabase() ? kStrUsingDatabase : kStrNotUsingDatabase, LogInformation);
+    AddLog(pipeline_.UseDatabase() ? str::kUsingDatabase : str::kNotUsingDatabase, LogInformation);
     if (!trayHosted) {
         // Nobody could reach a hidden window: show it once start-up, which
         // hides it, is over.
-        AddLog(StrNoTrayHost, LogWarning);
+        AddLog(str::kNoTrayHost, LogWarning);
         QTimer::singleShot(0, this, &C_VantixFrame::Restore);
     }
     if (!options.keyboardProblem.empty())
-        AddLog(FormatText(frame_str::kNoKeyboardOutput, {Q(options.keyboardProblem)}), LogWarning);
+        AddLog(Tr(str::kNoKeyboardOutput, {Q(options.keyboardProblem)}), LogWarning);
     else if (options.waylandSession)
-        AddLog(frame_str::kWaylandSession, LogWarning);
+        AddLog(str::kWaylandSession, LogWarning);
 
     LoadOutputSettings();
     StartConsumer(options.timings, options.deviceCheck, options.app.deviceCheck);
@@ -128,8 +128,8 @@ void C_VantixFrame::SetUpNotifier() {
 
 bool C_VantixFrame::SetUpTray() {
     connect(&tray_, &CSystemTray::commandRequested, this, &C_VantixFrame::OnCommand);
-    const bool hosted = tray_.Create(Tr(frame_str::kTitle), QIcon(ResourcePath(ResTrayIcon)));
-    tray_.SetDefaultMenuItem(CmdRestore, false);
+    const bool hosted = tray_.Create(Tr(str::kFrameTitle), QIcon(ResourcePath(ResTrayIcon)));
+    tray_.SetDefaultMenuItem(cmd::kRestore, false);
     return hosted || TrayHostAvailable();
 }
 
@@ -192,12 +192,12 @@ void C_VantixFrame::customEvent(QEvent* event) {
     } else if (auto* typing = dynamic_cast<TypingProblemEvent*>(event)) {
         const FTDI::TypingProblem& p = typing->Problem();
         AddLog(p.kind == FTDI::TypingProblem::Kind::OwnWindowFocused
-                   ? Tr(frame_str::kNotTypedOwnWindow)
-                   : FormatText(frame_str::kNotTypedInFull, {Q(p.detail)}),
+                   ? Tr(str::kNotTypedOwnWindow)
+                   : Tr(str::kNotTypedInFull, {Q(p.detail)}),
                LogWarning);
     } else if (auto* fault = dynamic_cast<DeviceFaultEvent*>(event)) {
         const FTDI::DeviceFault& f = fault->Fault();
-        AddLog(FormatText(frame_str::kDeviceFault, {Q(f.serialNumber), Q(f.description), Q(f.call),
+        AddLog(Tr(str::kDeviceFault, {Q(f.serialNumber), Q(f.description), Q(f.call),
                                                     QString::number(f.status)}),
                LogError);
     } else {
@@ -227,12 +227,12 @@ void C_VantixFrame::OnDeviceLinkEvent(const DeviceLinkEvent& event) {
         if (const auto* m = event.As<FTDI::MessageDeviceChanged>())
             panes_->Devices().UpdateDevice(m->serialNumber, m->device);
         break;
-    case FTDI::MsgCommError: Popup(Tr(frame_str::kCommError), kLongStay); break;
-    case FTDI::MsgRepairFinished: Popup(Tr(frame_str::kRepairFinished), kShortStay); break;
-    case FTDI::MsgLoadingDevices: Popup(Tr(frame_str::kLoadingDevices), kLongStay); break;
-    case FTDI::MsgLoadingFinished: Popup(Tr(frame_str::kLoadingFinished), kShortStay); break;
+    case FTDI::MsgCommError: Popup(Tr(str::kCommError), kLongStay); break;
+    case FTDI::MsgRepairFinished: Popup(Tr(str::kRepairFinished), kShortStay); break;
+    case FTDI::MsgLoadingDevices: Popup(Tr(str::kLoadingDevices), kLongStay); break;
+    case FTDI::MsgLoadingFinished: Popup(Tr(str::kLoadingFinished), kShortStay); break;
     case FTDI::MsgDriverTooOld:
-        prompter_.Error(this, Tr(frame_str::kDriverTooOld));
+        prompter_.Error(this, Tr(str::kDriverTooOld));
         CloseFrame();
         break;
     default: break;
@@ -243,14 +243,14 @@ void C_VantixFrame::OnDeviceAdded(const FTDI::MessageDeviceAdded& message, bool 
     if (static_cast<std::uint16_t>(message.device.deviceType) == kUnusedDeviceType)
         return;
     if (popup)
-        Popup(FormatText(frame_str::kConnected, {Q(message.serialNumber), Q(message.device.userArea.Name())}),
+        Popup(Tr(str::kConnected, {Q(message.serialNumber), Q(message.device.userArea.Name())}),
               kShortStay);
     panes_->Devices().AddDevice(message.serialNumber, message.device);
 }
 
 void C_VantixFrame::OnDeviceRemoved(const FTDI::MessageDeviceRemoved& message, bool popup) {
     if (popup)
-        Popup(FormatText(frame_str::kDisconnected, {Q(message.serialNumber), Q(message.device.userArea.Name())}),
+        Popup(Tr(str::kDisconnected, {Q(message.serialNumber), Q(message.device.userArea.Name())}),
               kShortStay);
     panes_->Devices().RemoveDevice(message.serialNumber);
 }
@@ -316,7 +316,7 @@ void C_VantixFrame::OnDatabase() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     pipeline_.SetDatabase(dialog.useDatabase != 0, dialog.connectionString);
-    AddLog(pipeline_.UseDatabase() ? kStrUsingDatabase : kStrNotUsingDatabase, LogInformation);
+    AddLog(pipeline_.UseDatabase() ? str::kUsingDatabase : str::kNotUsingDatabase, LogInformation);
 }
 
 void C_VantixFrame::OnImport() {
@@ -360,7 +360,7 @@ void C_VantixFrame::closeEvent(QCloseEvent* event) {
     }
     // The close box only hides: the program goes on reading cards.
     event->ignore();
-    Popup(Tr(frame_str::kStillActive), kShortStay);
+    Popup(Tr(str::kStillActive), kShortStay);
     HideToTray();
 }
 

@@ -5,8 +5,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "app/Tr.h"
-#include "frame/FrameCommands.h"
+#include "core/Ids.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -19,7 +19,7 @@ FrameMenus::FrameMenus(QMainWindow& frame, const AppCommands& app, std::function
             menu.addAction(action);
     };
 
-    QMenu* file = bar->addMenu(Tr(frame_str::kFileMenu));
+    QMenu* file = bar->addMenu(Tr(str::kFileMenu));
     for (int id : {cmd::kUnlock, cmd::kLock, cmd::kPassword})
         Add(*file, id);
     file->addSeparator();
@@ -27,10 +27,10 @@ FrameMenus::FrameMenus(QMainWindow& frame, const AppCommands& app, std::function
     file->addSeparator();
     Add(*file, cmd::kExit);
 
-    QMenu* edit = bar->addMenu(Tr(frame_str::kEditMenu));
+    QMenu* edit = bar->addMenu(Tr(str::kEditMenu));
     Add(*edit, cmd::kEditDevice);
 
-    QMenu* options = bar->addMenu(Tr(frame_str::kOptionsMenu));
+    QMenu* options = bar->addMenu(Tr(str::kOptionsMenu));
     Add(*options, cmd::kDatabase);
     Add(*options, cmd::kDelay);
     Add(*options, cmd::kRunAtStartup);
@@ -38,7 +38,7 @@ FrameMenus::FrameMenus(QMainWindow& frame, const AppCommands& app, std::function
     options->addSeparator();
     addApp(*options, app.language);
 
-    QMenu* help = bar->addMenu(Tr(frame_str::kHelpMenu));
+    QMenu* help = bar->addMenu(Tr(str::kHelpMenu));
     addApp(*help, app.help);
     help->addSeparator();
     addApp(*help, app.about);

@@ -1,9 +1,10 @@
 #include "frame/RegistrationImport.h"
 
-#include "app/StringTable.h"
+#include "core/FormatText.h"
+#include "core/Ids.h"
+#include "core/Strings.h"
 #include "core/Text.h"
 #include "frame/CADODatabase.h"
-#include "frame/RegistrationStrings.h"
 
 namespace vantix {
 
@@ -12,7 +13,7 @@ namespace {
 // One transaction step failed: report the text of the failure.
 std::string TransactionError(int id, CADODatabase& db, const ComError& error) {
     db.RecordComError(error);
-    return FormatString(LoadString(id), db.GetLastErrorText());
+    return FormatText(LoadString(id), {db.GetLastErrorText()});
 }
 
 } // namespace
@@ -21,19 +22,19 @@ ImportResult RegistrationImport::Run(const ImportRequest& request) {
     ImportResult result;
     CADODatabase db;
     if (!db.Open(request.connectionString)) {
-        result.errorText = FormatString(LoadString(kStrImportConnectFailed), db.GetLastErrorText());
+        result.errorText = FormatText(LoadString(str::kImportConnectFailed), {db.GetLastErrorText()});
         return result;
     }
     try {
         db.BeginTransaction();
     } catch (const ComError& error) {
-        result.errorText = TransactionError(kStrImportBeginFailed, db, error);
+        result.errorText = TransactionError(str::kImportBeginFailed, db, error);
         return result;
     }
 
     RegFileReader reader;
     if (!reader.Open(request.filePath)) {
-        result.errorText = FormatString(LoadString(kStrFileOpenFailed), request.filePath, reader.Error());
+        result.errorText = FormatText(LoadString(str::kFileOpenFailed), {request.filePath, reader.Error()});
         try {
             db.RollbackTransaction();
         } catch (const ComError&) {
@@ -57,18 +58,17 @@ ImportResult RegistrationImport::Run(const ImportRequest& request) {
     } catch (const ComError& error) {
         const bool cancelled = result.outcome == ImportResult::Outcome::Cancelled;
         const std::string text =
-            TransactionError(cancelled ? kStrImportRollbackFailed : kStrImportCommitFailed, db, error);
+            TransactionError(cancelled ? str::kImportRollbackFailed : str::kImportCommitFailed, db, error);
         result.errorText += (result.errorText.empty() ? "" : "\n\n") + text;
         result.outcome = ImportResult::Outcome::Failed;
         result.imported = 0;
         return result;
     }
     if (result.overlong > 0) {
-        const std::string note = FormatString(LoadString(kStrImportLongLines), std::to_string(result.overlong),
-                                              std::to_string(RegFileReader::kMaxLineLength));
+        const std::string note = FormatText(LoadString(str::kImportLongLines), {std::to_string(result.overlong), std::to_string(RegFileReader::kMaxLineLength)});
         result.errorText += (result.errorText.empty() ? "" : "\n\n") + note;
     }
-    result.summary = FormatText(LoadString(kStrImportedCount),
+    result.summary = FormatText(LoadString(str::kImportedCount),
                                 {std::to_string(result.imported), std::to_string(result.counted)});
     return result;
 }
@@ -82,9 +82,9 @@ void RegistrationImport::Replay(CADODatabase& db, const ImportRequest& request, 
         db.BeginTransaction();
         if (!reader.Open(request.filePath))
             throw ComError(0xFFFFFFFFu, "Unknown error", "Import",
-                           FormatString(LoadString(kStrFileOpenFailed), request.filePath, reader.Error()));
+                           FormatText(LoadString(str::kFileOpenFailed), {request.filePath, reader.Error()}));
     } catch (const ComError& error) {
-        result.errorText += "\n\n" + TransactionError(kStrImportBeginFailed, db, error);
+        result.errorText += "\n\n" + TransactionError(str::kImportBeginFailed, db, error);
         result.imported = 0;
         return;
     }
@@ -130,7 +130,7 @@ int RegistrationImport::ProcessLines(RegFileReader& reader, CADODatabase& db, co
     }
     if (!reader.Error().empty()) {
         // A read error ends the file early: keep what was imported, but say so.
-        result.errorText = FormatString(LoadString(kStrImportFileReadFailed), request.filePath, reader.Error());
+        result.errorText = FormatText(LoadString(str::kImportFileReadFailed), {request.filePath, reader.Error()});
         result.outcome = ImportResult::Outcome::Stopped;
     }
     return 0;

@@ -4,9 +4,10 @@
 
 #include "app/IniKeys.h"
 #include "app/Profile.h"
-#include "app/StringTable.h"
+#include "core/FormatText.h"
+#include "core/Ids.h"
+#include "core/Strings.h"
 #include "frame/CADODatabase.h"
-#include "frame/RegistrationStrings.h"
 
 namespace vantix {
 
@@ -43,7 +44,7 @@ void RegistrationPipeline::Handle(const FTDI::MessageRegistration& registration,
         // An empty string would make the connection reuse the one it had
         // before, not the one the user chose: treat it as no connection.
         if (connectionString_.empty())
-            SwitchOff(kStrCannotConnect, "no connection string is set\n", sink);
+            SwitchOff(str::kCannotConnect, "no connection string is set\n", sink);
         else
             worker_.Submit({connectionString_, syntax_, registration, generation_});
     }
@@ -54,11 +55,11 @@ void RegistrationPipeline::WriteToFile(const FTDI::MessageRegistration& registra
     const std::size_t waitedBefore = file_.Backlog().size();
     if (file_.WriteRegistration(registration)) {
         if (waitedBefore > 0)
-            sink.Log(FormatString(LoadString(kStrRegFileWrittenAgain), std::to_string(waitedBefore)),
+            sink.Log(FormatText(LoadString(str::kRegFileWrittenAgain), {std::to_string(waitedBefore)}),
                      kInformationImage);
         return;
     }
-    sink.Log(FormatString(LoadString(kStrRegFileWaiting), file_.LastError(), std::to_string(file_.Backlog().size())),
+    sink.Log(FormatText(LoadString(str::kRegFileWaiting), {file_.LastError(), std::to_string(file_.Backlog().size())}),
              kErrorImage);
     ReportLost(sink);
 }
@@ -66,20 +67,20 @@ void RegistrationPipeline::WriteToFile(const FTDI::MessageRegistration& registra
 void RegistrationPipeline::WriteBacklog(RegistrationSink& sink) {
     const std::size_t waiting = file_.Backlog().size();
     if (waiting > 0 && file_.WriteBacklog())
-        sink.Log(FormatString(LoadString(kStrRegFileWrittenAgain), std::to_string(waiting)), kInformationImage);
+        sink.Log(FormatText(LoadString(str::kRegFileWrittenAgain), {std::to_string(waiting)}), kInformationImage);
 }
 
 void RegistrationPipeline::ReportLost(RegistrationSink& sink) {
     if (file_.Lost() == lostReported_)
         return;
     lostReported_ = file_.Lost();
-    sink.Log(FormatString(LoadString(kStrRegFileLost), std::to_string(lostReported_)), kErrorImage);
+    sink.Log(FormatText(LoadString(str::kRegFileLost), {std::to_string(lostReported_)}), kErrorImage);
 }
 
 bool RegistrationPipeline::Poll(RegistrationSink& sink) {
     for (const DatabaseWorker::Failure& failure : worker_.TakeFailures())
         if (useDatabase_ && failure.generation == generation_)
-            SwitchOff(failure.connecting ? kStrCannotConnect : kStrCannotExecute, failure.errorText, sink);
+            SwitchOff(failure.connecting ? str::kCannotConnect : str::kCannotExecute, failure.errorText, sink);
     GiveUpUnansweredCall(sink);
     WriteBacklog(sink);
     return worker_.Outstanding() > 0 || !file_.Backlog().empty();
@@ -96,7 +97,7 @@ void RegistrationPipeline::GiveUpUnansweredCall(RegistrationSink& sink) {
     if (std::chrono::steady_clock::now() - now.since < limit)
         return;
     worker_.Abandon(now.generation);
-    SwitchOff(connecting ? kStrCannotConnect : kStrCannotExecute,
+    SwitchOff(connecting ? str::kCannotConnect : str::kCannotExecute,
               "no answer within " + std::to_string(limit.count()) + " s\n", sink);
 }
 

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Trace.h"
 #include "ftdi/CardData.h"
 #include "ftdi/CircularBuffer.h"
 #include "ftdi/CriticalSectionLock.h"
@@ -27,7 +28,6 @@
 #include "ftdi/Pause.h"
 #include "ftdi/ReadAssembly.h"
 #include "ftdi/TextSender.h"
-#include "core/Trace.h"
 #include "ftdi/UserArea.h"
 #include "platform/d2xx/D2xx.h"
 #include "platform/input/KeyboardOutput.h"

@@ -1,9 +1,9 @@
 #include "ftdi/TextSender.h"
 
+#include "core/Trace.h"
 #include "ftdi/CardData.h"
 #include "ftdi/KeyboardLine.h"
 #include "ftdi/Pause.h"
-#include "core/Trace.h"
 
 namespace FTDI {
 

@@ -1,7 +1,8 @@
 #include "views/CSystemTray.h"
 
-#include "app/Tr.h"
-#include "views/ViewIds.h"
+#include "core/Ids.h"
+#include "views/Resources.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -9,7 +10,7 @@ CSystemTray::CSystemTray(QObject* parent) : QObject(parent) {
     const struct {
         int command;
         int text;
-    } items[] = {{CmdRestore, CmdRestore}, {CmdAbout, StrTrayAbout}, {CmdExit, StrTrayExit}};
+    } items[] = {{cmd::kRestore, cmd::kRestore}, {cmd::kAbout, str::kTrayAbout}, {cmd::kExit, str::kTrayExit}};
     for (const auto& [id, text] : items) {
         QAction* action = menu_.addAction(Tr(text), this, [this, id = id] { emit commandRequested(id); });
         action->setData(id);

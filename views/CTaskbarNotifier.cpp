@@ -8,7 +8,7 @@
 #include <QTextLayout>
 #include <algorithm>
 
-#include "views/ViewIds.h"
+#include "views/Resources.h"
 
 namespace vantix {
 

@@ -4,9 +4,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 
-#include "app/Tr.h"
+#include "core/Ids.h"
 #include "ftdi/UserArea.h"
-#include "views/ViewIds.h"
+#include "views/Resources.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -14,12 +15,19 @@ namespace {
 
 constexpr int kMaxBeepSetting = 8; // the user area stores 8 minus the beep count
 
-QString YesNo(int flag) { return Tr(flag == 1 ? 144 : 145); }
+QString YesNo(int flag) { return Tr(flag == 1 ? str::kYes : str::kNo); }
 
 } // namespace
 
 CV_Device::CV_Device(QWidget* parent)
-    : ListPane({{130, 80}, {131, 55}, {143, 48}, {142, 48}, {141, 64}, {132, 30}, {133, 48}, {156, 157}},
+    : ListPane({{str::kSerialColumn, 80},
+                {str::kNameColumn, 55},
+                {str::kBeepColumn, 48},
+                {str::kKeyboardColumn, 48},
+                {str::kDatabaseColumn, 64},
+                {str::kIdColumn, 30},
+                {str::kEventColumn, 48},
+                {str::kDescriptionColumn, 157}},
                parent) {}
 
 void CV_Device::FillConfigColumns(QTreeWidgetItem& row, const FTDI::DevData& device) const {
@@ -82,9 +90,9 @@ std::optional<std::string> CV_Device::FirstSelectedSerial() const {
 std::unique_ptr<QMenu> CV_Device::CreateContextMenu() {
     if (!HasSelection())
         return nullptr;
-    auto menu = std::make_unique<QMenu>(Tr(StrDeviceMenu));
-    menu->addAction(Tr(CmdEditDevice), this, &CV_Device::editRequested);
-    menu->addAction(Tr(CmdBuzz), this, &CV_Device::buzzRequested);
+    auto menu = std::make_unique<QMenu>(Tr(str::kDeviceMenu));
+    menu->addAction(Tr(cmd::kDeviceMenuEdit), this, &CV_Device::editRequested);
+    menu->addAction(Tr(cmd::kDeviceMenuBuzz), this, &CV_Device::buzzRequested);
     return menu;
 }
 

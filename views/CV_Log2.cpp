@@ -4,8 +4,9 @@
 #include <QDateTime>
 #include <QPixmap>
 
-#include "app/Tr.h"
-#include "views/ViewIds.h"
+#include "core/Ids.h"
+#include "views/Resources.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -16,7 +17,7 @@ constexpr int kImageRole = Qt::UserRole + 1;
 
 } // namespace
 
-CV_Log2::CV_Log2(QWidget* parent) : ListPane({{135, 144}, {146, 300}}, parent) {
+CV_Log2::CV_Log2(QWidget* parent) : ListPane({{str::kDateTimeColumn, 144}, {str::kMessageColumn, 300}}, parent) {
     QPixmap strip(ResourcePath(ResLogSymbols));
     strip.setMask(strip.createMaskFromColor(QColor(255, 0, 255), Qt::MaskInColor));
     for (int i = 0; i < static_cast<int>(symbols_.size()); ++i)

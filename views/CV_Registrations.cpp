@@ -1,11 +1,17 @@
 #include "views/CV_Registrations.h"
 
+#include "core/Ids.h"
 #include "ftdi/Messages.h"
 
 namespace vantix {
 
 CV_Registrations::CV_Registrations(QWidget* parent)
-    : ListPane({{134, 80}, {135, 128}, {132, 48}, {133, 48}, {130, 72}}, parent) {}
+    : ListPane({{str::kMediaIdColumn, 80},
+                {str::kDateTimeColumn, 128},
+                {str::kIdColumn, 48},
+                {str::kEventColumn, 48},
+                {str::kSerialColumn, 72}},
+               parent) {}
 
 void CV_Registrations::AddRegistration(const FTDI::MessageRegistration& r) {
     TrimTo(kRowsBeforeAdd);

@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <memory>
 
-#include "app/Tr.h"
+#include "views/Tr.h"
 
 namespace vantix {
 

@@ -9,7 +9,7 @@
 
 #include "app/C_VantixApp.h"
 #include "app/IniKeys.h"
-#include "app/StringTable.h"
+#include "core/Strings.h"
 #include "tests/app/ShellTestSupport.h"
 
 using namespace vantix;

@@ -5,7 +5,7 @@
 
 #include "app/IniKeys.h"
 #include "app/LanguageManager.h"
-#include "app/StringTable.h"
+#include "core/Strings.h"
 #include "tests/app/ShellTestSupport.h"
 
 using namespace vantix;

@@ -5,6 +5,7 @@
 
 #include "app/IniKeys.h"
 #include "app/PasswordLock.h"
+#include "core/Ids.h"
 #include "core/Text.h"
 #include "tests/app/ShellTestSupport.h"
 
@@ -95,13 +96,13 @@ TEST_F(PasswordLockTest, SetPasswordThatCannotBeWrittenChangesNothing) {
 
 TEST_F(PasswordLockTest, ChangeRulesCheckOldThenNew) {
     Store("old");
-    EXPECT_EQ(ValidatePasswordChange("bad", "a", "a"), kStrBadPassword);
-    EXPECT_EQ(ValidatePasswordChange("old", "", ""), kStrBadNewPassword);
-    EXPECT_EQ(ValidatePasswordChange("old", "a", ""), kStrBadNewPassword);
-    EXPECT_EQ(ValidatePasswordChange("old", "abc", "abC"), kStrBadNewPassword);
+    EXPECT_EQ(ValidatePasswordChange("bad", "a", "a"), str::kBadPassword);
+    EXPECT_EQ(ValidatePasswordChange("old", "", ""), str::kBadNewPassword);
+    EXPECT_EQ(ValidatePasswordChange("old", "a", ""), str::kBadNewPassword);
+    EXPECT_EQ(ValidatePasswordChange("old", "abc", "abC"), str::kBadNewPassword);
     EXPECT_EQ(ValidatePasswordChange("old", "abc", "abc"), 0);
     CheckPassword("old", true);
-    EXPECT_EQ(ValidatePasswordChange("wrong", "abc", "abc"), kStrBadPassword);
+    EXPECT_EQ(ValidatePasswordChange("wrong", "abc", "abc"), str::kBadPassword);
     EXPECT_TRUE(IsUnlocked()) << "a wrong old password does not lock";
 }
 

@@ -30,7 +30,6 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/XServer.h"
 
-
 namespace {
 
 namespace fs = std::filesystem;

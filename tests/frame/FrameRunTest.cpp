@@ -13,12 +13,12 @@
 #include <sstream>
 #include <thread>
 
+#include "core/Ids.h"
 #include "dialogs/CD_Delay.h"
 #include "dialogs/CD_Edit.h"
 #include "dialogs/CD_UnknownDevice.h"
 #include "dialogs/DialogIds.h"
 #include "frame/CFTDIConsumer.h"
-#include "frame/FrameCommands.h"
 #include "tests/frame/FrameTestSupport.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"

@@ -6,9 +6,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/Ids.h"
 #include "dialogs/CD_DatabaseMR.h"
 #include "frame/DeviceLinkEvent.h"
-#include "frame/FrameCommands.h"
 #include "tests/frame/FrameTestSupport.h"
 #include "tests/frame/SampleRegistration.h"
 #include "tests/support/PgServer.h"

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "app/Profile.h"
 #include "app/IniKeys.h"
+#include "app/Profile.h"
+#include "core/FormatText.h"
 #include "frame/OdbcCatalog.h"
 #include "frame/RegistrationCall.h"
-#include "frame/RegistrationStrings.h"
 #include "tests/frame/SampleRegistration.h"
 #include "tests/support/TempDir.h"
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "views/CTaskbarNotifier.h"
-#include "views/ViewIds.h"
+#include "views/Resources.h"
 
 using namespace vantix;
 using State = CTaskbarNotifier::State;

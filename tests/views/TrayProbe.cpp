@@ -6,14 +6,15 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "core/Ids.h"
 #include "views/CSystemTray.h"
-#include "views/ViewIds.h"
+#include "views/Resources.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     vantix::CSystemTray tray;
     tray.Create("Vantix", QIcon(vantix::ResourcePath(vantix::ResTrayIcon)));
-    tray.SetDefaultMenuItem(vantix::CmdRestore, false);
+    tray.SetDefaultMenuItem(vantix::cmd::kRestore, false);
     QObject::connect(&tray, &vantix::CSystemTray::commandRequested, [](int id) {
         std::printf("cmd %d\n", id);
         std::fflush(stdout);

@@ -1,8 +1,9 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include "core/Ids.h"
 #include "views/CSystemTray.h"
-#include "views/ViewIds.h"
+#include "views/Resources.h"
 
 using namespace vantix;
 
@@ -17,9 +18,9 @@ TEST(Tray, MenuHoldsRestoreAboutExitInOrder) {
     for (QAction* action : actions)
         action->trigger();
     ASSERT_EQ(commands.count(), 3);
-    EXPECT_EQ(commands[0][0].toInt(), CmdRestore);
-    EXPECT_EQ(commands[1][0].toInt(), CmdAbout);
-    EXPECT_EQ(commands[2][0].toInt(), CmdExit);
+    EXPECT_EQ(commands[0][0].toInt(), cmd::kRestore);
+    EXPECT_EQ(commands[1][0].toInt(), cmd::kAbout);
+    EXPECT_EQ(commands[2][0].toInt(), cmd::kExit);
 }
 
 TEST(Tray, DefaultItemIsBoldAndChosenByDoubleClick) {
@@ -30,7 +31,7 @@ TEST(Tray, DefaultItemIsBoldAndChosenByDoubleClick) {
 
     EXPECT_FALSE(tray.SetDefaultMenuItem(12345, false));
     EXPECT_FALSE(tray.SetDefaultMenuItem(3, true));
-    ASSERT_TRUE(tray.SetDefaultMenuItem(CmdRestore, false));
+    ASSERT_TRUE(tray.SetDefaultMenuItem(cmd::kRestore, false));
     QAction* restore = tray.Menu().actions()[0];
     EXPECT_EQ(tray.Menu().defaultAction(), restore);
     EXPECT_TRUE(restore->font().bold());
@@ -39,11 +40,11 @@ TEST(Tray, DefaultItemIsBoldAndChosenByDoubleClick) {
     emit tray.Icon().activated(QSystemTrayIcon::DoubleClick);
     emit tray.Icon().activated(QSystemTrayIcon::Trigger);
     ASSERT_EQ(commands.count(), 1);
-    EXPECT_EQ(commands[0][0].toInt(), CmdRestore);
+    EXPECT_EQ(commands[0][0].toInt(), cmd::kRestore);
 
     // By position; the former default loses its bold face.
     ASSERT_TRUE(tray.SetDefaultMenuItem(1, true));
-    EXPECT_EQ(tray.DefaultCommand(), CmdAbout);
+    EXPECT_EQ(tray.DefaultCommand(), cmd::kAbout);
     EXPECT_FALSE(restore->font().bold());
 }
 

@@ -1,4 +1,4 @@
-#include "views/ViewIds.h"
+#include "views/Resources.h"
 
 #include <QtGlobal>
 
