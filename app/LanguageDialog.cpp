@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/LanguageManager.h"
-#include "app/MessageBoxes.h"
+#include "dialogs/MessageBoxes.h"
 #include "core/Ids.h"
 #include "views/Tr.h"
 

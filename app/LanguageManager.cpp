@@ -5,8 +5,8 @@
 #include <iostream>
 #include <vector>
 
-#include "app/IniKeys.h"
-#include "app/Profile.h"
+#include "settings/IniKeys.h"
+#include "settings/Profile.h"
 #include "core/Strings.h"
 
 namespace vantix {

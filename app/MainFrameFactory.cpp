@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "app/C_VantixApp.h"
-#include "app/MessageBoxes.h"
+#include "dialogs/MessageBoxes.h"
 #include "core/Ids.h"
 #include "dialogs/Prompter.h"
 #include "frame/C_VantixFrame.h"

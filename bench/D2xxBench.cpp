@@ -1,9 +1,9 @@
 #include <benchmark/benchmark.h>
 
 #include "ftdi/UserArea.h"
-#include "platform/d2xx/SimClient.h"
-#include "platform/d2xx/SimControlServer.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimClient.h"
+#include "platform/d2xx/sim/SimControlServer.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 
 #include <unistd.h>
 

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "ftdi/FTDIHelper.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "platform/input/recording/RecordingKeyboardOutput.h"
 
 using namespace FTDI;

@@ -16,12 +16,12 @@
 #include <memory>
 #include <unistd.h>
 
-#include "app/Profile.h"
+#include "settings/Profile.h"
 #include "frame/C_VantixFrame.h"
 #include "frame/DeviceLinkEvent.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "platform/input/recording/RecordingKeyboardOutput.h"
-#include "tests/frame/SampleRegistration.h"
+#include "tests/storage/SampleRegistration.h"
 #ifdef VANTIX_BENCH_WITH_DATABASE
 #include "frame/CFTDIConsumer.h"
 #include "tests/support/PgServer.h"

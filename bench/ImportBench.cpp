@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "frame/RegistrationImport.h"
+#include "storage/RegistrationImport.h"
 #include "tests/support/PgServer.h"
 
 namespace {

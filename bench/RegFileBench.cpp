@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "frame/C_RegFile.h"
-#include "frame/RegFileReader.h"
-#include "tests/frame/SampleRegistration.h"
+#include "storage/C_RegFile.h"
+#include "storage/RegFileReader.h"
+#include "tests/storage/SampleRegistration.h"
 
 namespace {
 

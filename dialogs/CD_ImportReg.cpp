@@ -12,10 +12,10 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "app/Profile.h"
+#include "settings/Profile.h"
 #include "core/FormatText.h"
 #include "core/Ids.h"
-#include "frame/RegFileReader.h"
+#include "storage/RegFileReader.h"
 #include "views/Tr.h"
 
 namespace vantix {

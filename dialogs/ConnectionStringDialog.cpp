@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 
 #include "core/Ids.h"
-#include "frame/CADODatabase.h"
-#include "frame/OdbcCatalog.h"
+#include "storage/CADODatabase.h"
+#include "storage/OdbcCatalog.h"
 #include "views/Tr.h"
 
 namespace vantix {

@@ -2,7 +2,7 @@
 #include <QString>
 #include <string>
 
-#include "frame/RegistrationImport.h"
+#include "storage/RegistrationImport.h"
 
 class QWidget;
 

@@ -9,11 +9,11 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/IniKeys.h"
-#include "app/PasswordDialogs.h"
-#include "app/PasswordLock.h"
-#include "app/Profile.h"
-#include "app/StartupDialog.h"
+#include "settings/IniKeys.h"
+#include "dialogs/PasswordDialogs.h"
+#include "settings/PasswordLock.h"
+#include "settings/Profile.h"
+#include "dialogs/StartupDialog.h"
 #include "core/FormatText.h"
 #include "core/Ids.h"
 #include "dialogs/CD_DatabaseMR.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "frame/FrameMenus.h"
-#include "frame/RegistrationPipeline.h"
+#include "storage/RegistrationPipeline.h"
 #include "ftdi/FTDIHelper.h"
 #include "ftdi/OutputSettings.h"
 #include "views/CSystemTray.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/OdbcCatalog.h"
+#include "storage/OdbcCatalog.h"
 #include "fuzz/FuzzCheck.h"
 
 using vantix::ConnectionPair;

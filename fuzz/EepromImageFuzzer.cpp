@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "fuzz/FuzzCheck.h"
-#include "platform/d2xx/EepromUserArea.h"
+#include "platform/d2xx/libftdi/EepromUserArea.h"
 
 using FTDI::EepromUserArea;
 

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "fuzz/FuzzCheck.h"
 
 namespace {

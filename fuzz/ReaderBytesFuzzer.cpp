@@ -20,7 +20,7 @@
 #include "ftdi/FTDIHelper.h"
 #include "ftdi/ReadAssembly.h"
 #include "fuzz/FuzzCheck.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "platform/input/recording/RecordingKeyboardOutput.h"
 
 using namespace FTDI;

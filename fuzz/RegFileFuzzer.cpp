@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "core/Text.h"
-#include "frame/C_RegFile.h"
-#include "frame/RegFileReader.h"
-#include "frame/RegistrationCall.h"
+#include "storage/C_RegFile.h"
+#include "storage/RegFileReader.h"
+#include "storage/RegistrationCall.h"
 #include "fuzz/FuzzCheck.h"
 
 namespace {

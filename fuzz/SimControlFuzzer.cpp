@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "fuzz/FuzzCheck.h"
-#include "platform/d2xx/SimControlServer.h"
+#include "platform/d2xx/sim/SimControlServer.h"
 
 using namespace FTDI;
 

@@ -1,7 +1,7 @@
 #include "tools/Backend.h"
 
-#include "platform/d2xx/SimClient.h"
-#include "platform/d2xx/SimControlServer.h"
+#include "platform/d2xx/sim/SimClient.h"
+#include "platform/d2xx/sim/SimControlServer.h"
 
 namespace vantixctl {
 

@@ -1,8 +1,8 @@
 #include <csignal>
 #include <iostream>
 
-#include "frame/RegistrationCall.h"
-#include "frame/RegistrationImport.h"
+#include "storage/RegistrationCall.h"
+#include "storage/RegistrationImport.h"
 #include "tools/Commands.h"
 
 namespace vantixctl {

@@ -6,9 +6,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "app/PasswordLock.h"
-#include "app/Profile.h"
-#include "app/Settings.h"
+#include "settings/PasswordLock.h"
+#include "settings/Profile.h"
+#include "settings/Settings.h"
 #include "tools/Commands.h"
 
 namespace vantixctl {

@@ -3,8 +3,8 @@
 
 #include <iostream>
 
-#include "platform/d2xx/SimClient.h"
-#include "platform/d2xx/SimControlServer.h"
+#include "platform/d2xx/sim/SimClient.h"
+#include "platform/d2xx/sim/SimControlServer.h"
 #include "tools/Commands.h"
 
 namespace vantixctl {

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "frame/C_RegFile.h"
+#include "storage/C_RegFile.h"
 #include "ftdi/FTDIHelper.h"
 
 namespace vantixctl {

@@ -2,7 +2,7 @@
 
 #include <QVBoxLayout>
 
-#include "app/Profile.h"
+#include "settings/Profile.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"

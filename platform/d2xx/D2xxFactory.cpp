@@ -1,7 +1,7 @@
 #include "platform/d2xx/D2xx.h"
-#include "platform/d2xx/LibFtdiD2xx.h"
-#include "platform/d2xx/SimControlServer.h"
-#include "platform/d2xx/VendorD2xx.h"
+#include "platform/d2xx/libftdi/LibFtdiD2xx.h"
+#include "platform/d2xx/sim/SimControlServer.h"
+#include "platform/d2xx/vendor/VendorD2xx.h"
 
 namespace FTDI {
 

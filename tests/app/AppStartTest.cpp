@@ -8,9 +8,9 @@
 #include <filesystem>
 
 #include "app/C_VantixApp.h"
-#include "app/IniKeys.h"
+#include "settings/IniKeys.h"
 #include "core/Strings.h"
-#include "tests/app/ShellTestSupport.h"
+#include "tests/settings/ShellTestSupport.h"
 
 using namespace vantix;
 using vantix::test::ReadFile;

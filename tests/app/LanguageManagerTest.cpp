@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/IniKeys.h"
+#include "settings/IniKeys.h"
 #include "app/LanguageManager.h"
 #include "core/Strings.h"
-#include "tests/app/ShellTestSupport.h"
+#include "tests/settings/ShellTestSupport.h"
 
 using namespace vantix;
 using vantix::test::WriteFile;

@@ -8,7 +8,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "tests/support/TempDir.h"
 
 using vantix::IniFile;

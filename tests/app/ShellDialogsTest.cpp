@@ -13,10 +13,10 @@
 #include "app/AboutDialog.h"
 #include "app/AppInfo.h"
 #include "app/LanguageDialog.h"
-#include "app/PasswordDialogs.h"
-#include "app/PasswordLock.h"
-#include "app/StartupDialog.h"
-#include "tests/app/ShellTestSupport.h"
+#include "dialogs/PasswordDialogs.h"
+#include "settings/PasswordLock.h"
+#include "dialogs/StartupDialog.h"
+#include "tests/settings/ShellTestSupport.h"
 
 using namespace vantix;
 using vantix::test::WriteFile;

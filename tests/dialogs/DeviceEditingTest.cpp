@@ -12,7 +12,7 @@
 #include "dialogs/DeviceEditing.h"
 #include "dialogs/DialogIds.h"
 #include "ftdi/Exception.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "tests/dialogs/DialogTestSupport.h"
 
 namespace vantix {

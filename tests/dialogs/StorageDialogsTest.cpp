@@ -14,7 +14,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 
-#include "app/Profile.h"
+#include "settings/Profile.h"
 #include "dialogs/CD_DatabaseMR.h"
 #include "dialogs/CD_ImportReg.h"
 #include "dialogs/CD_Progress.h"

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "ftdi/TextSender.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "platform/input/x11/WindowOwner.h"
 #include "platform/input/x11/X11KeyboardOutput.h"
 #include "tests/ftdi/RecordingConsumer.h"

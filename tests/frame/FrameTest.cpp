@@ -10,7 +10,7 @@
 #include "dialogs/CD_DatabaseMR.h"
 #include "frame/DeviceLinkEvent.h"
 #include "tests/frame/FrameTestSupport.h"
-#include "tests/frame/SampleRegistration.h"
+#include "tests/storage/SampleRegistration.h"
 #include "tests/support/PgServer.h"
 #include "views/CTaskbarNotifier.h"
 #include "views/CV_Device.h"

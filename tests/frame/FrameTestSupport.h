@@ -5,12 +5,12 @@
 #include <memory>
 #include <string>
 
-#include "app/PasswordDialogs.h"
-#include "app/PasswordLock.h"
-#include "app/Profile.h"
-#include "app/Settings.h"
+#include "dialogs/PasswordDialogs.h"
+#include "settings/PasswordLock.h"
+#include "settings/Profile.h"
+#include "settings/Settings.h"
 #include "frame/C_VantixFrame.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/dialogs/DialogTestSupport.h"
 #include "tests/support/TempDir.h"

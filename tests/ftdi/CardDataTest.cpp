@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ftdi/CardData.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 
 using namespace FTDI;
 

@@ -8,7 +8,7 @@
 
 #include "ftdi/KeyboardLine.h"
 
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/ftdi/RecordingConsumer.h"
 

@@ -5,7 +5,7 @@
 
 #include "ftdi/CardData.h"
 #include "ftdi/ReadAssembly.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 
 using namespace FTDI;
 using namespace std::chrono_literals;

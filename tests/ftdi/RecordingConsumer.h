@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ftdi/FTDIHelper.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 
 namespace vantix::test {
 

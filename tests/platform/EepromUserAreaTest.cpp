@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/d2xx/EepromUserArea.h"
+#include "platform/d2xx/libftdi/EepromUserArea.h"
 
 using namespace FTDI;
 using Chip = EepromUserArea::Chip;

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/d2xx/LibFtdiD2xx.h"
-#include "platform/d2xx/ReceiveQueue.h"
+#include "platform/d2xx/libftdi/LibFtdiD2xx.h"
+#include "platform/d2xx/libftdi/ReceiveQueue.h"
 
 using namespace FTDI;
 

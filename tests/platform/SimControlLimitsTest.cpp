@@ -14,8 +14,8 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/d2xx/SimClient.h"
-#include "platform/d2xx/SimControlServer.h"
+#include "platform/d2xx/sim/SimClient.h"
+#include "platform/d2xx/sim/SimControlServer.h"
 #include "tests/support/TempDir.h"
 
 using namespace FTDI;

@@ -9,9 +9,9 @@
 
 #include "core/Hex.h"
 #include "ftdi/UserArea.h"
-#include "platform/d2xx/SimClient.h"
-#include "platform/d2xx/SimCommands.h"
-#include "platform/d2xx/SimControlServer.h"
+#include "platform/d2xx/sim/SimClient.h"
+#include "platform/d2xx/sim/SimCommands.h"
+#include "platform/d2xx/sim/SimControlServer.h"
 #include "tests/support/TempDir.h"
 
 using namespace FTDI;

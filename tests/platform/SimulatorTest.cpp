@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "core/Crc8.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 
 using namespace FTDI;
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "platform/d2xx/VendorD2xx.h"
+#include "platform/d2xx/vendor/VendorD2xx.h"
 
 using namespace FTDI;
 

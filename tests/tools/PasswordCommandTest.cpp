@@ -5,7 +5,7 @@
 #include <sys/wait.h>
 #include <zlib.h>
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "tests/support/TempDir.h"
 
 using vantix::IniFile;

@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "tests/ftdi/RecordingConsumer.h"
 #include "tests/support/TempDir.h"
 #include "tools/WatchSession.h"

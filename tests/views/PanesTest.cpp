@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/Profile.h"
+#include "settings/Profile.h"
 #include "ftdi/Messages.h"
 #include "tests/support/TempDir.h"
 #include "views/CV_Device.h"

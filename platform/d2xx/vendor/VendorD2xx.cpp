@@ -1,0 +1,254 @@
+#include "platform/d2xx/vendor/VendorD2xx.h"
+
+#include <dlfcn.h>
+#include <pthread.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace FTDI {
+
+// The node is handed to the library as it stands, so it must match the
+// library's own layout (64-bit Linux: ftHandle after 80 bytes of text).
+static_assert(sizeof(void*) != 8 || sizeof(FT_DEVICE_LIST_INFO_NODE) == 104);
+static_assert(sizeof(void*) != 8 || offsetof(FT_DEVICE_LIST_INFO_NODE, ftHandle) == 96);
+static_assert(offsetof(FT_DEVICE_LIST_INFO_NODE, SerialNumber) == 16);
+static_assert(offsetof(FT_DEVICE_LIST_INFO_NODE, Description) == 32);
+
+namespace {
+
+#ifdef _WIN32
+constexpr const char* DefaultLibrary = "FTD2XX.dll";
+#else
+constexpr const char* DefaultLibrary = "libftd2xx.so";
+#endif
+
+// Our own declarations of the library's entry points (plain C ABI; DWORD is
+// 32 bits in the 1.x library).
+extern "C" {
+using ReloadFn = FT_STATUS (*)(WORD, WORD);
+using RescanFn = FT_STATUS (*)();
+using CreateListFn = FT_STATUS (*)(DWORD*);
+using GetListFn = FT_STATUS (*)(FT_DEVICE_LIST_INFO_NODE*, DWORD*);
+using OpenFn = FT_STATUS (*)(int, FT_HANDLE*);
+using CloseFn = FT_STATUS (*)(FT_HANDLE);
+using ReadFn = FT_STATUS (*)(FT_HANDLE, void*, DWORD, DWORD*);
+using WriteFn = FT_STATUS (*)(FT_HANDLE, void*, DWORD, DWORD*);
+using QueueFn = FT_STATUS (*)(FT_HANDLE, DWORD*);
+using UaReadFn = FT_STATUS (*)(FT_HANDLE, unsigned char*, DWORD, DWORD*);
+using UaWriteFn = FT_STATUS (*)(FT_HANDLE, unsigned char*, DWORD);
+using VersionFn = FT_STATUS (*)(DWORD*);
+using LatencyFn = FT_STATUS (*)(FT_HANDLE, UCHAR);
+using EventFn = FT_STATUS (*)(FT_HANDLE, DWORD, void*);
+}
+
+// The library's event object on Linux: it signals the condition variable
+// when an event it was asked for occurs.
+struct EventHandle {
+    pthread_cond_t eCondVar;
+    pthread_mutex_t eMutex;
+    int iVar;
+};
+
+// One event object for all readers, and a thread that waits on it and
+// notifies the signal each reader was registered with.
+class ReceiveEvents {
+public:
+    ReceiveEvents() {
+        pthread_mutex_init(&event_.eMutex, nullptr);
+        pthread_cond_init(&event_.eCondVar, nullptr);
+        event_.iVar = 0;
+    }
+    ~ReceiveEvents() {
+        if (thread_.joinable()) {
+            pthread_mutex_lock(&event_.eMutex);
+            stopping_ = true;
+            pthread_cond_broadcast(&event_.eCondVar);
+            pthread_mutex_unlock(&event_.eMutex);
+            thread_.join();
+        }
+        pthread_cond_destroy(&event_.eCondVar);
+        pthread_mutex_destroy(&event_.eMutex);
+    }
+    ReceiveEvents(const ReceiveEvents&) = delete;
+    ReceiveEvents& operator=(const ReceiveEvents&) = delete;
+
+    void* Event() { return &event_; }
+
+    void Watch(FT_HANDLE handle, DataSignal* signal) {
+        std::lock_guard lock(mutex_);
+        if (signal)
+            signals_[handle] = signal;
+        else
+            signals_.erase(handle);
+        if (!thread_.joinable() && signal)
+            thread_ = std::thread([this] { Run(); });
+    }
+
+private:
+    void Run() {
+        // The mutex is held except while waiting, so a library that signals
+        // under it cannot signal while nobody waits.
+        pthread_mutex_lock(&event_.eMutex);
+        while (!stopping_) {
+            if (pthread_cond_wait(&event_.eCondVar, &event_.eMutex) != 0 || stopping_)
+                continue;
+            std::lock_guard lock(mutex_);
+            for (const auto& [handle, signal] : signals_)
+                signal->Notify();
+        }
+        pthread_mutex_unlock(&event_.eMutex);
+    }
+
+    EventHandle event_;
+    bool stopping_ = false; // under event_.eMutex
+    std::mutex mutex_;
+    std::map<FT_HANDLE, DataSignal*> signals_;
+    std::thread thread_;
+};
+
+struct LibraryCloser {
+    void operator()(void* handle) const { dlclose(handle); }
+};
+using LibraryHandle = std::unique_ptr<void, LibraryCloser>;
+
+class VendorD2xx : public D2xx {
+public:
+    explicit VendorD2xx(LibraryHandle library) : library_(std::move(library)) {}
+
+    // Resolves every entry point; false with the missing name in error.
+    bool Resolve(std::string& error) {
+        const bool ok = Need(reload_, "FT_Reload", false, error) && Need(rescan_, "FT_Rescan", false, error) &&
+                        Need(createList_, "FT_CreateDeviceInfoList", true, error) &&
+                        Need(getList_, "FT_GetDeviceInfoList", true, error) && Need(open_, "FT_Open", true, error) &&
+                        Need(close_, "FT_Close", true, error) && Need(read_, "FT_Read", true, error) &&
+                        Need(write_, "FT_Write", true, error) && Need(queue_, "FT_GetQueueStatus", true, error) &&
+                        Need(uaRead_, "FT_EE_UARead", true, error) && Need(uaWrite_, "FT_EE_UAWrite", true, error) &&
+                        Need(latency_, "FT_SetLatencyTimer", false, error) &&
+                        Need(events_, "FT_SetEventNotification", false, error);
+        if (!ok)
+            return false;
+        // 0.4.x libraries used 64-bit DWORDs; our declarations would not match.
+        VersionFn version = nullptr;
+        DWORD number = 0;
+        if (Need(version, "FT_GetLibraryVersion", false, error) && version && version(&number) == FT_OK &&
+            number < 0x010000) {
+            error = "the D2XX library is older than 1.0 and is not supported";
+            return false;
+        }
+        return true;
+    }
+
+    // Windows-only calls: absent on Linux, and callers ignore their result.
+    FT_STATUS FT_Reload(WORD vid, WORD pid) override { return reload_ ? reload_(vid, pid) : FT_NOT_SUPPORTED; }
+    FT_STATUS FT_Rescan() override { return rescan_ ? rescan_() : FT_NOT_SUPPORTED; }
+
+    FT_STATUS FT_CreateDeviceInfoList(DWORD* numDevs) override {
+        const FT_STATUS status = createList_(numDevs);
+        listed_ = status == FT_OK ? *numDevs : 0;
+        return status;
+    }
+
+    FT_STATUS FT_GetDeviceInfoList(FT_DEVICE_LIST_INFO_NODE* dest, DWORD* numDevs) override {
+        // The library fills as many nodes as its last list holds, whatever
+        // the caller's array size: go through a buffer big enough for that.
+        std::vector<FT_DEVICE_LIST_INFO_NODE> all(std::max<DWORD>(listed_, 1));
+        DWORD count = static_cast<DWORD>(all.size());
+        const FT_STATUS status = getList_(all.data(), &count);
+        if (status != FT_OK)
+            return status;
+        count = std::min<DWORD>(count, static_cast<DWORD>(all.size()));
+        const DWORD copied = std::min(count, *numDevs);
+        for (DWORD i = 0; i < copied; ++i) {
+            dest[i] = all[i];
+            // Long EEPROM strings come without their NUL.
+            dest[i].SerialNumber[sizeof dest[i].SerialNumber - 1] = '\0';
+            dest[i].Description[sizeof dest[i].Description - 1] = '\0';
+        }
+        *numDevs = count;
+        return FT_OK;
+    }
+
+    FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle) override { return open_(deviceNumber, handle); }
+    FT_STATUS FT_Close(FT_HANDLE handle) override {
+        receiveEvents_.Watch(handle, nullptr);
+        return close_(handle);
+    }
+    FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesReturned) override {
+        return read_(handle, buffer, bytesToRead, bytesReturned);
+    }
+    FT_STATUS FT_Write(FT_HANDLE handle, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten) override {
+        // The library's prototype is not const-correct; it does not write to the buffer.
+        return write_(handle, const_cast<void*>(buffer), bytesToWrite, bytesWritten);
+    }
+    FT_STATUS FT_GetQueueStatus(FT_HANDLE handle, DWORD* amountInRxQueue) override {
+        return queue_(handle, amountInRxQueue);
+    }
+    FT_STATUS FT_EE_UARead(FT_HANDLE handle, unsigned char* data, DWORD dataLen, DWORD* bytesRead) override {
+        return uaRead_(handle, data, dataLen, bytesRead);
+    }
+    FT_STATUS FT_EE_UAWrite(FT_HANDLE handle, unsigned char* data, DWORD dataLen) override {
+        return uaWrite_(handle, data, dataLen);
+    }
+    FT_STATUS FT_SetLatencyTimer(FT_HANDLE handle, UCHAR milliseconds) override {
+        return latency_ ? latency_(handle, milliseconds) : FT_NOT_SUPPORTED;
+    }
+    FT_STATUS FT_SetEventNotification(FT_HANDLE handle, DWORD mask, DataSignal* signal) override {
+        if (!events_)
+            return FT_NOT_SUPPORTED;
+        const bool watch = (mask & FT_EVENT_RXCHAR) && signal;
+        const FT_STATUS status = events_(handle, watch ? FT_EVENT_RXCHAR : 0, receiveEvents_.Event());
+        receiveEvents_.Watch(handle, status == FT_OK && watch ? signal : nullptr);
+        return status;
+    }
+
+private:
+    template <typename Fn>
+    bool Need(Fn& fn, const char* name, bool required, std::string& error) {
+        fn = reinterpret_cast<Fn>(dlsym(library_.get(), name));
+        if (!fn && required) {
+            error = std::string("the D2XX library lacks ") + name;
+            return false;
+        }
+        return true;
+    }
+
+    LibraryHandle library_;
+    DWORD listed_ = 0;
+    ReloadFn reload_ = nullptr;
+    RescanFn rescan_ = nullptr;
+    CreateListFn createList_ = nullptr;
+    GetListFn getList_ = nullptr;
+    OpenFn open_ = nullptr;
+    CloseFn close_ = nullptr;
+    ReadFn read_ = nullptr;
+    WriteFn write_ = nullptr;
+    QueueFn queue_ = nullptr;
+    UaReadFn uaRead_ = nullptr;
+    UaWriteFn uaWrite_ = nullptr;
+    LatencyFn latency_ = nullptr;
+    EventFn events_ = nullptr;
+    ReceiveEvents receiveEvents_; // after library_: its thread ends before the library is unloaded
+};
+
+} // namespace
+
+std::unique_ptr<D2xx> CreateVendorD2xx(std::string& error, const std::string& libraryPath) {
+    const std::string path = libraryPath.empty() ? DefaultLibrary : libraryPath;
+    LibraryHandle library(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
+    if (!library) {
+        const char* reason = dlerror();
+        error = "the FTDI D2XX library " + path + " cannot be loaded" + (reason ? std::string(": ") + reason : "");
+        return nullptr;
+    }
+    auto d2xx = std::make_unique<VendorD2xx>(std::move(library));
+    if (!d2xx->Resolve(error))
+        return nullptr;
+    return d2xx;
+}
+
+} // namespace FTDI

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "settings/IniFile.h"
+#include "tests/support/TempDir.h"
+
+using namespace std::string_literals;
+using vantix::IniFile;
+using vantix::test::ReadFile;
+using vantix::test::TempDir;
+using vantix::test::WriteFile;
+
+namespace {
+
+struct IniFileTest : ::testing::Test {
+    TempDir dir;
+    std::string path = dir.File("Vantix.ini");
+    IniFile ini{path};
+};
+
+TEST(IniParseInt, FollowsTheWindowsProfileRules) {
+    EXPECT_EQ(IniFile::ParseInt("42"), 42);
+    EXPECT_EQ(IniFile::ParseInt("-42"), -42);
+    EXPECT_EQ(IniFile::ParseInt("+7"), 7);
+    EXPECT_EQ(IniFile::ParseInt("   15"), 15);
+    EXPECT_EQ(IniFile::ParseInt("\t-3"), -3);
+    EXPECT_EQ(IniFile::ParseInt("12abc"), 12);
+    EXPECT_EQ(IniFile::ParseInt("abc"), 0);
+    EXPECT_EQ(IniFile::ParseInt(""), 0);
+    EXPECT_EQ(IniFile::ParseInt("-"), 0);
+    EXPECT_EQ(IniFile::ParseInt("0x1F"), 31);
+    EXPECT_EQ(IniFile::ParseInt("0XffG"), 255);
+    EXPECT_EQ(IniFile::ParseInt("-2147483648"), INT32_MIN);
+    EXPECT_EQ(IniFile::ParseInt("2147483647"), INT32_MAX);
+    // Beyond 32 bits the value wraps as on Windows; it never crashes.
+    EXPECT_EQ(IniFile::ParseInt("4294967296"), 0);
+    EXPECT_EQ(IniFile::ParseInt("99999999999999999999999999"), IniFile::ParseInt("99999999999999999999999999"));
+}
+
+TEST_F(IniFileTest, ReadsValuesWithCaseInsensitiveNamesAndDefaults) {
+    WriteFile(path, "; comment\r\n[settings]\r\n  delay = 25 \r\nConnStr = \"Driver=x; a=b\" \r\nEmpty=\r\n");
+    EXPECT_EQ(ini.GetInt("Settings", "Delay", 1), 25);
+    EXPECT_EQ(ini.GetInt("SETTINGS", "DELAY", 1), 25);
+    EXPECT_EQ(ini.GetInt("Settings", "Missing", 77), 77);
+    EXPECT_EQ(ini.GetInt("Other", "Delay", 5), 5);
+    EXPECT_EQ(ini.GetInt("Settings", "Empty", 9), 0) << "a present key without digits gives 0";
+    EXPECT_EQ(ini.GetString("Settings", "ConnStr", "x"), "Driver=x; a=b");
+    EXPECT_EQ(ini.GetString("Settings", "Missing", "dflt"), "dflt");
+    EXPECT_TRUE(ini.HasKey("settings", "EMPTY"));
+}
+
+TEST_F(IniFileTest, QuotedNumbersAndLfLineEndsAreRead) {
+    WriteFile(path, "[Settings]\nDelay=\"30\"\nSX='5'");
+    EXPECT_EQ(ini.GetInt("Settings", "Delay", 1), 30);
+    EXPECT_EQ(ini.GetInt("Settings", "SX", 1), 5) << "missing final line end";
+}
+
+TEST_F(IniFileTest, WritesSignedDecimalAndKeepsOtherContent) {
+    WriteFile(path, "; keep me\r\n[Other]\r\nA=1\r\n\r\n[SETTINGS]\r\nDELAY=3\r\nX=y\r\n\r\n[Last]\r\nB=2\r\n");
+    ASSERT_TRUE(ini.WriteInt("Settings", "Delay", -5));
+    ASSERT_TRUE(ini.WriteInt("Settings", "Password", static_cast<int>(0x80000000u)));
+    ASSERT_TRUE(ini.WriteString("New", "Key", "v"));
+    EXPECT_EQ(ReadFile(path), "; keep me\r\n[Other]\r\nA=1\r\n\r\n[SETTINGS]\r\nDELAY=-5\r\nX=y\r\n"
+                              "Password=-2147483648\r\n\r\n[Last]\r\nB=2\r\n[New]\r\nKey=v\r\n");
+    EXPECT_EQ(ini.GetInt("settings", "password", 0), INT32_MIN);
+}
+
+TEST_F(IniFileTest, CreatesAMissingFile) {
+    ASSERT_TRUE(ini.WriteInt("Settings", "DevCheck", 1));
+    EXPECT_EQ(ReadFile(path), "[Settings]\r\nDevCheck=1\r\n");
+}
+
+TEST_F(IniFileTest, ReplacesTheFileAtomicallyAndKeepsItsMode) {
+    WriteFile(path, "[Settings]\r\nDelay=3\r\n");
+    ::chmod(path.c_str(), 0600);
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+    ASSERT_TRUE(ini.WriteInt("Settings", "Delay", 4));
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_NE(before.st_ino, after.st_ino) << "written to a new file and renamed over the old one";
+    EXPECT_EQ(after.st_mode & 0777, 0600u);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename(), "Vantix.ini") << "no temporary file left behind";
+}
+
+TEST_F(IniFileTest, RefusesWritesThatWouldCorruptTheFile) {
+    WriteFile(path, "[Settings]\r\nDelay=3\r\n");
+    EXPECT_FALSE(ini.WriteString("Settings", "ConnStr", "a\r\nPassword=1"));
+    EXPECT_FALSE(ini.WriteString("Settings", "Bad\nKey", "1"));
+    EXPECT_FALSE(ini.WriteString("Settings", "", "1"));
+    EXPECT_FALSE(ini.WriteString("Settings", "A=B", "1"));
+    EXPECT_FALSE(ini.WriteString("Settings", " [Other", "1")) << "it would read as a section";
+    EXPECT_FALSE(ini.WriteString("Settings", ";note", "1")) << "it would read as a comment";
+    EXPECT_EQ(ReadFile(path), "[Settings]\r\nDelay=3\r\n");
+}
+
+TEST_F(IniFileTest, AnUnwritableDirectoryFailsWithoutTouchingTheFile) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes anywhere";
+    WriteFile(path, "[Settings]\r\nDelay=3\r\n");
+    ::chmod(dir.Path().c_str(), 0500);
+    EXPECT_FALSE(ini.WriteInt("Settings", "Delay", 4));
+    ::chmod(dir.Path().c_str(), 0700);
+    EXPECT_EQ(ReadFile(path), "[Settings]\r\nDelay=3\r\n");
+}
+
+TEST_F(IniFileTest, AFileThatCannotBeReadIsNeverReplaced) {
+    // A directory in the file's place cannot be read as a file.
+    std::filesystem::create_directory(path);
+    EXPECT_EQ(ini.GetInt("Settings", "Delay", 8), 8);
+    EXPECT_FALSE(ini.WriteInt("Settings", "Delay", 4));
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+TEST_F(IniFileTest, DamagedFilesFallBackToDefaults) {
+    // No sections at all.
+    WriteFile(path, "Password=5\r\nDelay=3\r\n");
+    EXPECT_EQ(ini.GetInt("Settings", "Password", 0), 0);
+    // Duplicate keys and sections: the first wins.
+    WriteFile(path, "[Settings]\r\nDelay=3\r\ndelay=4\r\n[Settings]\r\nDelay=5\r\nSX=9\r\n");
+    EXPECT_EQ(ini.GetInt("Settings", "Delay", 1), 3);
+    EXPECT_EQ(ini.GetInt("Settings", "SX", 1), 1);
+    ASSERT_TRUE(ini.WriteInt("Settings", "Delay", 6));
+    EXPECT_EQ(ini.GetInt("Settings", "Delay", 1), 6);
+    // Binary garbage, NULs, a broken section line and a very long line.
+    std::string garbage = "\x01\xff\xfe[Sett\0ings\r\n[Settings\r\n=7\r\n[Settings]\r\nDelay=12"s;
+    garbage.append(1, '\0');
+    garbage += std::string(1 << 20, 'x') + "\r\nSX=\xff\xfe\r\nSY=44";
+    WriteFile(path, garbage);
+    EXPECT_EQ(ini.GetInt("Settings", "Delay", 1), 12);
+    EXPECT_EQ(ini.GetInt("Settings", "SX", 1), 0);
+    EXPECT_EQ(ini.GetInt("Settings", "SY", 1), 44);
+    ASSERT_TRUE(ini.WriteInt("Settings", "SY", 45));
+    EXPECT_EQ(ini.GetInt("Settings", "SY", 1), 45);
+    EXPECT_GT(ReadFile(path).size(), std::size_t{1} << 20) << "the long line is kept";
+}
+
+TEST_F(IniFileTest, AByteOrderMarkDoesNotHideTheFirstSection) {
+    WriteFile(path, "\xEF\xBB\xBF[Settings]\r\nPassword=11\r\n");
+    EXPECT_EQ(ini.GetInt("Settings", "Password", 0), 11);
+    ASSERT_TRUE(ini.WriteInt("Settings", "Password", 12));
+    EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF[Settings]\r\nPassword=12\r\n") << "kept, so a second mark stays a mark";
+}
+
+TEST_F(IniFileTest, BinaryValuesCarryAChecksumByte) {
+    const std::uint8_t data[] = {0x01, 0xAB, 0xFF};
+    ASSERT_TRUE(ini.WriteBinary("Settings", "Rec", data, sizeof data));
+    EXPECT_EQ(ini.GetString("Settings", "Rec", ""), "01ABFFAB");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(IniFileTest, StaleTemporariesOfEndedWritersAreRemovedAtTheNextSave) {
+    WriteFile(path, "[Settings]\r\nDelay=3\r\n");
+    // Left by writers killed during a save; pid 1 still runs and keeps its file.
+    WriteFile(path + ".tmp999999999", "x");
+    WriteFile(path + ".tmp1", "x");
+    WriteFile(dir.File("Other.ini.tmp999999999"), "x");
+    ASSERT_TRUE(ini.WriteInt("Settings", "Delay", 4));
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp999999999"));
+    EXPECT_TRUE(std::filesystem::exists(path + ".tmp1"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Other.ini.tmp999999999")));
+    EXPECT_EQ(ini.GetInt("Settings", "Delay", 0), 4);
+}
+
+TEST_F(IniFileTest, FailedWritesAreRecordedWithTheirReason) {
+    std::filesystem::create_directory(path); // cannot be read as a file, even by root
+    EXPECT_FALSE(ini.WriteInt("Settings", "Delay", 4));
+    EXPECT_FALSE(ini.WriteString("Settings", "ConnStr", "x"));
+    EXPECT_EQ(ini.TakeFailedWrites(), (std::vector<std::string>{"Settings/Delay", "Settings/ConnStr"}));
+    EXPECT_FALSE(ini.LastWriteError().empty());
+    EXPECT_TRUE(ini.TakeFailedWrites().empty());
+}
+
+} // namespace

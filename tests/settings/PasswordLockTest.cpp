@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <zlib.h>
+
+#include "settings/IniKeys.h"
+#include "settings/PasswordLock.h"
+#include "core/Ids.h"
+#include "core/Text.h"
+#include "tests/settings/ShellTestSupport.h"
+
+using namespace vantix;
+using vantix::test::WriteFile;
+
+namespace {
+
+int HashOf(const std::string& bytes) {
+    return static_cast<int>(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+}
+
+struct PasswordLockTest : ::testing::Test, test::ProfileFixture {
+    void Store(const std::string& password) {
+        WriteFile(iniPath, "[Settings]\r\nPassword=" + std::to_string(HashOf(password)) + "\r\n");
+    }
+    void SetUp() override { Lock(); }
+};
+
+TEST(PasswordHashTest, IsZlibCrc32OfTheAnsiBytes) {
+    EXPECT_EQ(PasswordHash(""), 0u);
+    EXPECT_EQ(PasswordHash("123456789"), 0xCBF43926u); // the CRC-32 check value
+    EXPECT_NE(PasswordHash("Secret"), PasswordHash("secret"));
+    // Windows hashes the ANSI code page bytes: é is 0xE9, € is 0x80.
+    EXPECT_EQ(ToWindows1252("caf\xC3\xA9 \xE2\x82\xAC"), "caf\xE9 \x80");
+    EXPECT_EQ(PasswordHash("\xE2\x82\xAC"), static_cast<std::uint32_t>(HashOf("\x80")));
+    EXPECT_EQ(ToWindows1252("\xE6\x97\xA5"), "?") << "characters the code page lacks";
+    EXPECT_EQ(ToWindows1252("\xE9t\xE9"), "\xE9t\xE9") << "bytes that are not UTF-8 pass through";
+}
+
+TEST_F(PasswordLockTest, StartsLockedAndUnlocksOnlyWithTheRightPassword) {
+    Store("vantix");
+    EXPECT_TRUE(IsPasswordConfigured());
+    EXPECT_FALSE(IsUnlocked());
+    EXPECT_FALSE(CheckPassword("Vantix", true));
+    EXPECT_FALSE(IsUnlocked());
+    EXPECT_TRUE(CheckPassword("vantix", false));
+    EXPECT_FALSE(IsUnlocked()) << "without apply the lock stays";
+    EXPECT_TRUE(CheckPassword("vantix", true));
+    EXPECT_TRUE(IsUnlocked());
+    EXPECT_FALSE(CheckPassword("wrong", true));
+    EXPECT_FALSE(IsUnlocked()) << "a wrong password with apply locks";
+    CheckPassword("vantix", true);
+    Lock();
+    EXPECT_FALSE(IsUnlocked());
+}
+
+TEST_F(PasswordLockTest, AnyTextWithTheStoredCrcIsAccepted) {
+    // "plumless" and "buckeroo" share one CRC-32.
+    ASSERT_EQ(PasswordHash("plumless"), PasswordHash("buckeroo"));
+    Store("plumless");
+    EXPECT_TRUE(CheckPassword("buckeroo", true));
+}
+
+TEST_F(PasswordLockTest, AnEmptyPasswordNeverUnlocks) {
+    EXPECT_FALSE(IsPasswordConfigured());
+    EXPECT_FALSE(CheckPassword("", true));
+    Store("x");
+    EXPECT_FALSE(CheckPassword("", true));
+    EXPECT_FALSE(IsUnlocked());
+}
+
+TEST_F(PasswordLockTest, SetPasswordWritesTheFileAtOnceAndUnlocks) {
+    Store("old");
+    ASSERT_TRUE(SetPassword("n\xC3\xA9w"));
+    EXPECT_TRUE(IsUnlocked());
+    EXPECT_EQ(Profile::GetInt("Settings", "Password", 0), HashOf("n\xE9w"));
+    EXPECT_TRUE(CheckPassword("n\xC3\xA9w", false));
+    EXPECT_FALSE(CheckPassword("old", false));
+}
+
+TEST_F(PasswordLockTest, SetPasswordRefusesAZeroHash) {
+    Store("old");
+    EXPECT_FALSE(SetPassword(""));
+    EXPECT_FALSE(IsUnlocked());
+    EXPECT_TRUE(CheckPassword("old", false));
+}
+
+TEST_F(PasswordLockTest, SetPasswordThatCannotBeWrittenChangesNothing) {
+    Store("old");
+    ASSERT_TRUE(IsPasswordConfigured());
+    std::filesystem::remove(iniPath);
+    std::filesystem::create_directory(iniPath); // unreadable in a file's place
+    EXPECT_FALSE(SetPassword("new"));
+    EXPECT_FALSE(IsUnlocked());
+    EXPECT_TRUE(CheckPassword("old", false)) << "the cached hash is the stored one again";
+}
+
+TEST_F(PasswordLockTest, ChangeRulesCheckOldThenNew) {
+    Store("old");
+    EXPECT_EQ(ValidatePasswordChange("bad", "a", "a"), str::kBadPassword);
+    EXPECT_EQ(ValidatePasswordChange("old", "", ""), str::kBadNewPassword);
+    EXPECT_EQ(ValidatePasswordChange("old", "a", ""), str::kBadNewPassword);
+    EXPECT_EQ(ValidatePasswordChange("old", "abc", "abC"), str::kBadNewPassword);
+    EXPECT_EQ(ValidatePasswordChange("old", "abc", "abc"), 0);
+    CheckPassword("old", true);
+    EXPECT_EQ(ValidatePasswordChange("wrong", "abc", "abc"), str::kBadPassword);
+    EXPECT_TRUE(IsUnlocked()) << "a wrong old password does not lock";
+}
+
+} // namespace
