@@ -35,7 +35,6 @@ public:
     std::string GetStartLanguage() const { return start_; }
     // Language name -> module file name ("English" -> "").
     const std::map<std::string, std::string>& GetLanguages() const { return languages_; }
-    bool IsLoaded() const { return loaded_; }
     // Writes "Language" and unloads the module; the destructor does it
     // unless it was done.
     void Unload();

@@ -27,7 +27,6 @@ public:
     // Hides the window and enables the owner again.
     void Destroy();
 
-    QWidget* Owner() const { return owner_; }
 
 protected:
     // Cancel, Escape and the close box only ask for a stop.

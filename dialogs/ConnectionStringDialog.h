@@ -23,7 +23,6 @@ public:
     void UseSource(const QString& key, const QString& name);
 
     QListWidget* Drivers() const { return drivers_; }
-    QListWidget* DataSources() const { return dataSources_; }
     QTableWidget* Pairs() const { return pairs_; }
     QLabel* TestResult() const { return testResult_; }
 

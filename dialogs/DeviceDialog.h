@@ -70,8 +70,6 @@ protected:
     QCheckBox* CreateCheck(int id, const QString& text);
     // "Send to KB buffer", "Store to database", the extra buttons, OK, Cancel.
     QHBoxLayout* CreateBottomRow(QPushButton* extra = nullptr);
-    QCheckBox* KeyboardSwitch() const { return keyboardSwitch_; }
-    QCheckBox* DatabaseSwitch() const { return databaseSwitch_; }
     // The magnetic readers always type and never register.
     void LockKeyboardOnDatabaseOff();
 

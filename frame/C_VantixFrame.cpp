@@ -177,7 +177,7 @@ void C_VantixFrame::PollPipeline() {
 }
 
 void C_VantixFrame::Popup(const QString& text, int timeToStay) {
-    notifier_->Show(text, kTimeToShow, timeToStay, kTimeToHide, 1);
+    notifier_->Show(text, kTimeToShow, timeToStay, kTimeToHide);
 }
 
 // --- device-link events ----------------------------------------------------

@@ -26,13 +26,6 @@ public:
         return static_cast<std::size_t>(last_);
     }
 
-    // The slot itself; only safe while no writer can reach it again.
-    T& Get(std::size_t index) {
-        std::lock_guard lock(mutex_);
-        CheckIndex(index);
-        return slots_[index];
-    }
-
     // A copy of the slot, taken under the ring's mutex.
     T Copy(std::size_t index) const {
         std::lock_guard lock(mutex_);

@@ -27,11 +27,6 @@ public:
         answered_.notify_all();
     }
 
-    bool Answered() const {
-        std::lock_guard lock(mutex_);
-        return answer_.has_value();
-    }
-
     // Blocks until answered; a stop request ends the wait with -1.
     int Wait(std::stop_token stop) {
         std::unique_lock lock(mutex_);

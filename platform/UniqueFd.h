@@ -25,8 +25,6 @@ public:
     int Get() const { return fd_; }
     bool Valid() const { return fd_ >= 0; }
     explicit operator bool() const { return Valid(); }
-    // Gives up ownership without closing.
-    int Release() { return std::exchange(fd_, -1); }
     void Reset() {
         if (fd_ >= 0)
             ::close(fd_);

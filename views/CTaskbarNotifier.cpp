@@ -138,7 +138,7 @@ QPoint CTaskbarNotifier::FullyShownPosition(const ScreenAreas& a) const {
     return {start_.x(), Bottom(a.work) - h};
 }
 
-void CTaskbarNotifier::Show(const QString& text, int timeToShow, int timeToStay, int timeToHide, int /*increment*/) {
+void CTaskbarNotifier::Show(const QString& text, int timeToShow, int timeToStay, int timeToHide) {
     text_ = text;
     timeToStay_ = timeToStay;
     const ScreenAreas areas = screenAreas_();

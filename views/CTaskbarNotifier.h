@@ -42,9 +42,8 @@ public:
 
     // Slides the text in, keeps it timeToStay ms and slides it out. While the
     // popup is visible a new text replaces the old one without a new slide;
-    // while it slides out it comes back at once. increment is accepted for
-    // callers of the old interface; the step is always kStep.
-    void Show(const QString& text, int timeToShow, int timeToStay, int timeToHide, int increment = 1);
+    // while it slides out it comes back at once.
+    void Show(const QString& text, int timeToShow, int timeToStay, int timeToHide);
     void Hide();
 
     State AnimationState() const { return state_; }

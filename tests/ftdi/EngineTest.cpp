@@ -640,13 +640,13 @@ TEST_F(EngineThreads, AReaderAddedWhileTheReaderIdlesIsPolledAtOnce) {
 TEST(CircularBuffer, NumbersSlotsAndRefusesBadGets) {
     CircularBuffer<MessageRegistration, 1024> ring;
     try {
-        ring.Get(0);
+        ring.Copy(0);
         FAIL();
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "CircularBuffer::Get() - no elements.");
     }
     try {
-        ring.Get(1024);
+        ring.Copy(1024);
         FAIL();
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "CircularBuffer::Get() - index too large.");
@@ -658,7 +658,7 @@ TEST(CircularBuffer, NumbersSlotsAndRefusesBadGets) {
     }
     m.mediaId = "again";
     EXPECT_EQ(ring.Put(m), 0u);
-    EXPECT_EQ(ring.Get(0).mediaId, "again");
+    EXPECT_EQ(ring.Copy(0).mediaId, "again");
     EXPECT_EQ(ring.Copy(1023).mediaId, "1023");
 }
 
