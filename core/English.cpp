@@ -64,6 +64,10 @@ std::span<const StringEntry> EnglishStrings() {
         {str::kNoBackend, "Unable to reach the card readers: %s"},
         {str::kNoKeyboardOutput, "No keyboard output: card data cannot be typed into other windows (%s)."},
         {str::kDeviceFault, "Unable to use the device %s (%s): %s failed with status %d."},
+        {str::kNoUsbAccess, "A card reader (USB 0403:6001) is connected, but this user may not use it. Install a udev rule "
+                            "for 0403:6001 with TAG+=\"uaccess\" (for example /etc/udev/rules.d/70-vantix.rules: "
+                            "SUBSYSTEM==\"usb\", ATTRS{idVendor}==\"0403\", ATTRS{idProduct}==\"6001\", TAG+=\"uaccess\") "
+                            "and plug the reader in again, or run Vantix as a member of the plugdev group."},
         {str::kNotTypedOwnWindow, "Card data is not typed while a Vantix window has the keyboard focus."},
         {str::kNotTypedInFull, "Card data was not typed as read: %s."},
         {str::kWaylandSession, "Wayland session: card data is typed only into X11 (XWayland) windows. Log in to an X11 session to type into every window."},

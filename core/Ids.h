@@ -71,6 +71,7 @@
     X(NoBackend, 2100)               \
     X(NoKeyboardOutput, 2101)        \
     X(DeviceFault, 2102)             \
+    X(NoUsbAccess, 2103)             \
     X(NotTypedOwnWindow, 2110)       \
     X(NotTypedInFull, 2111)          \
     X(WaylandSession, 2112)          \

@@ -197,9 +197,12 @@ void C_VantixFrame::customEvent(QEvent* event) {
                LogWarning);
     } else if (auto* fault = dynamic_cast<DeviceFaultEvent*>(event)) {
         const FTDI::DeviceFault& f = fault->Fault();
-        AddLog(Tr(str::kDeviceFault, {Q(f.serialNumber), Q(f.description), Q(f.call),
-                                                    QString::number(f.status)}),
-               LogError);
+        QString text = f.kind == FTDI::DeviceFault::Kind::NoAccess
+            ? Tr(str::kNoUsbAccess)
+            : Tr(str::kDeviceFault, {Q(f.serialNumber), Q(f.description), Q(f.call), QString::number(f.status)});
+        if (!f.detail.empty())
+            text += " (" + Q(f.detail) + ")";
+        AddLog(text, LogError);
     } else {
         QMainWindow::customEvent(event);
     }

@@ -51,12 +51,16 @@ struct EngineTimings {
     std::function<std::chrono::steady_clock::time_point()> clock = std::chrono::steady_clock::now;
 };
 
-// A device that could not be opened or whose user area could not be read.
+// A device that could not be opened or whose user area could not be read,
+// or a reader listed without its strings because the user may not open it.
 struct DeviceFault {
+    enum class Kind { CallFailed, NoAccess };
+    Kind kind = Kind::CallFailed;
     std::string serialNumber;
     std::string description;
     std::string call;   // "FT_Open" or "FT_EE_UARead"
     FT_STATUS status = FT_OK;
+    std::string detail; // the backend library's own text, when it gives one
 };
 
 // The largest read the reader makes: the 1000-byte read buffer less its NUL.
@@ -162,11 +166,18 @@ public:
             return;
         count = std::min(count, MaxListedDevices);
         std::set<std::string> listed;
+        std::set<DWORD> withoutStrings;
         for (DWORD i = 0; i < count && !stop_.stop_requested(); ++i) {
             const std::string serial = ListText(list[i].SerialNumber, sizeof list[i].SerialNumber);
             const std::string description = ListText(list[i].Description, sizeof list[i].Description);
-            if (serial.empty() || description.empty())
+            if (serial.empty() || description.empty()) {
+                // Listed, but its strings could not be read: the user has no
+                // access to the USB device. Said once per arrival.
+                withoutStrings.insert(list[i].LocId);
+                if (withoutStringsLastPass_.count(list[i].LocId) == 0)
+                    ReportNoAccess(list[i].LocId);
                 continue;
+            }
             listed.insert(serial);
             if (IgnoredSerials::Contains(serial) || InTable(serial))
                 continue;
@@ -204,6 +215,7 @@ public:
         // new arrival and may be asked about again.
         std::erase_if(answeredTypes_, [&](const auto& entry) { return listed.count(entry.first) == 0; });
         listedLastPass_ = std::move(listed);
+        withoutStringsLastPass_ = std::move(withoutStrings);
         firstPassDone_ = true;
     }
 
@@ -554,9 +566,20 @@ private:
             if (!reportedFaults_.insert(serial).second)
                 return;
         }
-        vantix::TraceF("%s nije uspeo za uredaj %s, kod: %d\n", call, serial.c_str(), static_cast<int>(status));
+        const std::string detail = d2xx_.LastErrorText();
+        vantix::TraceF("%s failed for device %s, status %d %s\n", call, serial.c_str(), static_cast<int>(status),
+                       detail.c_str());
         if constexpr (requires(Consumer& c, const DeviceFault& f) { c.ReportDeviceFault(f); })
-            consumer().ReportDeviceFault(DeviceFault{serial, description, call, status});
+            consumer().ReportDeviceFault(
+                DeviceFault{DeviceFault::Kind::CallFailed, serial, description, call, status, detail});
+    }
+
+    void ReportNoAccess(DWORD location) {
+        vantix::TraceF("A reader at location %u is listed without serial number and description: no access\n",
+                       static_cast<unsigned>(location));
+        if constexpr (requires(Consumer& c, const DeviceFault& f) { c.ReportDeviceFault(f); })
+            consumer().ReportDeviceFault(DeviceFault{DeviceFault::Kind::NoAccess, "", "", "FT_GetDeviceInfoList",
+                                                     FT_OK, d2xx_.LastErrorText()});
     }
 
     D2xx& d2xx_;
@@ -580,6 +603,8 @@ private:
     // in from one found at start or found again after a repair; and the types
     // chosen for unknown readers that are still listed.
     std::set<std::string> listedLastPass_;
+    // Locations of the readers listed without strings in the last pass.
+    std::set<DWORD> withoutStringsLastPass_;
     bool firstPassDone_ = false;
     std::map<std::string, int> answeredTypes_;
 

@@ -198,9 +198,11 @@ void WatchConsumer::PostToConsumer(unsigned message, std::uintptr_t wParam, std:
 }
 
 void WatchConsumer::ReportDeviceFault(const FTDI::DeviceFault& fault) {
+    const bool noAccess = fault.kind == FTDI::DeviceFault::Kind::NoAccess;
     printer_.Push("{\"event\":\"fault\",\"serial\":" + JsonString(fault.serialNumber) +
                   ",\"description\":" + JsonString(fault.description) + ",\"call\":\"" + fault.call +
-                  "\",\"status\":" + std::to_string(fault.status) + "}");
+                  "\",\"status\":" + std::to_string(fault.status) + ",\"detail\":" + JsonString(fault.detail) +
+                  (noAccess ? ",\"access\":false" : "") + "}");
 }
 
 } // namespace vantixctl

@@ -72,6 +72,9 @@ public:
     // backend thread whenever bytes arrive on the reader; mask 0 ends it.
     // Once FT_Close of the handle has returned the signal is not used again.
     virtual FT_STATUS FT_SetEventNotification(FT_HANDLE handle, DWORD mask, DataSignal* signal) = 0;
+    // The backend library's own text for the last call of the calling thread
+    // that failed, for the event log; empty when the backend has none.
+    virtual std::string LastErrorText() const { return {}; }
 };
 
 // Backend names accepted on the command line.

@@ -212,6 +212,23 @@ TEST_F(Frame, DeviceRowsAndPopups) {
     EXPECT_EQ(devices().Text(0, CV_Device::ColSerial), "FT01");
 }
 
+TEST_F(Frame, DeviceFaultsReachTheEventLogWithTheBackendsTextAndWhatToDo) {
+    MakeFrame();
+    const auto post = [&](FTDI::DeviceFault fault) {
+        DeviceFaultEvent event(std::move(fault));
+        QCoreApplication::sendEvent(frame.get(), &event);
+    };
+    post({FTDI::DeviceFault::Kind::CallFailed, "FT05", "TR-614", "FT_Open", FTDI::FT_DEVICE_NOT_OPENED,
+          "usb_open() failed"});
+    post({FTDI::DeviceFault::Kind::NoAccess, "", "", "FT_GetDeviceInfoList", FTDI::FT_OK, ""});
+    const auto texts = LogTexts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[texts.size() - 2],
+              "Unable to use the device FT05 (TR-614): FT_Open failed with status 3. (usb_open() failed)");
+    EXPECT_THAT(texts.back(), ::testing::HasSubstr("TAG+=\"uaccess\""));
+    EXPECT_THAT(texts.back(), ::testing::HasSubstr("plugdev"));
+}
+
 TEST_F(Frame, StateMessagesPopUpAndATooOldDriverEndsTheRunWithoutThePassword) {
     MakeFrame();
     DeviceLinkEvent loading(FTDI::MsgLoadingDevices, 0, {});

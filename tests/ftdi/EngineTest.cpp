@@ -338,6 +338,11 @@ TEST_F(Engine, KnownDevicesAreNotAddedAgainAndIncompleteEntriesNever) {
     EXPECT_EQ(device.deviceType, DeviceTypeProximity);
     EXPECT_STREQ(device.userArea.name, "DOOR");
     EXPECT_EQ(engine.GetDevData("K1").userArea.id, 0x2A);
+    // Each entry without strings is reported once while it stays listed.
+    const auto faults = engine.Faults();
+    ASSERT_EQ(faults.size(), 2u);
+    for (const auto& fault : faults)
+        EXPECT_EQ(fault.kind, DeviceFault::Kind::NoAccess);
 }
 
 TEST_F(Engine, UnknownDevicesAreIgnoredOrAskedAboutOncePerArrival) {

@@ -63,8 +63,20 @@ FT_STATUS EepromStatus(EepromUserArea::Result result) {
     return FT_OTHER_ERROR;
 }
 
+// libftdi's text for the last failed call, per thread: the monitor and the
+// reader call the backend at the same time.
+thread_local std::string t_lastError;
+
+// Keeps libftdi's own text of a failed call for the event log.
+FT_STATUS Failed(FT_STATUS status, ftdi_context* context) {
+    t_lastError = context ? ftdi_get_error_string(context) : "";
+    return status;
+}
+
 class LibFtdiD2xx : public D2xx {
 public:
+    std::string LastErrorText() const override { return t_lastError; }
+
     explicit LibFtdiD2xx(int baudRate) : baudRate_(baudRate) {}
 
     // Every enumeration is fresh: nothing to reload or rescan.
@@ -82,13 +94,15 @@ public:
         const int found = ftdi_usb_find_all(context.get(), &raw, VendorId, ProductId);
         DeviceList list(raw);
         if (found < 0)
-            return FT_OTHER_ERROR;
+            return Failed(FT_OTHER_ERROR, context.get());
+        t_lastError.clear();
         for (ftdi_device_list* node = list.get(); node; node = node->next) {
             char description[64] = {};
             char serial[16] = {};
             // Without access rights the strings stay empty; the reader is still listed.
-            ftdi_usb_get_strings2(context.get(), node->dev, nullptr, 0, description, sizeof description, serial,
-                                  sizeof serial);
+            if (ftdi_usb_get_strings2(context.get(), node->dev, nullptr, 0, description, sizeof description, serial,
+                                      sizeof serial) < 0)
+                Failed(FT_OK, context.get());
             listed_.push_back({serial, description});
         }
         *numDevs = static_cast<DWORD>(listed_.size());
@@ -113,6 +127,7 @@ public:
 
     FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle) override {
         std::lock_guard lock(mutex_);
+        t_lastError.clear();
         if (deviceNumber < 0 || static_cast<std::size_t>(deviceNumber) >= listed_.size())
             return FT_DEVICE_NOT_FOUND;
         Context context(ftdi_new());
@@ -125,9 +140,9 @@ public:
                                        static_cast<unsigned>(deviceNumber))
             : ftdi_usb_open_desc_index(context.get(), VendorId, ProductId, nullptr, serial.c_str(), 0);
         if (opened < 0)
-            return FT_DEVICE_NOT_OPENED;
+            return Failed(FT_DEVICE_NOT_OPENED, context.get());
         if (!Configure(context.get()) || ftdi_tcioflush(context.get()) < 0)
-            return FT_IO_ERROR;
+            return Failed(FT_IO_ERROR, context.get());
         context->usb_read_timeout = ReadTimeoutMs;
         const std::uintptr_t id = nextHandle_++;
         open_.emplace(id, std::make_unique<OpenReader>(std::move(context)));
@@ -182,6 +197,7 @@ public:
 
     FT_STATUS FT_EE_UARead(FT_HANDLE handle, unsigned char* data, DWORD dataLen, DWORD* bytesRead) override {
         std::lock_guard lock(mutex_);
+        t_lastError.clear();
         *bytesRead = 0;
         OpenReader* reader = Find(handle);
         if (!reader)
@@ -192,7 +208,7 @@ public:
         const ReceivePause pause(reader->queue, reader->gathering);
         EepromUserArea::Image image;
         if (!ReadImage(reader->context.get(), image))
-            return FT_EEPROM_READ_FAILED;
+            return Failed(FT_EEPROM_READ_FAILED, reader->context.get());
         std::vector<std::uint8_t> area;
         if (FT_STATUS s = EepromStatus(EepromUserArea::Read(image, chip, dataLen, area)))
             return s;
@@ -215,7 +231,7 @@ public:
         const ReceivePause pause(reader->queue, reader->gathering);
         EepromUserArea::Image image;
         if (!ReadImage(context, image))
-            return FT_EEPROM_READ_FAILED;
+            return Failed(FT_EEPROM_READ_FAILED, context);
         if (FT_STATUS s = EepromStatus(EepromUserArea::Patch(image, chip, data, dataLen)))
             return s;
         unsigned char latency = 16;
@@ -225,7 +241,7 @@ public:
         if (ftdi_eeprom_build(context) < 0 ||
             ftdi_set_eeprom_buf(context, image.data(), static_cast<int>(image.size())) < 0 ||
             ftdi_write_eeprom(context) < 0)
-            return FT_EEPROM_WRITE_FAILED;
+            return Failed(FT_EEPROM_WRITE_FAILED, context);
         // The write resets the chip and changes its latency timer.
         ftdi_set_latency_timer(context, latency);
         Configure(context);
