@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <sstream>
-#include <thread>
 
 #include "dialogs/CD_Delay.h"
 #include "dialogs/CD_Edit.h"
@@ -24,6 +23,7 @@
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
 #include "views/PaneLayout.h"
+#include "tests/support/QtWait.h"
 
 namespace vantix {
 namespace {
@@ -48,7 +48,7 @@ class FrameRun : public FrameFixture {
 protected:
     CV_Device& devices() { return frame->Panes().Devices(); }
     bool WaitForDeviceRows(int rows) {
-        return QTest::qWaitFor([&] { return devices().RowCount() == rows; }, 5000);
+        return test::WaitForEvents([&] { return devices().RowCount() == rows; }, 5000);
     }
     // A frame with the reader FT01 listed and selected.
     void StartWithSelectedReader() {
@@ -67,7 +67,7 @@ TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
 
     ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
     CV_Registrations& registrations = frame->Panes().Registrations();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return registrations.RowCount() == 1; }, 5000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return registrations.RowCount() == 1; }, 5000));
     EXPECT_EQ(registrations.Text(0, 0), "0249541F");
     EXPECT_EQ(registrations.Text(0, 2), "7");
     EXPECT_EQ(registrations.Text(0, 3), "9");
@@ -90,9 +90,7 @@ TEST_F(FrameRun, EveryCardReadBeforeTheEndIsFiled) {
     // Read and beeped (two beeps each), while this thread handles no event:
     // the registrations wait in the queues when the frame goes.
     const size_t beeps = 2 * kCards * 3;
-    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-         sim->Written("FT01").size() < beeps && std::chrono::steady_clock::now() < end;)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    test::WaitFor([&] { return sim->Written("FT01").size() >= beeps; }, std::chrono::seconds(10));
     ASSERT_EQ(sim->Written("FT01").size(), beeps);
     frame.reset();
     std::vector<std::string> ids;
@@ -115,7 +113,7 @@ TEST_F(FrameRun, TypingProblemsAndAWaylandSessionAreLogged) {
 
     keys->SetUntypeable(U"F");
     ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return registrations.RowCount() == 1; }, 5000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return registrations.RowCount() == 1; }, 5000));
     ASSERT_EQ(log.RowCount(), 3) << "reported before the registration arrives";
     EXPECT_EQ(log.Text(2, 1).toStdString(), "Card data was not typed as read: cannot type U+0046.");
     EXPECT_EQ(log.ImageOf(2), LogWarning);
@@ -125,7 +123,7 @@ TEST_F(FrameRun, TypingProblemsAndAWaylandSessionAreLogged) {
     keys->SetFocus(FTDI::FocusTarget::OwnWindow);
     for (int card = 2; card <= 3; ++card) {
         ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return registrations.RowCount() == card; }, 5000));
+        ASSERT_TRUE(test::WaitForEvents([&] { return registrations.RowCount() == card; }, 5000));
     }
     EXPECT_EQ(log.RowCount(), 4);
     EXPECT_EQ(log.Text(3, 1).toStdString(), "Card data is not typed while a Vantix window has the keyboard focus.");
@@ -144,7 +142,7 @@ TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
     frame->EditDevice();
 
     EXPECT_EQ(sim->UserAreaOf("FT01"), Bytes(Area("NEW"))) << "the reader's EEPROM holds the new bytes";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
     EXPECT_TRUE(prompter.errors.isEmpty());
 }
 
@@ -168,7 +166,7 @@ TEST_F(FrameRun, AReaderThatCannotBeOpenedIsLoggedOnce) {
     sim->FailNext("FT_Open");
     sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
     CV_Log2& log = frame->Panes().Log();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.RowCount() == 2; }, 5000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return log.RowCount() == 2; }, 5000));
     EXPECT_EQ(log.Text(1, 1), "Unable to use the device FT01 (TR-614 Door): FT_Open failed with status 4.");
     EXPECT_EQ(log.ImageOf(1), LogError);
     ASSERT_TRUE(WaitForDeviceRows(1)) << "opened on the next pass";
@@ -205,7 +203,9 @@ TEST_F(FrameRun, TheDeviceCheckItemReachesTheDeviceLink) {
     MakeFrame();
     // Serials of their own: a refused reader stays ignored for the process.
     sim->Plug("FT15", "Mystery reader", Bytes(Area("MYS")));
-    QTest::qWait(200);
+    // A second listing pass means the first one, which met the reader, is over.
+    ASSERT_TRUE(test::WaitForEvents([&] { return sim->CallCount("FT_GetDeviceInfoList") >= 2; }));
+    QCoreApplication::processEvents();
     EXPECT_EQ(devices().RowCount(), 0) << "ignored while the check is off";
 
     bool asked = false;
@@ -215,7 +215,7 @@ TEST_F(FrameRun, TheDeviceCheckItemReachesTheDeviceLink) {
     });
     deviceCheckItem.setChecked(true);
     sim->Plug("FT16", "Another mystery", Bytes(Area("MYS")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return asked; }, 5000));
+    EXPECT_TRUE(test::WaitForEvents([&] { return asked; }, 5000));
 }
 
 TEST_F(FrameRun, UnknownReaderIsAddedWithTheTypeTheUserChooses) {
@@ -242,7 +242,7 @@ TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
         dialog->reject();
     });
     sim->Plug("FT07", "Mystery reader", Bytes(Area("MYS")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return asked; }, 5000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return asked; }, 5000));
     EXPECT_EQ(quits, 1);
     const auto start = std::chrono::steady_clock::now();
     frame.reset();
@@ -253,9 +253,10 @@ TEST_F(FrameRun, DeletingTheFrameWhileTheMonitorWaitsForAnAnswerDoesNotHang) {
     deviceCheck = true;
     MakeFrame();
     sim->Plug("FT08", "Mystery reader", Bytes(Area("MYS")));
-    // The question is posted but never handled: no events are processed.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ASSERT_GE(sim->CallCount("FT_GetDeviceInfoList"), 1) << "the monitor has seen the reader";
+    // The monitor asks right after the listing that shows the reader; the
+    // question is posted but never handled: no events are processed.
+    ASSERT_TRUE(test::WaitFor([&] { return sim->CallCount("FT_GetDeviceInfoList") >= 1; }))
+        << "the monitor has seen the reader";
     const auto start = std::chrono::steady_clock::now();
     frame.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));

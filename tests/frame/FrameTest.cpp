@@ -17,6 +17,7 @@
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
 #include "views/PaneLayout.h"
+#include "tests/support/QtWait.h"
 
 namespace vantix {
 namespace {
@@ -63,10 +64,10 @@ protected:
     std::string RegFile() { return test::ReadFile(frame->Pipeline().File().FileName()); }
     // The database calls end on the worker; their results arrive as events.
     bool WaitForLogRows(int rows) {
-        return QTest::qWaitFor([&] { return log().RowCount() >= rows; }, 20000);
+        return test::WaitForEvents([&] { return log().RowCount() >= rows; }, 20000);
     }
     bool WaitForDatabaseRows(test::PgServer& server, int rows) {
-        return QTest::qWaitFor([&] { return server.RowCount() == rows; }, 20000);
+        return test::WaitForEvents([&] { return server.RowCount() == rows; }, 20000);
     }
 };
 
@@ -103,7 +104,7 @@ TEST_F(Frame, UnreachableDatabaseIsLoggedOnceAndSwitchedOffForGood) {
     for (int i = 0; i < 3; ++i)
         SendRegistration(frame.get(), test::SampleRegistration());
     ASSERT_TRUE(WaitForLogRows(2));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->Pipeline().Database().Outstanding() == 0; }, 20000));
+    EXPECT_TRUE(test::WaitForEvents([&] { return frame->Pipeline().Database().Outstanding() == 0; }, 20000));
     SendRegistration(frame.get(), test::SampleRegistration());
     QCoreApplication::processEvents();
     EXPECT_THAT(LogTexts(), ElementsAre("Using database.", "Unable to connect to database."));
@@ -274,7 +275,7 @@ TEST_F(Frame, MinimisingHidesToTheTray) {
     MakeFrame();
     frame->Restore();
     frame->showMinimized();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isVisible(); }, 1000));
+    EXPECT_TRUE(test::WaitForEvents([&] { return !frame->isVisible(); }, 1000));
     frame->Restore();
     EXPECT_TRUE(frame->isVisible());
     EXPECT_FALSE(frame->isMinimized());
@@ -285,15 +286,14 @@ TEST_F(Frame, WithoutATrayHostTheWindowShowsItselfAndNeverHides) {
     MakeFrame();
     EXPECT_EQ(LogTexts().back(), "No notification area is available; the window stays open instead of hiding.");
     frame->hide(); // as start-up leaves it
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->isVisible(); }, 1000)) << "shown once start-up is over";
+    EXPECT_TRUE(test::WaitForEvents([&] { return frame->isVisible(); }, 1000)) << "shown once start-up is over";
     EXPECT_TRUE(frame->ShownOnce());
 
     EXPECT_FALSE(frame->close());
-    QTest::qWait(20);
+    EXPECT_TRUE(test::WaitForEvents([&] { return frame->isMinimized(); }, 1000));
     EXPECT_TRUE(frame->isVisible()) << "minimised, still reachable";
-    EXPECT_TRUE(frame->isMinimized());
     frame->showMinimized();
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     EXPECT_TRUE(frame->isVisible());
 }
 

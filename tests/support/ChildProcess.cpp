@@ -7,7 +7,8 @@
 #include <unistd.h>
 
 #include <stdexcept>
-#include <thread>
+
+#include "tests/support/Wait.h"
 
 extern char** environ;
 
@@ -56,16 +57,11 @@ ChildProcess::~ChildProcess() {
 void ChildProcess::Signal(int signal) const { ::kill(pid_, signal); }
 
 std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
-    for (const auto end = std::chrono::steady_clock::now() + timeout;;) {
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        if (std::chrono::steady_clock::now() >= end)
-            return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    int status = 0;
+    if (!WaitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, timeout))
+        return std::nullopt;
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 } // namespace vantix::test

@@ -7,28 +7,13 @@
 
 #include "views/CTaskbarNotifier.h"
 #include "views/ViewIds.h"
+#include "tests/support/QtWait.h"
 
 using namespace vantix;
 using State = CTaskbarNotifier::State;
 using Edge = CTaskbarNotifier::Edge;
 
 namespace {
-
-// Like QTest::qWaitFor, but without its 10 ms naps between checks, which
-// would pace the 2-pixel slide far slower than its own timers do.
-template <typename Predicate>
-bool WaitUntil(Predicate done, int ms = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    QTimer wake; // lets the blocking wait below return even when nothing else happens
-    wake.start(5);
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 const QRect kScreen(0, 0, 1024, 768);
 const ScreenAreas kBottomTaskbar{QRect(0, 0, 1024, 738), kScreen};
@@ -49,7 +34,7 @@ protected:
         notifier.SetScreenAreasSource([areas] { return areas; });
     }
     bool WaitFor(State state, int ms = 3000) {
-        return WaitUntil([&] { return notifier.AnimationState() == state; }, ms);
+        return test::WaitForEvents([&] { return notifier.AnimationState() == state; }, ms);
     }
     CTaskbarNotifier notifier;
 };
@@ -122,7 +107,7 @@ TEST_F(NotifierTest, RightAndTopTaskbarsEndFullyShownInTheCorner) {
 TEST_F(NotifierTest, ShowWhileAppearingReplacesTheTextWithoutRestartingTheSlide) {
     UseAreas(kBottomTaskbar);
     notifier.Show("first", 600, 60000, 100);
-    ASSERT_TRUE(WaitUntil([&] { return notifier.CurrentPosition().y() <= 738 - 20; }, 3000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return notifier.CurrentPosition().y() <= 738 - 20; }, 3000));
     const int y = notifier.CurrentPosition().y();
     notifier.Show("second", 600, 60000, 100);
     EXPECT_EQ(notifier.Text(), "second");
@@ -134,12 +119,12 @@ TEST_F(NotifierTest, ShowWhileWaitingReplacesTheTextAndWaitsAgain) {
     UseAreas(kBottomTaskbar);
     notifier.Show("first", 100, 1000, 100);
     ASSERT_TRUE(WaitFor(State::Waiting));
-    QTest::qWait(600);
+    QTest::qWait(600); // the pauses are the timing under test: part of the stay has passed
     notifier.Show("second", 100, 1000, 100);
     EXPECT_EQ(notifier.Text(), "second");
     EXPECT_EQ(notifier.AnimationState(), State::Waiting);
     // The first stay ended 400 ms after this Show; the second lasts 1000 ms.
-    QTest::qWait(700);
+    QTest::qWait(700); // past the first stay's end
     EXPECT_EQ(notifier.AnimationState(), State::Waiting);
     EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 738 - 64));
     ASSERT_TRUE(WaitFor(State::Idle));
@@ -149,14 +134,14 @@ TEST_F(NotifierTest, ShowWhileDisappearingBringsItBackAtOnce) {
     UseAreas(kBottomTaskbar);
     notifier.Show("first", 100, 50, 800);
     ASSERT_TRUE(WaitFor(State::Disappearing));
-    ASSERT_TRUE(WaitUntil([&] { return notifier.CurrentPosition().y() > 738 - 60; }, 3000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return notifier.CurrentPosition().y() > 738 - 60; }, 3000));
     notifier.Show("again", 100, 600, 100);
     EXPECT_EQ(notifier.Text(), "again");
     EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 738 - 64));
     EXPECT_EQ(notifier.pos(), notifier.CurrentPosition());
     // Still counted as leaving until the new stay is over, then it slides out.
     EXPECT_EQ(notifier.AnimationState(), State::Disappearing);
-    QTest::qWait(250);
+    QTest::qWait(250); // within the new stay: it must not have moved
     EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 738 - 64));
     ASSERT_TRUE(WaitFor(State::Idle, 5000));
 }
@@ -209,5 +194,5 @@ TEST_F(NotifierTest, MissingSkinFailsAndStillSlidesSafely) {
     EXPECT_FALSE(bare.SetSkin(9999, 255, 0, 255));
     bare.SetScreenAreasSource([] { return kBottomTaskbar; });
     bare.Show("no skin", 100, 10, 100);
-    EXPECT_TRUE(WaitUntil([&] { return bare.AnimationState() == State::Idle; }, 3000));
+    EXPECT_TRUE(test::WaitForEvents([&] { return bare.AnimationState() == State::Idle; }, 3000));
 }

@@ -11,6 +11,7 @@
 #include "app/Profile.h"
 #include "ftdi/Messages.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/QtWait.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
@@ -113,15 +114,17 @@ TEST(DeviceView, ContextMenuOnlyWithASelectedRow) {
 
     bool popupShown = false;
     auto rightClick = [&] {
+        bool looked = false;
         QTimer::singleShot(50, [&] {
             if (QWidget* popup = QApplication::activePopupWidget()) {
                 popupShown = true;
                 popup->close();
             }
+            looked = true;
         });
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), view.mapToGlobal(QPoint(10, 10)));
         QApplication::sendEvent(view.viewport(), &event);
-        QTest::qWait(100);
+        ASSERT_TRUE(test::WaitForEvents([&] { return looked; }));
     };
     rightClick();
     EXPECT_FALSE(popupShown);

@@ -16,6 +16,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tests/support/Wait.h"
+
 extern char** environ;
 
 namespace {
@@ -126,9 +128,8 @@ TEST(TrayHost, IconAppearsWithTheHostReturnsAfterItsRestartAndDoubleClickRestore
     ASSERT_GT(display, 0);
     const std::string name = ":" + std::to_string(display);
     Child xvfb({"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, false);
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)) && Clock::now() < deadline)
-        usleep(20000);
+    vantix::test::WaitFor([&] { return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)); },
+                          std::chrono::seconds(10));
     setenv("DISPLAY", name.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
 
