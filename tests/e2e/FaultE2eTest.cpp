@@ -160,7 +160,7 @@ class Faults : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* tool : {"Xvfb", "xdotool"})
-            if (std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) != 0)
+            if (!vantix::test::OnPath(tool))
                 GTEST_SKIP() << "needs " << tool;
     }
     vantix::test::TempDir work;

@@ -40,10 +40,7 @@ using vantix::test::ReadFile;
 using vantix::test::WaitFor;
 using Process = vantix::test::ChildProcess;
 using vantix::test::TempDir;
-
-bool OnPath(const std::string& program) {
-    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
+using vantix::test::OnPath;
 
 // Standard output of a shell command, without the final line end.
 std::string Output(const std::string& command) {

@@ -161,22 +161,6 @@ TEST_F(Frame, UnwritableRegistrationFileIsLoggedAndTheRowStillAdded) {
     EXPECT_EQ(log().ImageOf(1), LogError);
 }
 
-TEST_F(Frame, PanesAreCapped) {
-    MakeFrame();
-    for (int i = 0; i < 400; ++i) {
-        FTDI::MessageRegistration r = test::SampleRegistration();
-        r.mediaId = std::to_string(i);
-        SendRegistration(frame.get(), r);
-        frame->AddLog(QString::number(i), LogInformation);
-    }
-    ASSERT_EQ(registrations().RowCount(), 301);
-    EXPECT_EQ(registrations().Text(0, 0), "99");
-    EXPECT_EQ(registrations().Text(300, 0), "399");
-    ASSERT_EQ(log().RowCount(), 300);
-    EXPECT_EQ(log().Text(0, 1), "100");
-    EXPECT_EQ(log().Text(299, 1), "399");
-}
-
 // --- device rows and popups ---------------------------------------------------
 
 TEST_F(Frame, DeviceRowsAndPopups) {

@@ -17,6 +17,7 @@
 #include "platform/d2xx/SimClient.h"
 #include "platform/d2xx/SimControlServer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 
 using namespace FTDI;
 using Clock = std::chrono::steady_clock;
@@ -191,11 +192,7 @@ TEST_F(SimControlHostileClients, ClientsOverTheLimitAreRefusedUntilOneLeaves) {
     EXPECT_EQ(Ask("list"), "error too many clients (at most 32)");
     idle.pop_back();
     // The server sees the departure on its next round; ask until it has.
-    std::string reply;
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
-    while ((reply = Ask("list")) != "ok 0" && Clock::now() < deadline) {
-    }
-    EXPECT_EQ(reply, "ok 0");
+    EXPECT_TRUE(vantix::test::WaitFor([&] { return Ask("list") == "ok 0"; }, std::chrono::seconds(10)));
 }
 
 TEST_F(SimControlHostileClients, OutOfDescriptorsTheServerWaitsWithoutSpinningAndThenAnswers) {

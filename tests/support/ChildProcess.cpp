@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "tests/support/Wait.h"
@@ -62,6 +63,10 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
         return std::nullopt;
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool OnPath(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 } // namespace vantix::test
