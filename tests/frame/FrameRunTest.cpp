@@ -19,6 +19,7 @@
 #include "frame/CFTDIConsumer.h"
 #include "frame/FrameCommands.h"
 #include "tests/frame/FrameTestSupport.h"
+#include "tests/support/AreaBytes.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
@@ -30,18 +31,13 @@ namespace {
 
 using test::Control;
 using test::FrameFixture;
+using test::AreaBytes;
 
 // Name, ID 7, EC 9, beep 6 (two beeps), format 0, keyboard and database on,
 // the prefixes masked off, Enter as the only suffix.
 FTDI::UserArea Area(const std::string& name) {
     return FTDI::UserArea(name, 7, 9, 6, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0x0F, FTDI::KeyNewLine, 12, 12, 12, 0x0E,
                           FTDI::DeviceTypeProximity);
-}
-
-FTDI::SimulatedD2xx::UserAreaBytes Bytes(const FTDI::UserArea& area) {
-    FTDI::SimulatedD2xx::UserAreaBytes out;
-    std::copy(std::begin(area.bytes), std::end(area.bytes), out.begin());
-    return out;
 }
 
 class FrameRun : public FrameFixture {
@@ -53,7 +49,7 @@ protected:
     // A frame with the reader FT01 listed and selected.
     void StartWithSelectedReader() {
         MakeFrame();
-        sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+        sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
         ASSERT_TRUE(WaitForDeviceRows(1));
         devices().topLevelItem(0)->setSelected(true);
     }
@@ -61,7 +57,7 @@ protected:
 
 TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
     MakeFrame();
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
     ASSERT_TRUE(WaitForDeviceRows(1));
     EXPECT_EQ(devices().Text(0, CV_Device::ColName), "ABC");
 
@@ -81,7 +77,7 @@ TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
 
 TEST_F(FrameRun, EveryCardReadBeforeTheEndIsFiled) {
     MakeFrame();
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
     ASSERT_TRUE(WaitForDeviceRows(1));
     const std::string file = frame->Pipeline().File().FileName();
     constexpr int kCards = 5;
@@ -107,7 +103,7 @@ TEST_F(FrameRun, TypingProblemsAndAWaylandSessionAreLogged) {
     ASSERT_EQ(log.RowCount(), 2);
     EXPECT_EQ(log.Text(1, 1).toStdString(), "Wayland session: card data is typed only into X11 (XWayland) windows. "
                                             "Log in to an X11 session to type into every window.");
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
     ASSERT_TRUE(WaitForDeviceRows(1));
     CV_Registrations& registrations = frame->Panes().Registrations();
 
@@ -141,7 +137,7 @@ TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
     });
     frame->EditDevice();
 
-    EXPECT_EQ(sim->UserAreaOf("FT01"), Bytes(Area("NEW"))) << "the reader's EEPROM holds the new bytes";
+    EXPECT_EQ(sim->UserAreaOf("FT01"), AreaBytes(Area("NEW"))) << "the reader's EEPROM holds the new bytes";
     ASSERT_TRUE(test::WaitForEvents([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
     EXPECT_TRUE(prompter.errors.isEmpty());
 }
@@ -164,7 +160,7 @@ TEST_F(FrameRun, EditingAReaderThatHasGoneShowsTheError) {
 TEST_F(FrameRun, AReaderThatCannotBeOpenedIsLoggedOnce) {
     MakeFrame();
     sim->FailNext("FT_Open");
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
     CV_Log2& log = frame->Panes().Log();
     ASSERT_TRUE(test::WaitForEvents([&] { return log.RowCount() == 2; }, 5000));
     EXPECT_EQ(log.Text(1, 1), "Unable to use the device FT01 (TR-614 Door): FT_Open failed with status 4.");
@@ -202,7 +198,7 @@ TEST_F(FrameRun, TheDeviceCheckItemReachesTheDeviceLink) {
     appCommands.deviceCheck = &deviceCheckItem;
     MakeFrame();
     // Serials of their own: a refused reader stays ignored for the process.
-    sim->Plug("FT15", "Mystery reader", Bytes(Area("MYS")));
+    sim->Plug("FT15", "Mystery reader", AreaBytes(Area("MYS")));
     // A second listing pass means the first one, which met the reader, is over.
     ASSERT_TRUE(test::WaitForEvents([&] { return sim->CallCount("FT_GetDeviceInfoList") >= 2; }));
     QCoreApplication::processEvents();
@@ -214,7 +210,7 @@ TEST_F(FrameRun, TheDeviceCheckItemReachesTheDeviceLink) {
         dialog->reject();
     });
     deviceCheckItem.setChecked(true);
-    sim->Plug("FT16", "Another mystery", Bytes(Area("MYS")));
+    sim->Plug("FT16", "Another mystery", AreaBytes(Area("MYS")));
     EXPECT_TRUE(test::WaitForEvents([&] { return asked; }, 5000));
 }
 
@@ -225,7 +221,7 @@ TEST_F(FrameRun, UnknownReaderIsAddedWithTheTypeTheUserChooses) {
         dialog->findChild<QComboBox*>()->setCurrentIndex(1); // iButton or RF tag reader
         dialog->accept();
     });
-    sim->Plug("FT05", "Mystery reader", Bytes(Area("MYS")));
+    sim->Plug("FT05", "Mystery reader", AreaBytes(Area("MYS")));
     ASSERT_TRUE(WaitForDeviceRows(1));
     EXPECT_EQ(devices().Text(0, CV_Device::ColName), "MYS");
 }
@@ -241,7 +237,7 @@ TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
         // What the end of the event loops does to the open dialog.
         dialog->reject();
     });
-    sim->Plug("FT07", "Mystery reader", Bytes(Area("MYS")));
+    sim->Plug("FT07", "Mystery reader", AreaBytes(Area("MYS")));
     ASSERT_TRUE(test::WaitForEvents([&] { return asked; }, 5000));
     EXPECT_EQ(quits, 1);
     const auto start = std::chrono::steady_clock::now();
@@ -252,7 +248,7 @@ TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
 TEST_F(FrameRun, DeletingTheFrameWhileTheMonitorWaitsForAnAnswerDoesNotHang) {
     deviceCheck = true;
     MakeFrame();
-    sim->Plug("FT08", "Mystery reader", Bytes(Area("MYS")));
+    sim->Plug("FT08", "Mystery reader", AreaBytes(Area("MYS")));
     // The monitor asks right after the listing that shows the reader; the
     // question is posted but never handled: no events are processed.
     ASSERT_TRUE(test::WaitFor([&] { return sim->CallCount("FT_GetDeviceInfoList") >= 1; }))

@@ -20,6 +20,7 @@
 #include "tests/support/Wait.h"
 
 using namespace FTDI;
+using vantix::test::Lines;
 using Clock = std::chrono::steady_clock;
 using State = SimControlSession::State;
 
@@ -52,14 +53,6 @@ std::string ReadToEnd(int fd, Clock::duration within = std::chrono::seconds(10))
         else if (n == 0 || errno == ECONNRESET)
             return text;
     }
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 double ProcessCpuSeconds() {
