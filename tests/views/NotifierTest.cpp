@@ -79,29 +79,23 @@ TEST_F(NotifierTest, RisesAboveABottomTaskbarWaitsAndSinks) {
     EXPECT_EQ(notifier.CurrentPosition(), notifier.StartPosition());
 }
 
-TEST_F(NotifierTest, SlidesInFromALeftTaskbarAtTheBottomOfTheWorkArea) {
-    UseAreas(kLeftTaskbar);
-    notifier.Show("left", 100, 100, 100);
-    EXPECT_EQ(notifier.StartPosition(), QPoint(60 - 164, 768 - 64));
-    ASSERT_TRUE(WaitFor(State::Waiting));
-    EXPECT_EQ(notifier.CurrentPosition(), QPoint(60, 768 - 64));
-    ASSERT_TRUE(WaitFor(State::Idle));
-}
-
-TEST_F(NotifierTest, RightAndTopTaskbarsEndFullyShownInTheCorner) {
-    UseAreas(kRightTaskbar);
-    notifier.Show("right", 100, 60000, 100);
-    ASSERT_TRUE(WaitFor(State::Waiting));
-    EXPECT_EQ(notifier.CurrentPosition(), QPoint(964 - 164, 768 - 64));
-    notifier.Hide();
-    EXPECT_EQ(notifier.AnimationState(), State::Idle);
-    EXPECT_FALSE(notifier.isVisible());
-
-    UseAreas(kTopTaskbar);
-    notifier.Show("top", 100, 60000, 100);
-    EXPECT_EQ(notifier.StartPosition(), QPoint(1024 - 164, 30 - 64));
-    ASSERT_TRUE(WaitFor(State::Waiting));
-    EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 30));
+TEST_F(NotifierTest, LeftRightAndTopTaskbarsEndFullyShownInTheCorner) {
+    const struct {
+        ScreenAreas areas;
+        QPoint start, end;
+    } cases[] = {{kLeftTaskbar, {60 - 164, 768 - 64}, {60, 768 - 64}},
+                 {kRightTaskbar, {964, 768 - 64}, {964 - 164, 768 - 64}},
+                 {kTopTaskbar, {1024 - 164, 30 - 64}, {1024 - 164, 30}}};
+    for (const auto& c : cases) {
+        UseAreas(c.areas);
+        notifier.Show("edge", 100, 60000, 100);
+        EXPECT_EQ(notifier.StartPosition(), c.start);
+        ASSERT_TRUE(WaitFor(State::Waiting));
+        EXPECT_EQ(notifier.CurrentPosition(), c.end);
+        notifier.Hide();
+        EXPECT_EQ(notifier.AnimationState(), State::Idle);
+        EXPECT_FALSE(notifier.isVisible());
+    }
 }
 
 TEST_F(NotifierTest, ShowWhileAppearingReplacesTheTextWithoutRestartingTheSlide) {
