@@ -28,8 +28,8 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/XServer.h"
 #include "tests/support/Wait.h"
+#include "tests/support/XServer.h"
 
 
 namespace {

@@ -20,18 +20,18 @@
 #include "frame/FrameCommands.h"
 #include "tests/frame/FrameTestSupport.h"
 #include "tests/support/AreaBytes.h"
+#include "tests/support/QtWait.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
 #include "views/PaneLayout.h"
-#include "tests/support/QtWait.h"
 
 namespace vantix {
 namespace {
 
+using test::AreaBytes;
 using test::Control;
 using test::FrameFixture;
-using test::AreaBytes;
 
 // Name, ID 7, EC 9, beep 6 (two beeps), format 0, keyboard and database on,
 // the prefixes masked off, Enter as the only suffix.

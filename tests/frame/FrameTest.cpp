@@ -12,12 +12,12 @@
 #include "tests/frame/FrameTestSupport.h"
 #include "tests/frame/SampleRegistration.h"
 #include "tests/support/PgServer.h"
+#include "tests/support/QtWait.h"
 #include "views/CTaskbarNotifier.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
 #include "views/PaneLayout.h"
-#include "tests/support/QtWait.h"
 
 namespace vantix {
 namespace {

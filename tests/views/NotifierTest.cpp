@@ -5,9 +5,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "tests/support/QtWait.h"
 #include "views/CTaskbarNotifier.h"
 #include "views/ViewIds.h"
-#include "tests/support/QtWait.h"
 
 using namespace vantix;
 using State = CTaskbarNotifier::State;

@@ -10,8 +10,8 @@
 
 #include "app/Profile.h"
 #include "ftdi/Messages.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/QtWait.h"
+#include "tests/support/TempDir.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
