@@ -188,8 +188,14 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
     ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s)) << ReadFile(log);
 
     // Starts hidden, with its icon in the tray.
-    std::optional<std::pair<int, int>> icon;
-    ASSERT_TRUE(WaitFor([&] { return (icon = TrayIconCentre()).has_value(); }, 10s)) << "no tray icon";
+    std::pair<int, int> icon;
+    const auto iconShown = [&] {
+        const auto centre = TrayIconCentre();
+        if (centre)
+            icon = *centre;
+        return centre.has_value();
+    };
+    ASSERT_TRUE(WaitFor(iconShown, 10s)) << "no tray icon";
     EXPECT_FALSE(FindWindow("--onlyvisible --name '^Vantix$'").has_value()) << "the main window starts hidden";
 
     EXPECT_EQ(Output(ctl + " sim --socket " + socket + " card FT01 00000249541F01"), "ok card F400000249541F01");
@@ -217,9 +223,9 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
     // and click again.
     std::optional<Window> mainWindow;
     for (int attempt = 0; attempt < 3 && !mainWindow; ++attempt) {
-        ASSERT_TRUE(WaitFor([&] { return (icon = TrayIconCentre()).has_value(); }, 5s)) << "no tray icon";
-        ASSERT_EQ(std::system(("xdotool mousemove " + std::to_string(icon->first) + " " +
-                               std::to_string(icon->second) + " click --repeat 2 --delay 80 1")
+        ASSERT_TRUE(WaitFor(iconShown, 5s)) << "no tray icon";
+        ASSERT_EQ(std::system(("xdotool mousemove " + std::to_string(icon.first) + " " +
+                               std::to_string(icon.second) + " click --repeat 2 --delay 80 1")
                                   .c_str()),
                   0);
         WaitFor([&] { return (mainWindow = FindWindow("--onlyvisible --name '^Vantix$'")).has_value(); }, 4s);
