@@ -155,14 +155,4 @@ TEST_F(AppStartTest, ADamagedIniStillStartsWithDefaults) {
     EXPECT_EQ(Profile::Get(ini::DevCheck, 9), 0);
 }
 
-TEST_F(AppStartTest, WithoutModulesTheLanguageCommandIsDisabled) {
-    WriteFile(ini, "[Settings]\r\nPassword=1234\r\n");
-    C_VantixApp app(Options());
-    ASSERT_EQ(app.InitInstance(), C_VantixApp::StartResult::Started);
-    EXPECT_FALSE(app.LanguageAction()->isEnabled());
-    EXPECT_FALSE(app.DevCheckAction()->isChecked());
-    EXPECT_EQ(app.AboutAction()->text(), "&About Vantix...");
-    app.ExitInstance();
-}
-
 } // namespace

@@ -72,16 +72,6 @@ TEST_F(LanguageManagerTest, TheFirstFileOfANameIsTheOneUsed) {
     EXPECT_EQ(LoadString(171), "Testski A");
 }
 
-TEST_F(LanguageManagerTest, AModuleReportingEnglishAddsNothing) {
-    Install("english.so");
-    Configure("English");
-    LanguageManager languages;
-    languages.Load(LanguageManager::kNameFunction, Dir());
-    EXPECT_EQ(languages.GetLanguages().size(), 1u);
-    EXPECT_EQ(languages.GetLanguages().at("English"), "");
-    EXPECT_EQ(LoadString(171), "Bad password");
-}
-
 TEST_F(LanguageManagerTest, AConfiguredLanguageWithoutModuleKeepsItsName) {
     Install("vantix-srpski.so");
     Configure("Klingon");

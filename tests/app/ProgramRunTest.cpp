@@ -5,11 +5,11 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 #include "settings/IniFile.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 
 using vantix::IniFile;
 using vantix::test::TempDir;
@@ -48,13 +48,10 @@ struct ProgramRunTest : ::testing::Test {
 
     // The exit status, or -1 when the process still runs after the timeout.
     static int WaitFor(pid_t pid, std::chrono::milliseconds timeout) {
-        for (auto end = std::chrono::steady_clock::now() + timeout; std::chrono::steady_clock::now() < end;) {
-            int status = 0;
-            if (::waitpid(pid, &status, WNOHANG) == pid)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            std::this_thread::sleep_for(20ms);
-        }
-        return -1;
+        int status = 0;
+        if (!vantix::test::WaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, timeout))
+            return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 };
 
@@ -63,9 +60,7 @@ TEST_F(ProgramRunTest, ASecondCopyExitsSilentlyAndTheFirstEndsCleanlyOnSigterm) 
     const pid_t first = Start();
     // Start-up has passed the lock once the document type is registered.
     const auto mime = runtime.File("data/mime/packages/vantix-document.xml");
-    for (int i = 0; i < 500 && !fs::exists(mime); ++i)
-        std::this_thread::sleep_for(20ms);
-    ASSERT_TRUE(fs::exists(mime));
+    ASSERT_TRUE(vantix::test::WaitFor([&] { return fs::exists(mime); }, 10s));
 
     const pid_t second = Start();
     EXPECT_EQ(WaitFor(second, 10s), 0);

@@ -154,7 +154,6 @@ TEST(AboutTest, ShowsTheVersionWithItsBuild) {
     EXPECT_EQ(VersionText("10,0, 3 ,12"), "10.0.3 (Build 12)");
     CAboutDlg dialog;
     EXPECT_EQ(dialog.VersionLabel(), "Version 2.7.1 (Build 8)");
-    EXPECT_EQ(dialog.windowTitle(), "About Vantix");
 }
 
 TEST(HelpTest, UsesTheFirstWordOfTheLanguage) {

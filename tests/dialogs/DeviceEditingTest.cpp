@@ -14,6 +14,7 @@
 #include "ftdi/Exception.h"
 #include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "tests/dialogs/DialogTestSupport.h"
+#include "tests/support/AreaBytes.h"
 
 namespace vantix {
 namespace {
@@ -65,19 +66,6 @@ TEST_F(EditUserAreaTest, SuccessfulWriteCopiesTheClicks) {
     EXPECT_EQ(clicks.clickBefore, 1);
 }
 
-TEST_F(EditUserAreaTest, FailedWriteShowsItsTextAndKeepsTheClicks) {
-    WhenModal<CD_Edit>([](CD_Edit* dialog) {
-        Control<QCheckBox>(dialog, ids::kClickBeforeSwitch)->click();
-        dialog->accept();
-    });
-    const UserAreaWriter failing = [](const FTDI::UserArea&) {
-        throw FTDI::Exception("Unable to write user area to device SER1.");
-    };
-    EXPECT_FALSE(EditUserArea(nullptr, "SER1", Device(0), clicks, failing, prompter));
-    EXPECT_EQ(prompter.errors, QStringList{"Unable to write user area to device SER1."});
-    ExpectClicksUntouched();
-}
-
 TEST_F(EditUserAreaTest, CancelAfterChangeLeavesTheClickSettings) {
     WhenModal<CD_Edit>([](CD_Edit* dialog) {
         WhenModal<CD_Mouse>([](CD_Mouse* mouse) {
@@ -118,7 +106,7 @@ TEST_F(EditUserAreaTest, UnsupportedTypeIsRefused) {
 class SimulatedReaderEdit : public EditUserAreaTest {
 protected:
     SimulatedReaderEdit() {
-        sim.Plug("SIM1", "TR-614 reader", ToArray(Device(0).userArea));
+        sim.Plug("SIM1", "TR-614 reader", test::AreaBytes(Device(0).userArea));
         EXPECT_EQ(sim.FT_Open(0, &handle), FTDI::FT_OK);
         FTDI::UserArea area;
         FTDI::DWORD read = 0;
@@ -133,11 +121,6 @@ protected:
     }
     ~SimulatedReaderEdit() override { sim.FT_Close(handle); }
 
-    static FTDI::SimulatedD2xx::UserAreaBytes ToArray(const FTDI::UserArea& area) {
-        FTDI::SimulatedD2xx::UserAreaBytes bytes{};
-        std::copy(area.bytes, area.bytes + 16, bytes.begin());
-        return bytes;
-    }
     static void PressDefaultThenOk() {
         WhenModal<CD_Edit>([](CD_Edit* dialog) {
             Control<QPushButton>(dialog, ids::kDefaultButton)->click();

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "dialogs/Prompter.h"
+#include "tests/support/QtWait.h"
 
 namespace vantix::test {
 
@@ -42,12 +43,6 @@ void WhenModal(std::function<void(T*)> action) {
     poll->start(5);
 }
 
-// Processes events until `done` holds or two seconds pass.
-inline bool WaitUntil(const std::function<bool()>& done) {
-    QDeadlineTimer deadline(2000);
-    while (!done() && !deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 template <class T>
 T* Control(QWidget* dialog, int id) {

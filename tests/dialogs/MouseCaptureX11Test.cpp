@@ -28,14 +28,14 @@ TEST(MouseCaptureOnX11, ClickOutsideTheDialogIsCaptured) {
     CD_Mouse dialog(nullptr, prompter);
     dialog.show();
     auto* live = test::Control<QLabel>(&dialog, ids::kMouseLive);
-    ASSERT_TRUE(test::WaitUntil([&] { return QWidget::mouseGrabber() == &dialog; }));
-    EXPECT_TRUE(test::WaitUntil([&] { return live->text() == "900, 600"; })) << live->text().toStdString();
+    ASSERT_TRUE(test::WaitForEvents([&] { return QWidget::mouseGrabber() == &dialog; }));
+    EXPECT_TRUE(test::WaitForEvents([&] { return live->text() == "900, 600"; })) << live->text().toStdString();
     EXPECT_FALSE(dialog.frameGeometry().contains(QPoint(10, 10)));
 
     ASSERT_TRUE(x.MovePointer(10, 10));
-    EXPECT_TRUE(test::WaitUntil([&] { return live->text() == "10, 10"; })) << live->text().toStdString();
+    EXPECT_TRUE(test::WaitForEvents([&] { return live->text() == "10, 10"; })) << live->text().toStdString();
     ASSERT_TRUE(x.ClickLeft());
-    ASSERT_TRUE(test::WaitUntil([&] { return !dialog.capturing; }));
+    ASSERT_TRUE(test::WaitForEvents([&] { return !dialog.capturing; }));
     EXPECT_EQ(dialog.x, 10);
     EXPECT_EQ(dialog.y, 10);
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);

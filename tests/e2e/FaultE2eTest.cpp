@@ -24,6 +24,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PgServer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 #include "tests/support/XServer.h"
 
 namespace {
@@ -32,18 +33,12 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using vantix::test::ReadFile;
+using vantix::test::WaitFor;
 using vantix::test::RunCommand;
 using vantix::test::ShellQuote;
 
 [[maybe_unused]] auto* const kServerEnvironment =
     ::testing::AddGlobalTestEnvironment(new vantix::test::PgServerEnvironment); // gtest owns it
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    for (const auto end = Clock::now() + timeout; Clock::now() < end; std::this_thread::sleep_for(20ms))
-        if (done())
-            return true;
-    return done();
-}
 
 const fs::path& BinDir() {
     static const fs::path bin = std::getenv("VANTIX_BIN_DIR");
@@ -82,7 +77,7 @@ public:
                                                      {"XDG_RUNTIME_DIR", (work_.Path() / "runtime").string()},
                                                      {"XDG_DATA_HOME", work_.File("data")}};
         process_.emplace(std::vector<std::string>{(dir_ / "vantix").string(), "--backend", "sim"}, env, log_);
-        if (!WaitUntil([&] { return Sim("list").find(serial_) != std::string::npos; }, 20s))
+        if (!WaitFor([&] { return Sim("list").find(serial_) != std::string::npos; }, 20s))
             throw std::runtime_error("vantix did not start: " + ReadFile(log_));
     }
     Program(const Program&) = delete;
@@ -165,7 +160,7 @@ class Faults : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* tool : {"Xvfb", "xdotool"})
-            if (std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) != 0)
+            if (!vantix::test::OnPath(tool))
                 GTEST_SKIP() << "needs " << tool;
     }
     vantix::test::TempDir work;
@@ -177,7 +172,7 @@ TEST_F(Faults, TheEndOfASessionRightAfterAReadOrInABurstLosesNothing) {
     {
         Program program(work.Path() / "one");
         program.Cards(0, 1);
-        ASSERT_TRUE(WaitUntil([&] { return program.Reads() == 1; }, 10s));
+        ASSERT_TRUE(WaitFor([&] { return program.Reads() == 1; }, 10s));
         ASSERT_TRUE(program.Terminate().has_value());
         EXPECT_EQ(program.ExitStatus(), 0);
         ExpectCards(program.Lines(), 1);
@@ -185,7 +180,7 @@ TEST_F(Faults, TheEndOfASessionRightAfterAReadOrInABurstLosesNothing) {
     {
         Program program(work.Path() / "burst");
         std::thread burst([&] { program.Cards(0, 40); });
-        ASSERT_TRUE(WaitUntil([&] { return program.Reads() >= 5; }, 20s));
+        ASSERT_TRUE(WaitFor([&] { return program.Reads() >= 5; }, 20s));
         const int readBefore = program.Reads();
         ASSERT_TRUE(program.Terminate().has_value());
         burst.join();
@@ -203,20 +198,20 @@ TEST_F(Faults, ADatabaseThatHangsNeverDelaysTheFileOrTheEnd) {
         server.Clear();
         Program program(work.Path() / (stopped ? "stopped" : "locked"), settings);
         program.Cards(0, 1);
-        ASSERT_TRUE(WaitUntil([&] { return server.RowCount() == 1; }, 20s)) << program.Log();
+        ASSERT_TRUE(WaitFor([&] { return server.RowCount() == 1; }, 20s)) << program.Log();
 
         pid_t lockPid = -1;
         if (stopped) {
             server.Suspend(true);
         } else {
             lockPid = std::stoi(RunCommand("sh -c " + ShellQuote(server.HoldLockCommand(60) + " >/dev/null 2>&1 & echo $!")));
-            ASSERT_TRUE(WaitUntil([&] { return server.Locked(); }, 10s));
+            ASSERT_TRUE(WaitFor([&] { return server.Locked(); }, 10s));
         }
         for (int i = 1; i <= 3; ++i) {
             program.Cards(i, 1);
             const auto read = Clock::now();
-            ASSERT_TRUE(WaitUntil([&] { return program.Reads() == i + 1; }, 10s));
-            EXPECT_TRUE(WaitUntil([&] { return static_cast<int>(program.Lines().size()) == i + 1; }, 2s))
+            ASSERT_TRUE(WaitFor([&] { return program.Reads() == i + 1; }, 10s));
+            EXPECT_TRUE(WaitFor([&] { return static_cast<int>(program.Lines().size()) == i + 1; }, 2s))
                 << "card " << i << " filed on time";
             EXPECT_LT(Clock::now() - read, 3s);
         }
@@ -245,18 +240,18 @@ TEST_F(Faults, LinesWaitWhileTheStorageIsFullAndFollowInOrder) {
 
     Program program(mountPoint / "program");
     program.Cards(0, 1);
-    ASSERT_TRUE(WaitUntil([&] { return program.Lines().size() == 1; }, 10s));
+    ASSERT_TRUE(WaitFor([&] { return program.Lines().size() == 1; }, 10s));
 
     // Full: a filler takes every byte left.
     const std::string filler = (mountPoint / "filler").string();
     [[maybe_unused]] const int full = std::system(("dd if=/dev/zero of=" + filler + " bs=64k >/dev/null 2>&1").c_str());
     program.Cards(1, 3);
-    ASSERT_TRUE(WaitUntil([&] { return program.Reads() == 4; }, 10s));
+    ASSERT_TRUE(WaitFor([&] { return program.Reads() == 4; }, 10s));
     fs::remove(filler);
-    EXPECT_TRUE(WaitUntil([&] { return program.Lines().size() == 4; }, 5s)) << "written as soon as there is room";
+    EXPECT_TRUE(WaitFor([&] { return program.Lines().size() == 4; }, 5s)) << "written as soon as there is room";
 
     program.Cards(4, 1);
-    EXPECT_TRUE(WaitUntil([&] { return program.Lines().size() == 5; }, 5s));
+    EXPECT_TRUE(WaitFor([&] { return program.Lines().size() == 5; }, 5s));
     ASSERT_TRUE(program.Terminate().has_value());
     ExpectCards(program.Lines(), 5);
 }
@@ -264,7 +259,7 @@ TEST_F(Faults, LinesWaitWhileTheStorageIsFullAndFollowInOrder) {
 TEST_F(Faults, AReaderSerialNumberCannotForgeFieldsOrLines) {
     Program program(work.Path() / "hostile", {}, "A,B");
     program.Cards(0, 1);
-    ASSERT_TRUE(WaitUntil([&] { return program.Lines().size() == 1; }, 10s)) << program.Log();
+    ASSERT_TRUE(WaitFor([&] { return program.Lines().size() == 1; }, 10s)) << program.Log();
     const std::string line = program.Lines().front();
     EXPECT_EQ(std::count(line.begin(), line.end(), ','), 6) << line;
     EXPECT_TRUE(line.ends_with(",0,0,A_B\r")) << line;

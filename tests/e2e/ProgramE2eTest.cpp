@@ -28,6 +28,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 #include "tests/support/XServer.h"
 
 namespace {
@@ -35,12 +36,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using vantix::test::ReadFile;
+using vantix::test::WaitFor;
 using Process = vantix::test::ChildProcess;
 using vantix::test::TempDir;
-
-bool OnPath(const std::string& program) {
-    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
+using vantix::test::OnPath;
 
 // Standard output of a shell command, without the final line end.
 std::string Output(const std::string& command) {
@@ -54,14 +53,6 @@ std::string Output(const std::string& command) {
     while (!out.empty() && out.back() == '\n')
         out.pop_back();
     return out;
-}
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    for (const auto end = std::chrono::steady_clock::now() + timeout; std::chrono::steady_clock::now() < end;
-         std::this_thread::sleep_for(50ms))
-        if (done())
-            return true;
-    return done();
 }
 
 // What the test asks the X server directly.
@@ -156,7 +147,7 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
     Process trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "100",
                     "--height", "24"},
                    onDisplay, log);
-    ASSERT_TRUE(WaitUntil([&] { return x.TrayOwned(); }, 5s)) << "trayer owns the tray";
+    ASSERT_TRUE(WaitFor([&] { return x.TrayOwned(); }, 5s)) << "trayer owns the tray";
 
     // The window that has the focus records the line typed into it.
     const std::string typed = work.File("typed.txt");
@@ -164,7 +155,7 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
                     "read line; printf '%s\\n' \"$line\" > " + typed},
                    onDisplay, log);
     std::optional<Window> targetWindow;
-    ASSERT_TRUE(WaitUntil([&] { return (targetWindow = FindWindow("--onlyvisible --name vantix-e2e-target")).has_value(); }, 5s));
+    ASSERT_TRUE(WaitFor([&] { return (targetWindow = FindWindow("--onlyvisible --name vantix-e2e-target")).has_value(); }, 5s));
     ASSERT_EQ(std::system(("xdotool windowfocus " + std::to_string(*targetWindow)).c_str()),
               0);
 
@@ -193,15 +184,21 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
                     {"XDG_RUNTIME_DIR", (work.Path() / "runtime").string()},
                     {"XDG_DATA_HOME", work.File("data")}},
                    log);
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(socket); }, 10s)) << ReadFile(log);
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s)) << ReadFile(log);
 
     // Starts hidden, with its icon in the tray.
-    std::optional<std::pair<int, int>> icon;
-    ASSERT_TRUE(WaitUntil([&] { return (icon = TrayIconCentre()).has_value(); }, 10s)) << "no tray icon";
+    std::pair<int, int> icon;
+    const auto iconShown = [&] {
+        const auto centre = TrayIconCentre();
+        if (centre)
+            icon = *centre;
+        return centre.has_value();
+    };
+    ASSERT_TRUE(WaitFor(iconShown, 10s)) << "no tray icon";
     EXPECT_FALSE(FindWindow("--onlyvisible --name '^Vantix$'").has_value()) << "the main window starts hidden";
 
     EXPECT_EQ(Output(ctl + " sim --socket " + socket + " card FT01 00000249541F01"), "ok card F400000249541F01");
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(typed) && ReadFile(typed).find('\n') != std::string::npos; }, 10s))
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(typed) && ReadFile(typed).find('\n') != std::string::npos; }, 10s))
         << "nothing typed; " << ReadFile(log);
     EXPECT_EQ(ReadFile(typed), "0249541F\n");
 
@@ -214,7 +211,7 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
                 regFile = ReadFile(entry.path().string());
         return regFile.find("\r\n0249541F,") != std::string::npos;
     };
-    EXPECT_TRUE(WaitUntil(readRegFile, 10s)) << regFile;
+    EXPECT_TRUE(WaitFor(readRegFile, 10s)) << regFile;
     EXPECT_EQ(regFile.substr(0, regFile.find('\n') + 1), "MediaID,DateTime,Date,Time,ID,Code,Serial\r\n");
     EXPECT_NE(regFile.find("\r\n0249541F,"), std::string::npos) << regFile;
     EXPECT_NE(regFile.find(",0,0,FT01\r\n"), std::string::npos) << regFile;
@@ -225,12 +222,12 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
     // and click again.
     std::optional<Window> mainWindow;
     for (int attempt = 0; attempt < 3 && !mainWindow; ++attempt) {
-        ASSERT_TRUE(WaitUntil([&] { return (icon = TrayIconCentre()).has_value(); }, 5s)) << "no tray icon";
-        ASSERT_EQ(std::system(("xdotool mousemove " + std::to_string(icon->first) + " " +
-                               std::to_string(icon->second) + " click --repeat 2 --delay 80 1")
+        ASSERT_TRUE(WaitFor(iconShown, 5s)) << "no tray icon";
+        ASSERT_EQ(std::system(("xdotool mousemove " + std::to_string(icon.first) + " " +
+                               std::to_string(icon.second) + " click --repeat 2 --delay 80 1")
                                   .c_str()),
                   0);
-        WaitUntil([&] { return (mainWindow = FindWindow("--onlyvisible --name '^Vantix$'")).has_value(); }, 4s);
+        WaitFor([&] { return (mainWindow = FindWindow("--onlyvisible --name '^Vantix$'")).has_value(); }, 4s);
     }
     ASSERT_TRUE(mainWindow.has_value()) << "a double click on the tray icon shows the window";
 
@@ -244,17 +241,19 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
         readRegFile();
         return std::count(regFile.begin(), regFile.end(), '\n') == 3;
     };
-    EXPECT_TRUE(WaitUntil(secondLine, 10s)) << regFile;
+    EXPECT_TRUE(WaitFor(secondLine, 10s)) << regFile;
     EXPECT_EQ(x.KeyPresses(), 0) << "card data typed into the program's own window";
-    std::this_thread::sleep_for(500ms); // painted
+    // The screenshots are artifacts for a person to look at; nothing is
+    // asserted on them, so a pause for painting is all they need.
+    std::this_thread::sleep_for(500ms);
     EXPECT_EQ(std::system(("import -window root " + (artifacts / "main-window.png").string())
                               .c_str()),
               0);
 
     // The close box hides it again and says the program is still active.
     x.SendDeleteWindow(*mainWindow);
-    ASSERT_TRUE(WaitUntil([&] { return !x.Viewable(*mainWindow); }, 5s)) << "hidden to the tray";
-    std::this_thread::sleep_for(600ms); // the popup has slid in
+    ASSERT_TRUE(WaitFor([&] { return !x.Viewable(*mainWindow); }, 5s)) << "hidden to the tray";
+    std::this_thread::sleep_for(600ms); // lets the popup slide in for the screenshot
     EXPECT_EQ(std::system(("import -window root " + (artifacts / "notifier.png").string())
                               .c_str()),
               0);

@@ -7,6 +7,7 @@
 #include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/ftdi/RecordingConsumer.h"
+#include "tests/support/QtWait.h"
 
 using namespace FTDI;
 using namespace std::chrono_literals;
@@ -73,11 +74,11 @@ struct ConsumerThread : ::testing::Test {
 TEST_F(ConsumerThread, ForwardsCopiesAndKeepsShutdownRemovalsAway) {
     sim.Plug("Q1", "TR-614", ProximityArea());
     consumer.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return receiver.Count(MsgDeviceAdded) == 1; }, 5000));
+    ASSERT_TRUE(vantix::test::WaitForEvents([&] { return receiver.Count(MsgDeviceAdded) == 1; }, 5000));
     sim.PresentCard("Q1", "F400000249541F01");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return receiver.Count(MsgRegistration) == 1; }, 5000));
+    ASSERT_TRUE(vantix::test::WaitForEvents([&] { return receiver.Count(MsgRegistration) == 1; }, 5000));
     consumer.PostToConsumer(MsgCommError, 7, 1234);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return receiver.Count(MsgCommError) == 1; }, 5000));
+    ASSERT_TRUE(vantix::test::WaitForEvents([&] { return receiver.Count(MsgCommError) == 1; }, 5000));
 
     const auto& added = receiver.events[0];
     ASSERT_NE(added.As<MessageDeviceAdded>(), nullptr);
@@ -98,12 +99,12 @@ TEST_F(ConsumerThread, UnknownDeviceQuestionIsAnsweredOrIgnored) {
     consumer.SetDeviceCheck(true);
     sim.Plug("QX-IGNORED", "Mystery bridge");
     consumer.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return receiver.texts.size() == 1; }, 5000));
+    ASSERT_TRUE(vantix::test::WaitForEvents([&] { return receiver.texts.size() == 1; }, 5000));
     EXPECT_EQ(receiver.texts[0], "QX-IGNORED (Mystery bridge)");
 
     receiver.answer = DeviceTypeTrack2;
     sim.Plug("QX-CHOSEN", "Other bridge");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return receiver.Count(MsgDeviceAdded) == 1; }, 5000));
+    ASSERT_TRUE(vantix::test::WaitForEvents([&] { return receiver.Count(MsgDeviceAdded) == 1; }, 5000));
     EXPECT_EQ(receiver.events[0].As<MessageDeviceAdded>()->device.deviceType, DeviceTypeTrack2);
     EXPECT_EQ(receiver.texts.size(), 2u); // the ignored one was refused for the run
     EXPECT_TRUE(consumer.Shutdown(3000));
@@ -114,7 +115,7 @@ TEST_F(ConsumerThread, ShutdownWithTheQuestionOpenDoesNotWait) {
     receiver.keepQuestionOpen = true;
     sim.Plug("QX-OPEN", "Unanswered bridge");
     consumer.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return receiver.open != nullptr; }, 5000));
+    ASSERT_TRUE(vantix::test::WaitForEvents([&] { return receiver.open != nullptr; }, 5000));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(consumer.Shutdown(3000));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
@@ -125,7 +126,7 @@ TEST_F(ConsumerThread, AFaultyDeviceIsReportedOnce) {
     sim.Plug("QF", "TR-614", ProximityArea());
     sim.FailNext("FT_EE_UARead");
     consumer.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return receiver.Count(MsgDeviceAdded) == 1; }, 5000));
+    ASSERT_TRUE(vantix::test::WaitForEvents([&] { return receiver.Count(MsgDeviceAdded) == 1; }, 5000));
     ASSERT_EQ(receiver.faults.size(), 1u);
     EXPECT_EQ(receiver.faults[0].serialNumber, "QF");
     EXPECT_EQ(receiver.faults[0].call, "FT_EE_UARead");

@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <sstream>
-#include <thread>
 
 #include "core/Ids.h"
 #include "dialogs/CD_Delay.h"
@@ -20,6 +19,8 @@
 #include "dialogs/DialogIds.h"
 #include "frame/CFTDIConsumer.h"
 #include "tests/frame/FrameTestSupport.h"
+#include "tests/support/AreaBytes.h"
+#include "tests/support/QtWait.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
@@ -28,6 +29,7 @@
 namespace vantix {
 namespace {
 
+using test::AreaBytes;
 using test::Control;
 using test::FrameFixture;
 
@@ -38,22 +40,16 @@ FTDI::UserArea Area(const std::string& name) {
                           FTDI::DeviceTypeProximity);
 }
 
-FTDI::SimulatedD2xx::UserAreaBytes Bytes(const FTDI::UserArea& area) {
-    FTDI::SimulatedD2xx::UserAreaBytes out;
-    std::copy(std::begin(area.bytes), std::end(area.bytes), out.begin());
-    return out;
-}
-
 class FrameRun : public FrameFixture {
 protected:
     CV_Device& devices() { return frame->Panes().Devices(); }
     bool WaitForDeviceRows(int rows) {
-        return QTest::qWaitFor([&] { return devices().RowCount() == rows; }, 5000);
+        return test::WaitForEvents([&] { return devices().RowCount() == rows; }, 5000);
     }
     // A frame with the reader FT01 listed and selected.
     void StartWithSelectedReader() {
         MakeFrame();
-        sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+        sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
         ASSERT_TRUE(WaitForDeviceRows(1));
         devices().topLevelItem(0)->setSelected(true);
     }
@@ -61,13 +57,13 @@ protected:
 
 TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
     MakeFrame();
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
     ASSERT_TRUE(WaitForDeviceRows(1));
     EXPECT_EQ(devices().Text(0, CV_Device::ColName), "ABC");
 
     ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
     CV_Registrations& registrations = frame->Panes().Registrations();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return registrations.RowCount() == 1; }, 5000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return registrations.RowCount() == 1; }, 5000));
     EXPECT_EQ(registrations.Text(0, 0), "0249541F");
     EXPECT_EQ(registrations.Text(0, 2), "7");
     EXPECT_EQ(registrations.Text(0, 3), "9");
@@ -81,7 +77,7 @@ TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
 
 TEST_F(FrameRun, EveryCardReadBeforeTheEndIsFiled) {
     MakeFrame();
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
     ASSERT_TRUE(WaitForDeviceRows(1));
     const std::string file = frame->Pipeline().File().FileName();
     constexpr int kCards = 5;
@@ -90,9 +86,7 @@ TEST_F(FrameRun, EveryCardReadBeforeTheEndIsFiled) {
     // Read and beeped (two beeps each), while this thread handles no event:
     // the registrations wait in the queues when the frame goes.
     const size_t beeps = 2 * kCards * 3;
-    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-         sim->Written("FT01").size() < beeps && std::chrono::steady_clock::now() < end;)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    test::WaitFor([&] { return sim->Written("FT01").size() >= beeps; }, std::chrono::seconds(10));
     ASSERT_EQ(sim->Written("FT01").size(), beeps);
     frame.reset();
     std::vector<std::string> ids;
@@ -109,13 +103,13 @@ TEST_F(FrameRun, TypingProblemsAndAWaylandSessionAreLogged) {
     ASSERT_EQ(log.RowCount(), 2);
     EXPECT_EQ(log.Text(1, 1).toStdString(), "Wayland session: card data is typed only into X11 (XWayland) windows. "
                                             "Log in to an X11 session to type into every window.");
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
     ASSERT_TRUE(WaitForDeviceRows(1));
     CV_Registrations& registrations = frame->Panes().Registrations();
 
     keys->SetUntypeable(U"F");
     ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return registrations.RowCount() == 1; }, 5000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return registrations.RowCount() == 1; }, 5000));
     ASSERT_EQ(log.RowCount(), 3) << "reported before the registration arrives";
     EXPECT_EQ(log.Text(2, 1).toStdString(), "Card data was not typed as read: cannot type U+0046.");
     EXPECT_EQ(log.ImageOf(2), LogWarning);
@@ -125,7 +119,7 @@ TEST_F(FrameRun, TypingProblemsAndAWaylandSessionAreLogged) {
     keys->SetFocus(FTDI::FocusTarget::OwnWindow);
     for (int card = 2; card <= 3; ++card) {
         ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return registrations.RowCount() == card; }, 5000));
+        ASSERT_TRUE(test::WaitForEvents([&] { return registrations.RowCount() == card; }, 5000));
     }
     EXPECT_EQ(log.RowCount(), 4);
     EXPECT_EQ(log.Text(3, 1).toStdString(), "Card data is not typed while a Vantix window has the keyboard focus.");
@@ -143,8 +137,8 @@ TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
     });
     frame->EditDevice();
 
-    EXPECT_EQ(sim->UserAreaOf("FT01"), Bytes(Area("NEW"))) << "the reader's EEPROM holds the new bytes";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
+    EXPECT_EQ(sim->UserAreaOf("FT01"), AreaBytes(Area("NEW"))) << "the reader's EEPROM holds the new bytes";
+    ASSERT_TRUE(test::WaitForEvents([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
     EXPECT_TRUE(prompter.errors.isEmpty());
 }
 
@@ -166,9 +160,9 @@ TEST_F(FrameRun, EditingAReaderThatHasGoneShowsTheError) {
 TEST_F(FrameRun, AReaderThatCannotBeOpenedIsLoggedOnce) {
     MakeFrame();
     sim->FailNext("FT_Open");
-    sim->Plug("FT01", "TR-614 Door", Bytes(Area("ABC")));
+    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
     CV_Log2& log = frame->Panes().Log();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.RowCount() == 2; }, 5000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return log.RowCount() == 2; }, 5000));
     EXPECT_EQ(log.Text(1, 1), "Unable to use the device FT01 (TR-614 Door): FT_Open failed with status 4.");
     EXPECT_EQ(log.ImageOf(1), LogError);
     ASSERT_TRUE(WaitForDeviceRows(1)) << "opened on the next pass";
@@ -204,8 +198,10 @@ TEST_F(FrameRun, TheDeviceCheckItemReachesTheDeviceLink) {
     appCommands.deviceCheck = &deviceCheckItem;
     MakeFrame();
     // Serials of their own: a refused reader stays ignored for the process.
-    sim->Plug("FT15", "Mystery reader", Bytes(Area("MYS")));
-    QTest::qWait(200);
+    sim->Plug("FT15", "Mystery reader", AreaBytes(Area("MYS")));
+    // A second listing pass means the first one, which met the reader, is over.
+    ASSERT_TRUE(test::WaitForEvents([&] { return sim->CallCount("FT_GetDeviceInfoList") >= 2; }));
+    QCoreApplication::processEvents();
     EXPECT_EQ(devices().RowCount(), 0) << "ignored while the check is off";
 
     bool asked = false;
@@ -214,8 +210,8 @@ TEST_F(FrameRun, TheDeviceCheckItemReachesTheDeviceLink) {
         dialog->reject();
     });
     deviceCheckItem.setChecked(true);
-    sim->Plug("FT16", "Another mystery", Bytes(Area("MYS")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return asked; }, 5000));
+    sim->Plug("FT16", "Another mystery", AreaBytes(Area("MYS")));
+    EXPECT_TRUE(test::WaitForEvents([&] { return asked; }, 5000));
 }
 
 TEST_F(FrameRun, UnknownReaderIsAddedWithTheTypeTheUserChooses) {
@@ -225,7 +221,7 @@ TEST_F(FrameRun, UnknownReaderIsAddedWithTheTypeTheUserChooses) {
         dialog->findChild<QComboBox*>()->setCurrentIndex(1); // iButton or RF tag reader
         dialog->accept();
     });
-    sim->Plug("FT05", "Mystery reader", Bytes(Area("MYS")));
+    sim->Plug("FT05", "Mystery reader", AreaBytes(Area("MYS")));
     ASSERT_TRUE(WaitForDeviceRows(1));
     EXPECT_EQ(devices().Text(0, CV_Device::ColName), "MYS");
 }
@@ -241,8 +237,8 @@ TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
         // What the end of the event loops does to the open dialog.
         dialog->reject();
     });
-    sim->Plug("FT07", "Mystery reader", Bytes(Area("MYS")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return asked; }, 5000));
+    sim->Plug("FT07", "Mystery reader", AreaBytes(Area("MYS")));
+    ASSERT_TRUE(test::WaitForEvents([&] { return asked; }, 5000));
     EXPECT_EQ(quits, 1);
     const auto start = std::chrono::steady_clock::now();
     frame.reset();
@@ -252,10 +248,11 @@ TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
 TEST_F(FrameRun, DeletingTheFrameWhileTheMonitorWaitsForAnAnswerDoesNotHang) {
     deviceCheck = true;
     MakeFrame();
-    sim->Plug("FT08", "Mystery reader", Bytes(Area("MYS")));
-    // The question is posted but never handled: no events are processed.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ASSERT_GE(sim->CallCount("FT_GetDeviceInfoList"), 1) << "the monitor has seen the reader";
+    sim->Plug("FT08", "Mystery reader", AreaBytes(Area("MYS")));
+    // The monitor asks right after the listing that shows the reader; the
+    // question is posted but never handled: no events are processed.
+    ASSERT_TRUE(test::WaitFor([&] { return sim->CallCount("FT_GetDeviceInfoList") >= 1; }))
+        << "the monitor has seen the reader";
     const auto start = std::chrono::steady_clock::now();
     frame.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));

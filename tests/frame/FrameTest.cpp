@@ -12,6 +12,7 @@
 #include "tests/frame/FrameTestSupport.h"
 #include "tests/storage/SampleRegistration.h"
 #include "tests/support/PgServer.h"
+#include "tests/support/QtWait.h"
 #include "views/CTaskbarNotifier.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
@@ -63,10 +64,10 @@ protected:
     std::string RegFile() { return test::ReadFile(frame->Pipeline().File().FileName()); }
     // The database calls end on the worker; their results arrive as events.
     bool WaitForLogRows(int rows) {
-        return QTest::qWaitFor([&] { return log().RowCount() >= rows; }, 20000);
+        return test::WaitForEvents([&] { return log().RowCount() >= rows; }, 20000);
     }
     bool WaitForDatabaseRows(test::PgServer& server, int rows) {
-        return QTest::qWaitFor([&] { return server.RowCount() == rows; }, 20000);
+        return test::WaitForEvents([&] { return server.RowCount() == rows; }, 20000);
     }
 };
 
@@ -103,7 +104,7 @@ TEST_F(Frame, UnreachableDatabaseIsLoggedOnceAndSwitchedOffForGood) {
     for (int i = 0; i < 3; ++i)
         SendRegistration(frame.get(), test::SampleRegistration());
     ASSERT_TRUE(WaitForLogRows(2));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->Pipeline().Database().Outstanding() == 0; }, 20000));
+    EXPECT_TRUE(test::WaitForEvents([&] { return frame->Pipeline().Database().Outstanding() == 0; }, 20000));
     SendRegistration(frame.get(), test::SampleRegistration());
     QCoreApplication::processEvents();
     EXPECT_THAT(LogTexts(), ElementsAre("Using database.", "Unable to connect to database."));
@@ -158,22 +159,6 @@ TEST_F(Frame, UnwritableRegistrationFileIsLoggedAndTheRowStillAdded) {
     ASSERT_EQ(log().RowCount(), 2);
     EXPECT_THAT(log().Text(1, 1).toStdString(), HasSubstr("Unable to open the registration file"));
     EXPECT_EQ(log().ImageOf(1), LogError);
-}
-
-TEST_F(Frame, PanesAreCapped) {
-    MakeFrame();
-    for (int i = 0; i < 400; ++i) {
-        FTDI::MessageRegistration r = test::SampleRegistration();
-        r.mediaId = std::to_string(i);
-        SendRegistration(frame.get(), r);
-        frame->AddLog(QString::number(i), LogInformation);
-    }
-    ASSERT_EQ(registrations().RowCount(), 301);
-    EXPECT_EQ(registrations().Text(0, 0), "99");
-    EXPECT_EQ(registrations().Text(300, 0), "399");
-    ASSERT_EQ(log().RowCount(), 300);
-    EXPECT_EQ(log().Text(0, 1), "100");
-    EXPECT_EQ(log().Text(299, 1), "399");
 }
 
 // --- device rows and popups ---------------------------------------------------
@@ -291,7 +276,7 @@ TEST_F(Frame, MinimisingHidesToTheTray) {
     MakeFrame();
     frame->Restore();
     frame->showMinimized();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isVisible(); }, 1000));
+    EXPECT_TRUE(test::WaitForEvents([&] { return !frame->isVisible(); }, 1000));
     frame->Restore();
     EXPECT_TRUE(frame->isVisible());
     EXPECT_FALSE(frame->isMinimized());
@@ -302,15 +287,14 @@ TEST_F(Frame, WithoutATrayHostTheWindowShowsItselfAndNeverHides) {
     MakeFrame();
     EXPECT_EQ(LogTexts().back(), "No notification area is available; the window stays open instead of hiding.");
     frame->hide(); // as start-up leaves it
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frame->isVisible(); }, 1000)) << "shown once start-up is over";
+    EXPECT_TRUE(test::WaitForEvents([&] { return frame->isVisible(); }, 1000)) << "shown once start-up is over";
     EXPECT_TRUE(frame->ShownOnce());
 
     EXPECT_FALSE(frame->close());
-    QTest::qWait(20);
+    EXPECT_TRUE(test::WaitForEvents([&] { return frame->isMinimized(); }, 1000));
     EXPECT_TRUE(frame->isVisible()) << "minimised, still reachable";
-    EXPECT_TRUE(frame->isMinimized());
     frame->showMinimized();
-    QTest::qWait(20);
+    QCoreApplication::processEvents();
     EXPECT_TRUE(frame->isVisible());
 }
 

@@ -11,6 +11,7 @@
 #include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "platform/input/recording/RecordingKeyboardOutput.h"
 #include "tests/ftdi/RecordingConsumer.h"
+#include "tests/support/Wait.h"
 
 using namespace FTDI;
 using namespace std::chrono_literals;
@@ -608,9 +609,7 @@ TEST_F(EngineThreads, ACardPresentedMidSleepIsHandledWellBeforeTheSleepEnds) {
     for (std::size_t card = 1; card <= 5; ++card) {
         // Right after a pass that found nothing the reader sleeps 300 ms.
         const std::size_t passes = trace.Count(idle);
-        const auto deadline = std::chrono::steady_clock::now() + 5s;
-        while (trace.Count(idle) == passes && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(1ms);
+        ASSERT_TRUE(vantix::test::WaitFor([&] { return trace.Count(idle) != passes; }, 5s));
         const auto presented = std::chrono::steady_clock::now();
         ASSERT_TRUE(sim.PresentCard("W1", "F400000249541F01"));
         ASSERT_TRUE(engine.WaitFor(MsgRegistration, card, 5s));

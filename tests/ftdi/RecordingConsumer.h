@@ -8,6 +8,7 @@
 
 #include "ftdi/FTDIHelper.h"
 #include "platform/d2xx/sim/SimulatedD2xx.h"
+#include "tests/support/AreaBytes.h"
 
 namespace vantix::test {
 
@@ -131,13 +132,6 @@ inline FTDI::EngineTimings FastTimings() {
     t.idlePeriod = 5ms;
     t.callPause = 0ms;
     return t;
-}
-
-// The stored image of a user area, as the simulator keeps it.
-inline FTDI::SimulatedD2xx::UserAreaBytes AreaBytes(const FTDI::UserArea& ua) {
-    FTDI::SimulatedD2xx::UserAreaBytes out;
-    std::copy(std::begin(ua.bytes), std::end(ua.bytes), out.begin());
-    return out;
 }
 
 } // namespace vantix::test

@@ -6,16 +6,17 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "platform/d2xx/libftdi/LibFtdiD2xx.h"
 #include "platform/d2xx/libftdi/ReceiveQueue.h"
+#include "tests/support/Wait.h"
 
 using namespace FTDI;
 
 namespace {
 
 using namespace std::chrono_literals;
+using vantix::test::WaitFor;
 
 // Plays the chip: each read waits up to one latency period for what the
 // test has "sent", then hands over at most what fits, or fails on request.
@@ -53,16 +54,6 @@ private:
     bool unplugged_ = false;
 };
 
-bool Eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
 std::string TakeAll(ReceiveQueue& queue) {
     std::uint8_t out[4096];
     const std::size_t n = queue.Take(out, sizeof out);
@@ -85,14 +76,14 @@ struct ReceiveQueueOnAChip : ::testing::Test {
 TEST_F(ReceiveQueueOnAChip, GathersInArrivalOrderAndWakesTheReader) {
     chip.Send("\x02" "0123");
     EXPECT_TRUE(signal.WaitFor(5s, {})) << "woken by the delivery";
-    ASSERT_TRUE(Eventually([&] { return queue.Size() == 5; }));
+    ASSERT_TRUE(WaitFor([&] { return queue.Size() == 5; }));
     std::uint8_t out[3];
     ASSERT_EQ(queue.Take(out, 3), 3u);
     EXPECT_EQ(std::string(out, out + 3), "\x02" "01");
     // More than one source call carries, still in order.
     chip.Send(std::string(700, 'x') + "END");
     chip.Send("45");
-    ASSERT_TRUE(Eventually([&] { return queue.Size() == 2 + 705; }));
+    ASSERT_TRUE(WaitFor([&] { return queue.Size() == 2 + 705; }));
     EXPECT_EQ(TakeAll(queue), "23" + std::string(700, 'x') + "END45");
     EXPECT_TRUE(queue.Healthy());
 }
@@ -103,9 +94,9 @@ TEST_F(ReceiveQueueOnAChip, PausesWithoutLosingBytesAndReportsAnUnpluggedDevice)
         chip.Send("AB"); // stays with the chip meanwhile
         EXPECT_EQ(queue.Size(), 0u);
     }
-    ASSERT_TRUE(Eventually([&] { return queue.Size() == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return queue.Size() == 2; }));
     chip.Unplug();
-    ASSERT_TRUE(Eventually([&] { return !queue.Healthy(); }));
+    ASSERT_TRUE(WaitFor([&] { return !queue.Healthy(); }));
     EXPECT_EQ(TakeAll(queue), "AB") << "what came before stays readable";
     queue.Start(); // a failed source is not read again
     EXPECT_FALSE(queue.Healthy());

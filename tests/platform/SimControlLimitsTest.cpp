@@ -17,8 +17,10 @@
 #include "platform/d2xx/sim/SimClient.h"
 #include "platform/d2xx/sim/SimControlServer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 
 using namespace FTDI;
+using vantix::test::Lines;
 using Clock = std::chrono::steady_clock;
 using State = SimControlSession::State;
 
@@ -51,14 +53,6 @@ std::string ReadToEnd(int fd, Clock::duration within = std::chrono::seconds(10))
         else if (n == 0 || errno == ECONNRESET)
             return text;
     }
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 double ProcessCpuSeconds() {
@@ -191,11 +185,7 @@ TEST_F(SimControlHostileClients, ClientsOverTheLimitAreRefusedUntilOneLeaves) {
     EXPECT_EQ(Ask("list"), "error too many clients (at most 32)");
     idle.pop_back();
     // The server sees the departure on its next round; ask until it has.
-    std::string reply;
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
-    while ((reply = Ask("list")) != "ok 0" && Clock::now() < deadline) {
-    }
-    EXPECT_EQ(reply, "ok 0");
+    EXPECT_TRUE(vantix::test::WaitFor([&] { return Ask("list") == "ok 0"; }, std::chrono::seconds(10)));
 }
 
 TEST_F(SimControlHostileClients, OutOfDescriptorsTheServerWaitsWithoutSpinningAndThenAnswers) {

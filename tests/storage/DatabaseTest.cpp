@@ -6,7 +6,6 @@
 #include <signal.h>
 
 #include <chrono>
-#include <thread>
 
 #include "storage/CADODatabase.h"
 #include "storage/DatabaseWorker.h"
@@ -17,11 +16,13 @@
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/PgServer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 
 using namespace vantix;
 using testing::HasSubstr;
 using testing::StartsWith;
 using vantix::test::DatabaseServer;
+using vantix::test::WaitFor;
 
 namespace {
 
@@ -54,12 +55,6 @@ public:
 private:
     pid_t pid_;
 };
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
-    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(20)))
-        if (done()) return true;
-    return done();
-}
 
 std::string Line(const std::string& mediaId, const std::string& dateTime, const std::string& id = "1",
                  const std::string& code = "12") {

@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <stdexcept>
-#include <thread>
+
+#include "tests/support/Wait.h"
 
 extern char** environ;
 
@@ -56,16 +58,15 @@ ChildProcess::~ChildProcess() {
 void ChildProcess::Signal(int signal) const { ::kill(pid_, signal); }
 
 std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
-    for (const auto end = std::chrono::steady_clock::now() + timeout;;) {
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        if (std::chrono::steady_clock::now() >= end)
-            return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    int status = 0;
+    if (!WaitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, timeout))
+        return std::nullopt;
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool OnPath(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 } // namespace vantix::test

@@ -28,4 +28,7 @@ private:
     pid_t pid_ = -1;
 };
 
+// Whether a program of that name is found on $PATH.
+bool OnPath(const std::string& program);
+
 } // namespace vantix::test

@@ -9,7 +9,8 @@
 #include <memory>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
+
+#include "tests/support/Wait.h"
 
 namespace vantix::test {
 
@@ -50,13 +51,9 @@ MariaDbServer::MariaDbServer() {
                "/pid --skip-log-bin --innodb-buffer-pool-size=16M --innodb-log-file-size=8M"
                " --skip-name-resolve --log-error=" + dir_ + "/log" + user + " </dev/null >/dev/null 2>&1 &");
     started_ = true;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::system(("mariadb-admin --no-defaults --socket=" + dir_ + "/sock -uroot ping >/dev/null 2>&1").c_str()) !=
-           0) {
-        if (std::chrono::steady_clock::now() > deadline)
-            throw std::runtime_error("mariadbd did not start; see " + dir_ + "/log");
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    const std::string ping = "mariadb-admin --no-defaults --socket=" + dir_ + "/sock -uroot ping >/dev/null 2>&1";
+    if (!WaitFor([&] { return std::system(ping.c_str()) == 0; }, std::chrono::seconds(60)))
+        throw std::runtime_error("mariadbd did not start; see " + dir_ + "/log");
     RunCommand(Client() + " -e 'CREATE DATABASE vantix'");
     RunCommand("printf '%s' " + ShellQuote(kSchema) + " | " + Client() + " vantix");
 }
@@ -67,8 +64,7 @@ MariaDbServer::~MariaDbServer() {
             const int pid = ServerPid();
             ::kill(pid, SIGCONT); // a test may have stopped it
             ::kill(pid, SIGKILL);
-            for (int i = 0; i < 500 && ::kill(pid, 0) == 0; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            WaitFor([&] { return ::kill(pid, 0) != 0; });
         } catch (const std::exception&) {
             // No pid file: the server never came up.
         }

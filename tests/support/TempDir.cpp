@@ -31,4 +31,12 @@ void WriteFile(const std::string& path, const std::string& content) {
     out << content;
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 } // namespace vantix::test

@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vantix::test {
 
@@ -21,5 +22,7 @@ private:
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
+// The lines of a text, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
 
 } // namespace vantix::test

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
-#include "tests/support/MariaDbServer.h"
 #include "tests/support/PgServer.h"
 #include "tests/support/TempDir.h"
 
@@ -66,22 +65,6 @@ TEST_F(ImportCommand, ExecFormFailsOnPostgreSqlAndReportsTheError) {
     EXPECT_THAT(o.out, HasSubstr("CADODataBase Error"));
     EXPECT_THAT(o.out, HasSubstr("Imported 0 of 1 registrations."));
     EXPECT_EQ(PgServer::Shared().RowCount(), 0);
-}
-
-TEST_F(ImportCommand, HostileValuesReachBothServersAsTheyStand) {
-    vantix::test::WriteFile(file_, std::string("O'Brien,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,A\r\n") +
-                                       "end\\,2016-02-22 14:08:00,2016-02-22,14:08:00,1,12,A\r\n" +
-                                       std::string("n\0l,2016-02-22 14:09:00,2016-02-22,14:09:00,1,12,A\r\n", 52) +
-                                       "Caf\xE9,2016-02-22 14:10:00,2016-02-22,14:10:00,1,12,A\r\n");
-    vantix::test::DatabaseServer* const servers[] = {&PgServer::Shared(), &vantix::test::MariaDbServer::Shared()};
-    for (vantix::test::DatabaseServer* server : servers) {
-        SCOPED_TRACE(server->Name());
-        server->Clear();
-        const Outcome o = Vantixctl(Args(server->ConnectionString()) + " --call-syntax call");
-        EXPECT_EQ(o.status, 0) << o.out;
-        EXPECT_THAT(o.out, HasSubstr("Imported 4 of 4 registrations."));
-        EXPECT_EQ(server->MediaIds(), "O'Brien,end\\,n_l,Caf\xC3\xA9");
-    }
 }
 
 TEST_F(ImportCommand, BadUsageAndBadConnection) {

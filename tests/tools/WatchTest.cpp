@@ -15,16 +15,9 @@
 using namespace FTDI;
 using namespace std::chrono_literals;
 using namespace vantixctl;
+using vantix::test::Lines;
 
 namespace {
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
 
 bool Has(const std::string& line, const std::string& part) { return line.find(part) != std::string::npos; }
 

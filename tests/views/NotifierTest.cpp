@@ -5,6 +5,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "tests/support/QtWait.h"
 #include "views/CTaskbarNotifier.h"
 #include "views/Resources.h"
 
@@ -13,22 +14,6 @@ using State = CTaskbarNotifier::State;
 using Edge = CTaskbarNotifier::Edge;
 
 namespace {
-
-// Like QTest::qWaitFor, but without its 10 ms naps between checks, which
-// would pace the 2-pixel slide far slower than its own timers do.
-template <typename Predicate>
-bool WaitUntil(Predicate done, int ms = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    QTimer wake; // lets the blocking wait below return even when nothing else happens
-    wake.start(5);
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 const QRect kScreen(0, 0, 1024, 768);
 const ScreenAreas kBottomTaskbar{QRect(0, 0, 1024, 738), kScreen};
@@ -49,7 +34,7 @@ protected:
         notifier.SetScreenAreasSource([areas] { return areas; });
     }
     bool WaitFor(State state, int ms = 3000) {
-        return WaitUntil([&] { return notifier.AnimationState() == state; }, ms);
+        return test::WaitForEvents([&] { return notifier.AnimationState() == state; }, ms);
     }
     CTaskbarNotifier notifier;
 };
@@ -94,35 +79,29 @@ TEST_F(NotifierTest, RisesAboveABottomTaskbarWaitsAndSinks) {
     EXPECT_EQ(notifier.CurrentPosition(), notifier.StartPosition());
 }
 
-TEST_F(NotifierTest, SlidesInFromALeftTaskbarAtTheBottomOfTheWorkArea) {
-    UseAreas(kLeftTaskbar);
-    notifier.Show("left", 100, 100, 100);
-    EXPECT_EQ(notifier.StartPosition(), QPoint(60 - 164, 768 - 64));
-    ASSERT_TRUE(WaitFor(State::Waiting));
-    EXPECT_EQ(notifier.CurrentPosition(), QPoint(60, 768 - 64));
-    ASSERT_TRUE(WaitFor(State::Idle));
-}
-
-TEST_F(NotifierTest, RightAndTopTaskbarsEndFullyShownInTheCorner) {
-    UseAreas(kRightTaskbar);
-    notifier.Show("right", 100, 60000, 100);
-    ASSERT_TRUE(WaitFor(State::Waiting));
-    EXPECT_EQ(notifier.CurrentPosition(), QPoint(964 - 164, 768 - 64));
-    notifier.Hide();
-    EXPECT_EQ(notifier.AnimationState(), State::Idle);
-    EXPECT_FALSE(notifier.isVisible());
-
-    UseAreas(kTopTaskbar);
-    notifier.Show("top", 100, 60000, 100);
-    EXPECT_EQ(notifier.StartPosition(), QPoint(1024 - 164, 30 - 64));
-    ASSERT_TRUE(WaitFor(State::Waiting));
-    EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 30));
+TEST_F(NotifierTest, LeftRightAndTopTaskbarsEndFullyShownInTheCorner) {
+    const struct {
+        ScreenAreas areas;
+        QPoint start, end;
+    } cases[] = {{kLeftTaskbar, {60 - 164, 768 - 64}, {60, 768 - 64}},
+                 {kRightTaskbar, {964, 768 - 64}, {964 - 164, 768 - 64}},
+                 {kTopTaskbar, {1024 - 164, 30 - 64}, {1024 - 164, 30}}};
+    for (const auto& c : cases) {
+        UseAreas(c.areas);
+        notifier.Show("edge", 100, 60000, 100);
+        EXPECT_EQ(notifier.StartPosition(), c.start);
+        ASSERT_TRUE(WaitFor(State::Waiting));
+        EXPECT_EQ(notifier.CurrentPosition(), c.end);
+        notifier.Hide();
+        EXPECT_EQ(notifier.AnimationState(), State::Idle);
+        EXPECT_FALSE(notifier.isVisible());
+    }
 }
 
 TEST_F(NotifierTest, ShowWhileAppearingReplacesTheTextWithoutRestartingTheSlide) {
     UseAreas(kBottomTaskbar);
     notifier.Show("first", 600, 60000, 100);
-    ASSERT_TRUE(WaitUntil([&] { return notifier.CurrentPosition().y() <= 738 - 20; }, 3000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return notifier.CurrentPosition().y() <= 738 - 20; }, 3000));
     const int y = notifier.CurrentPosition().y();
     notifier.Show("second", 600, 60000, 100);
     EXPECT_EQ(notifier.Text(), "second");
@@ -134,12 +113,12 @@ TEST_F(NotifierTest, ShowWhileWaitingReplacesTheTextAndWaitsAgain) {
     UseAreas(kBottomTaskbar);
     notifier.Show("first", 100, 1000, 100);
     ASSERT_TRUE(WaitFor(State::Waiting));
-    QTest::qWait(600);
+    QTest::qWait(600); // the pauses are the timing under test: part of the stay has passed
     notifier.Show("second", 100, 1000, 100);
     EXPECT_EQ(notifier.Text(), "second");
     EXPECT_EQ(notifier.AnimationState(), State::Waiting);
     // The first stay ended 400 ms after this Show; the second lasts 1000 ms.
-    QTest::qWait(700);
+    QTest::qWait(700); // past the first stay's end
     EXPECT_EQ(notifier.AnimationState(), State::Waiting);
     EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 738 - 64));
     ASSERT_TRUE(WaitFor(State::Idle));
@@ -149,14 +128,14 @@ TEST_F(NotifierTest, ShowWhileDisappearingBringsItBackAtOnce) {
     UseAreas(kBottomTaskbar);
     notifier.Show("first", 100, 50, 800);
     ASSERT_TRUE(WaitFor(State::Disappearing));
-    ASSERT_TRUE(WaitUntil([&] { return notifier.CurrentPosition().y() > 738 - 60; }, 3000));
+    ASSERT_TRUE(test::WaitForEvents([&] { return notifier.CurrentPosition().y() > 738 - 60; }, 3000));
     notifier.Show("again", 100, 600, 100);
     EXPECT_EQ(notifier.Text(), "again");
     EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 738 - 64));
     EXPECT_EQ(notifier.pos(), notifier.CurrentPosition());
     // Still counted as leaving until the new stay is over, then it slides out.
     EXPECT_EQ(notifier.AnimationState(), State::Disappearing);
-    QTest::qWait(250);
+    QTest::qWait(250); // within the new stay: it must not have moved
     EXPECT_EQ(notifier.CurrentPosition(), QPoint(1024 - 164, 738 - 64));
     ASSERT_TRUE(WaitFor(State::Idle, 5000));
 }
@@ -209,5 +188,5 @@ TEST_F(NotifierTest, MissingSkinFailsAndStillSlidesSafely) {
     EXPECT_FALSE(bare.SetSkin(9999, 255, 0, 255));
     bare.SetScreenAreasSource([] { return kBottomTaskbar; });
     bare.Show("no skin", 100, 10, 100);
-    EXPECT_TRUE(WaitUntil([&] { return bare.AnimationState() == State::Idle; }, 3000));
+    EXPECT_TRUE(test::WaitForEvents([&] { return bare.AnimationState() == State::Idle; }, 3000));
 }

@@ -10,6 +10,7 @@
 
 #include "settings/Profile.h"
 #include "ftdi/Messages.h"
+#include "tests/support/QtWait.h"
 #include "tests/support/TempDir.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
@@ -22,15 +23,13 @@ namespace {
 
 FTDI::DevData Reader(const char* name, int beep, int keyboard, int database, int id, int ec,
                      const char* description = "Proximity Reader") {
-    FTDI::UserArea ua;
-    std::snprintf(ua.name, sizeof ua.name, "%s", name);
-    ua.beep = beep;
-    ua.sendToKeyboard = keyboard;
-    ua.storeToDatabase = database;
-    ua.id = static_cast<std::uint8_t>(id);
-    ua.ec = static_cast<std::uint8_t>(ec);
     FTDI::DevData device;
-    device.userArea = ua;
+    std::snprintf(device.userArea.name, sizeof device.userArea.name, "%s", name);
+    device.userArea.beep = beep;
+    device.userArea.sendToKeyboard = keyboard;
+    device.userArea.storeToDatabase = database;
+    device.userArea.id = static_cast<std::uint8_t>(id);
+    device.userArea.ec = static_cast<std::uint8_t>(ec);
     device.deviceType = 0;
     device.description = description;
     return device;
@@ -51,16 +50,6 @@ QStringList Serials(const CV_Device& view) {
 }
 
 } // namespace
-
-TEST(DeviceView, ColumnsAndWidths) {
-    CV_Device view;
-    ASSERT_EQ(view.columnCount(), 8);
-    const int widths[] = {80, 55, 48, 48, 64, 30, 48, 157};
-    for (int c = 0; c < 8; ++c)
-        EXPECT_EQ(view.columnWidth(c), widths[c]) << c;
-    EXPECT_EQ(view.headerItem()->text(0), "Serial number");
-    EXPECT_EQ(view.headerItem()->text(7), "Description");
-}
 
 TEST(DeviceView, RowsStayInSerialOrderAndShowTheConfiguration) {
     CV_Device view;
@@ -83,24 +72,18 @@ TEST(DeviceView, ChangeRewritesConfigurationButKeepsSerialAndDescription) {
     EXPECT_EQ(view.RowCount(), 1);
 }
 
-TEST(DeviceView, FindsOnlyTheWholeSerialAndRemovesThatRow) {
+TEST(DeviceView, FindsOnlyTheWholeSerialAndKeepsOneRowPerReader) {
     CV_Device view;
     view.AddDevice("FT12", Reader("A", 7, 1, 1, 1, 1));
     view.AddDevice("FT1", Reader("B", 7, 1, 1, 1, 1));
+    view.AddDevice("FT1", Reader("C", 6, 1, 1, 1, 1));
     EXPECT_EQ(view.FindRow("FT1"), 0);
+    EXPECT_EQ(view.Text(0, CV_Device::ColName), "C");
     EXPECT_EQ(view.FindRow("FT12"), 1);
     EXPECT_EQ(view.FindRow("FT"), -1);
     EXPECT_FALSE(view.RemoveDevice("FT123"));
     EXPECT_TRUE(view.RemoveDevice("FT1"));
     EXPECT_EQ(Serials(view), QStringList{"FT12"});
-}
-
-TEST(DeviceView, AddingAListedReaderAgainKeepsOneRow) {
-    CV_Device view;
-    view.AddDevice("FT1", Reader("A", 7, 1, 1, 1, 1));
-    view.AddDevice("FT1", Reader("B", 6, 1, 1, 1, 1));
-    ASSERT_EQ(view.RowCount(), 1);
-    EXPECT_EQ(view.Text(0, CV_Device::ColName), "B");
 }
 
 TEST(DeviceView, ContextMenuOnlyWithASelectedRow) {
@@ -113,15 +96,17 @@ TEST(DeviceView, ContextMenuOnlyWithASelectedRow) {
 
     bool popupShown = false;
     auto rightClick = [&] {
+        bool looked = false;
         QTimer::singleShot(50, [&] {
             if (QWidget* popup = QApplication::activePopupWidget()) {
                 popupShown = true;
                 popup->close();
             }
+            looked = true;
         });
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), view.mapToGlobal(QPoint(10, 10)));
         QApplication::sendEvent(view.viewport(), &event);
-        QTest::qWait(100);
+        ASSERT_TRUE(test::WaitForEvents([&] { return looked; }));
     };
     rightClick();
     EXPECT_FALSE(popupShown);
@@ -135,8 +120,6 @@ TEST(DeviceView, ContextMenuOnlyWithASelectedRow) {
     auto menu = view.CreateContextMenu();
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(menu->actions().size(), 2);
-    EXPECT_EQ(menu->actions()[0]->text(), "&Edit");
-    EXPECT_EQ(menu->actions()[1]->text(), "&Buzz");
     QSignalSpy edit(&view, &CV_Device::editRequested);
     QSignalSpy buzz(&view, &CV_Device::buzzRequested);
     menu->actions()[1]->trigger();
@@ -159,10 +142,6 @@ TEST(DeviceView, EnterAndDoubleClickAskForEditEvenOnEmptySpace) {
 
 TEST(RegistrationView, KeepsTheLast301InArrivalOrder) {
     CV_Registrations view;
-    ASSERT_EQ(view.columnCount(), 5);
-    const int widths[] = {80, 128, 48, 48, 72};
-    for (int c = 0; c < 5; ++c)
-        EXPECT_EQ(view.columnWidth(c), widths[c]);
     FTDI::MessageRegistration r;
     r.serialNumber = "FT9";
     r.idText = "12";
@@ -179,9 +158,6 @@ TEST(RegistrationView, KeepsTheLast301InArrivalOrder) {
 
 TEST(LogView, KeepsTheLast300WithTimeAndSymbol) {
     CV_Log2 view;
-    ASSERT_EQ(view.columnCount(), 2);
-    EXPECT_EQ(view.columnWidth(0), 144);
-    EXPECT_EQ(view.columnWidth(1), 300);
     for (int i = 0; i < 400; ++i)
         view.AddLog(QString("line %1").arg(i), i % 3);
     ASSERT_EQ(view.RowCount(), 300);
@@ -211,7 +187,6 @@ TEST(LogView, SymbolsAreCutFromTheStripWithMagentaTransparent) {
     EXPECT_NE(error, info);
 }
 
-// Splitter that lets a test move its bar like a drag does.
 // Two empty panes, shown at the given size; its bar can be moved like a drag does.
 class DraggableSplitter : public CRBSplitterWnd {
 public:
@@ -281,30 +256,4 @@ TEST(PaneLayout, HeightsRoundTripThroughTheSettingsFile) {
     EXPECT_EQ(shown.CurrentSizes().deviceHeight, 123);
     EXPECT_EQ(shown.CurrentSizes().registrationHeight, 234);
     EXPECT_NE(test::ReadFile(dir.File("Vantix.ini")).find("DeviceSplitSize=123"), std::string::npos);
-}
-
-TEST(PaneLayout, FilledPanesScreenshot) {
-    PaneLayout layout({100, 200});
-    layout.Devices().AddDevice("FTX4K2QA", Reader("DOOR", 7, 1, 1, 12, 3, "Proximity Reader"));
-    layout.Devices().AddDevice("FT9Z1B07", Reader("DESK", 5, 1, 0, 1, 1, "Track 2 Reader"));
-    layout.Devices().topLevelItem(0)->setSelected(true);
-    FTDI::MessageRegistration r;
-    r.serialNumber = "FTX4K2QA";
-    r.idText = "12";
-    r.ecText = "3";
-    for (int i = 0; i < 3; ++i) {
-        r.mediaId = QString::number(412345670 + i).right(8).toStdString();
-        r.dateTime = QString("2026-12-06 10:0%1:00").arg(i).toStdString();
-        layout.Registrations().AddRegistration(r);
-    }
-    layout.Log().AddLog("Using database.", LogInformation);
-    layout.Log().AddLog("Unable to connect to database.", LogError);
-    layout.Log().AddLog("No notification area is available.", LogWarning);
-    layout.resize(540, 480);
-    layout.show();
-    const QPixmap shot = layout.grab();
-    EXPECT_EQ(shot.size(), QSize(540, 480));
-    const QString dir = qEnvironmentVariable("VANTIX_BIN_DIR");
-    if (!dir.isEmpty())
-        shot.save(dir + "/../panes.png");
 }

@@ -2,141 +2,72 @@
 // program putting up the icon (TrayProbe.cpp).
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
+#include <map>
+#include <memory>
 #include <optional>
-#include <poll.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
-extern char** environ;
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
+#include "tests/support/XServer.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using vantix::test::ChildProcess;
+using vantix::test::OnPath;
 
-bool OnPath(const std::string& program) {
-    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// A child process that is ended when the object goes; optionally with its
-// stdout connected to us.
-class Child {
+// The probe's output lines, read from its log one at a time.
+class ProbeLines {
 public:
-    Child(std::vector<std::string> argv, bool piped) {
-        int out[2] = {-1, -1};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (piped) {
-            if (pipe(out) != 0)
-                throw std::runtime_error("pipe failed");
-            posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-            posix_spawn_file_actions_addclose(&actions, out[0]);
-        } else {
-            posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        }
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        std::vector<char*> args;
-        for (std::string& a : argv)
-            args.push_back(a.data());
-        args.push_back(nullptr);
-        const int rc = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (piped) {
-            close(out[1]);
-            fromChild_ = out[0];
-        }
-        if (rc != 0)
-            throw std::runtime_error("cannot start " + argv[0]);
-    }
-    ~Child() {
-        if (fromChild_ >= 0)
-            close(fromChild_);
-        Stop();
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    void Stop() {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-    // Reads lines until one starts with prefix; that line, or nothing after ms.
+    explicit ProbeLines(std::string log) : log_(std::move(log)) {}
+    // The next line that starts with prefix, or nothing after ms.
     std::optional<std::string> WaitForLine(const std::string& prefix, int ms) {
-        const auto end = Clock::now() + std::chrono::milliseconds(ms);
-        while (Clock::now() < end) {
-            for (auto nl = buffer_.find('\n'); nl != std::string::npos; nl = buffer_.find('\n')) {
-                std::string line = buffer_.substr(0, nl);
-                buffer_.erase(0, nl + 1);
-                if (line.rfind(prefix, 0) == 0)
-                    return line;
-            }
-            pollfd p{fromChild_, POLLIN, 0};
-            const int left = static_cast<int>(
-                std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count());
-            if (poll(&p, 1, std::max(left, 1)) <= 0)
-                continue;
-            char chunk[512];
-            const ssize_t n = read(fromChild_, chunk, sizeof chunk);
-            if (n <= 0)
-                return std::nullopt;
-            buffer_.append(chunk, static_cast<std::size_t>(n));
-        }
-        return std::nullopt;
+        std::optional<std::string> found;
+        vantix::test::WaitFor(
+            [&] {
+                const std::string text = vantix::test::ReadFile(log_);
+                for (auto nl = text.find('\n', read_); nl != std::string::npos; nl = text.find('\n', read_)) {
+                    std::string line = text.substr(read_, nl - read_);
+                    read_ = nl + 1;
+                    if (line.rfind(prefix, 0) == 0)
+                        return (found = line).has_value();
+                }
+                return false;
+            },
+            std::chrono::milliseconds(ms));
+        return found;
     }
 
 private:
-    pid_t pid_ = -1;
-    int fromChild_ = -1;
-    std::string buffer_;
+    std::string log_;
+    std::size_t read_ = 0;
 };
-
-int FreeDisplay() {
-    for (int n = 90; n < 140; ++n)
-        if (!std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock") &&
-            !std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)))
-            return n;
-    return -1;
-}
-
-std::unique_ptr<Child> StartTrayer() {
-    return std::make_unique<Child>(std::vector<std::string>{"trayer", "--edge", "top", "--align", "right",
-                                                            "--widthtype", "pixel", "--width", "100",
-                                                            "--height", "24"},
-                                   false);
-}
 
 } // namespace
 
 TEST(TrayHost, IconAppearsWithTheHostReturnsAfterItsRestartAndDoubleClickRestores) {
     if (!OnPath("Xvfb") || !OnPath("trayer") || !OnPath("xdotool"))
         GTEST_SKIP() << "needs Xvfb, trayer and xdotool";
-    const int display = FreeDisplay();
-    ASSERT_GT(display, 0);
-    const std::string name = ":" + std::to_string(display);
-    Child xvfb({"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, false);
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(display)) && Clock::now() < deadline)
-        usleep(20000);
-    setenv("DISPLAY", name.c_str(), 1);
+    vantix::test::XServer server;
+    setenv("DISPLAY", server.Display().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
+    vantix::test::TempDir dir;
+    const auto startTrayer = [&] {
+        return std::make_unique<ChildProcess>(
+            std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
+                                     "--width", "100", "--height", "24"},
+            std::map<std::string, std::string>{}, dir.File("trayer.log"));
+    };
 
     const std::string probePath = std::string(std::getenv("VANTIX_BIN_DIR")) + "/views_tray_probe";
-    Child probe({probePath}, true);
+    ChildProcess probeProcess({probePath}, {}, dir.File("probe.log"));
+    ProbeLines probe(dir.File("probe.log"));
     ASSERT_TRUE(probe.WaitForLine("tray 0 ", 5000)) << "no tray host yet";
 
-    auto trayer = StartTrayer();
+    auto trayer = startTrayer();
     const auto shown = probe.WaitForLine("tray 1 22x22", 8000);
     ASSERT_TRUE(shown) << "the icon appears once a tray host starts";
 
@@ -149,8 +80,8 @@ TEST(TrayHost, IconAppearsWithTheHostReturnsAfterItsRestartAndDoubleClickRestore
     ASSERT_TRUE(command);
     EXPECT_EQ(*command, "cmd 32771");
 
-    trayer->Stop();
+    trayer.reset();
     ASSERT_TRUE(probe.WaitForLine("tray 0 ", 5000));
-    trayer = StartTrayer();
+    trayer = startTrayer();
     EXPECT_TRUE(probe.WaitForLine("tray 1 22x22", 8000)) << "the icon comes back with the host";
 }

