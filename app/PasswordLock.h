@@ -30,6 +30,8 @@ bool SetPassword(std::string_view text);
 // else the string id of the message to show (171 bad old password, 172 bad
 // new password). The lock is not touched.
 int ValidatePasswordChange(std::string_view oldText, std::string_view newText, std::string_view confirmText);
+// The same rules for the new password alone.
+int ValidateNewPassword(std::string_view newText, std::string_view confirmText);
 
 inline constexpr int kStrBadPassword = 171;
 inline constexpr int kStrBadNewPassword = 172;

@@ -23,5 +23,7 @@ inline constexpr int kStartupFailed = 1014;
 inline constexpr int kPasswordNotStored = 1015;
 inline constexpr int kVersion = 1016;
 inline constexpr int kSettingsNotSaved = 1017;
+inline constexpr int kFilesAt = 1018;
+inline constexpr int kSettingsWritableByOthers = 1019;
 
 } // namespace vantix::str
