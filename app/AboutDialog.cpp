@@ -13,7 +13,7 @@
 
 namespace vantix {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), version_(new QLabel(this)) {
+CAboutDlg::CAboutDlg(QWidget* parent, const QString& filesText) : QDialog(parent), version_(new QLabel(this)) {
     setWindowTitle(Tr(str::kAboutTitle));
     auto* icon = new QLabel(this);
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
@@ -21,6 +21,12 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), version_(new QLabel(thi
     auto* texts = new QVBoxLayout;
     texts->addWidget(new QLabel(Tr(str::kProgramName), this));
     texts->addWidget(version_);
+    if (!filesText.isEmpty()) {
+        auto* files = new QLabel(filesText, this);
+        files->setWordWrap(true);
+        files->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        texts->addWidget(files);
+    }
     auto* row = new QHBoxLayout;
     row->addWidget(icon);
     row->addLayout(texts);

@@ -5,11 +5,12 @@ class QLabel;
 
 namespace vantix {
 
-// "About Vantix": the program's icon, name and version.
+// "About Vantix": the program's icon, name and version, and where its
+// files are.
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CAboutDlg(QWidget* parent = nullptr);
+    explicit CAboutDlg(QWidget* parent = nullptr, const QString& filesText = {});
     QString VersionLabel() const;
 
 private:

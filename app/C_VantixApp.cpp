@@ -11,7 +11,9 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
+#include <filesystem>
 #include <iostream>
+#include <sys/stat.h>
 
 #include "app/AboutDialog.h"
 #include "app/AppInfo.h"
@@ -28,6 +30,9 @@
 #include "platform/SingleInstance.h"
 #include "platform/Xdg.h"
 #include "views/Tr.h"
+#include "dialogs/PasswordDialogs.h"
+#include "frame/C_VantixFrame.h"
+#include "views/CV_Log2.h"
 
 namespace vantix {
 
@@ -40,6 +45,8 @@ C_VantixApp::C_VantixApp(StartOptions options, QObject* parent)
       help_(new QAction(this)), devCheckAction_(new QAction(this)) {
     if (!options_.showStop)
         options_.showStop = [](const QString& text) { ShowStop(nullptr, text); };
+    if (!options_.askFirstPassword)
+        options_.askFirstPassword = [] { return AskFirstPassword(nullptr); };
     devCheckAction_->setCheckable(true);
     connect(about_, &QAction::triggered, this, &C_VantixApp::OnAppAbout);
     connect(language_, &QAction::triggered, this, &C_VantixApp::OnLanguage);
@@ -63,7 +70,15 @@ C_VantixApp::StartResult C_VantixApp::InitInstance() {
                                                           : options_.programDirectory;
     if (programDirectory_.empty() || programDirectory_.back() != '/')
         programDirectory_ += '/';
-    Profile::SetAppPath(programDirectory_ + kIniFileName);
+    files_ = options_.files ? *options_.files : FileLocations::For(programDirectory_);
+    if (std::string error; !files_.CreateDirectories(&error))
+        std::cerr << "vantix: " << error << "\n";
+    Profile::SetAppPath(files_.iniFile);
+    // An installed copy's first start: the user has no settings yet and
+    // cannot act on "reinstall"; ask for the password that creates them.
+    std::error_code ec;
+    if (!files_.portable && !std::filesystem::exists(files_.iniFile, ec) && !CreateFirstSettings())
+        return StartResult::Failed;
     profileInForce_ = true;
 
     if (!IsPasswordConfigured()) {
@@ -71,7 +86,7 @@ C_VantixApp::StartResult C_VantixApp::InitInstance() {
         return StartResult::Failed;
     }
 
-    languages_.Load(LanguageManager::kNameFunction, programDirectory_);
+    languages_.Load(LanguageManager::kNameFunction, files_.moduleDirectories);
     devCheck_ = Profile::Get(ini::DevCheck) != 0 ? 1 : 0;
     UpdateActions();
 
@@ -81,7 +96,35 @@ C_VantixApp::StartResult C_VantixApp::InitInstance() {
     if (!frame_)
         return StartResult::Failed;
     PlaceMainWindow();
+    LogFileNotes();
     return StartResult::Started;
+}
+
+bool C_VantixApp::CreateFirstSettings() {
+    const std::optional<std::string> password = options_.askFirstPassword();
+    if (!password)
+        return false;
+    if (!SetPassword(*password)) {
+        options_.showStop(QString::fromStdString(FormatText(LoadString(str::kPasswordNotStored), {files_.iniFile})));
+        return false;
+    }
+    return true;
+}
+
+QString C_VantixApp::FilesText() const {
+    return QString::fromStdString(FormatText(LoadString(str::kFilesAt), {files_.iniFile, files_.dataDirectory}));
+}
+
+void C_VantixApp::LogFileNotes() {
+    auto* frame = qobject_cast<C_VantixFrame*>(frame_.get());
+    if (!frame)
+        return;
+    frame->AddLog(FilesText(), LogInformation);
+    // Anyone who may write the file may replace the password hash.
+    struct stat st {};
+    if (::stat(files_.iniFile.c_str(), &st) == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        frame->AddLog(QString::fromStdString(FormatText(LoadString(str::kSettingsWritableByOthers), {files_.iniFile})),
+                      LogWarning);
 }
 
 void C_VantixApp::ExitInstance(bool userPresent) {
@@ -113,7 +156,7 @@ QString C_VantixApp::HelpFile() const {
 }
 
 void C_VantixApp::OnAppAbout() {
-    CAboutDlg dialog(frame_.get());
+    CAboutDlg dialog(frame_.get(), FilesText());
     dialog.exec();
 }
 

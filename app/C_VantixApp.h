@@ -4,9 +4,11 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/LanguageManager.h"
+#include "platform/FileLocations.h"
 
 class QAction;
 class QMainWindow;
@@ -19,8 +21,12 @@ struct StartOptions {
     std::string backend;          // reader backend for the frame; empty: the default choice
     std::string programDirectory; // empty: the executable's directory
     std::string lockDirectory;    // empty: the user's runtime directory
+    std::optional<FileLocations> files; // empty: as the program directory allows
     // Shows the configuration error; default: a stop message box.
     std::function<void(const QString&)> showStop;
+    // Asks for the first password of a new per-user settings file; nullopt
+    // when the user declines. Default: the new-password dialog.
+    std::function<std::optional<std::string>()> askFirstPassword;
 };
 
 // The application object: start-up and shut-down in their fixed order, the
@@ -44,6 +50,10 @@ public:
 
     // Ends with '/'.
     const std::string& ProgramDirectory() const { return programDirectory_; }
+    // Where the settings, registration files and language modules are.
+    const FileLocations& Files() const { return files_; }
+    // Those places in one text for the About box and the event log.
+    QString FilesText() const;
     const std::string& Backend() const { return options_.backend; }
     LanguageManager& Languages() { return languages_; }
     // The device-check switch; the device monitor reads it from its thread.
@@ -66,12 +76,15 @@ public slots:
 
 private:
     void UpdateActions();
+    bool CreateFirstSettings();
+    void LogFileNotes();
     void RegisterDocumentTypeWithDesktop();
     void PlaceMainWindow();
 
     StartOptions options_;
     std::unique_ptr<SingleInstanceLock> instanceLock_; // held until the very end
     std::string programDirectory_;
+    FileLocations files_;
     LanguageManager languages_;
     std::atomic<int> devCheck_{0};
     bool profileInForce_ = false;

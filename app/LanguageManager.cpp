@@ -50,32 +50,36 @@ void LanguageManager::Unload() {
 }
 
 void LanguageManager::Load(const std::string& exportName, const std::string& programDirectory) {
-    current_ = Profile::Get(ini::Language);
-    std::string directory = programDirectory;
-    if (directory.empty() || directory.back() != '/')
-        directory += '/';
+    Load(exportName, std::vector<std::string>{programDirectory});
+}
 
-    for (const std::string& file : ModuleFiles(directory)) {
-        std::string error;
-        auto library = SharedLibrary::Open(directory + file, &error);
-        if (!library) {
-            std::cerr << "vantix: skipping language module " << file << ": " << error << "\n";
-            continue;
+void LanguageManager::Load(const std::string& exportName, const std::vector<std::string>& directories) {
+    current_ = Profile::Get(ini::Language);
+    for (std::string directory : directories) {
+        if (directory.empty() || directory.back() != '/')
+            directory += '/';
+        for (const std::string& file : ModuleFiles(directory)) {
+            std::string error;
+            auto library = SharedLibrary::Open(directory + file, &error);
+            if (!library) {
+                std::cerr << "vantix: skipping language module " << file << ": " << error << "\n";
+                continue;
+            }
+            const auto nameFunction = library->Function<NameFunction>(exportName.c_str());
+            const char* name = nameFunction ? nameFunction() : nullptr;
+            if (!name || !*name)
+                continue;
+            if (languages_.emplace(name, file).second && name == current_)
+                currentPath_ = directory + file;
         }
-        const auto nameFunction = library->Function<NameFunction>(exportName.c_str());
-        const char* name = nameFunction ? nameFunction() : nullptr;
-        if (!name || !*name)
-            continue;
-        if (languages_.emplace(name, file).second && name == current_)
-            currentFile_ = file;
     }
     start_ = current_;
 
-    if (current_ != kEnglish && !currentFile_.empty()) {
+    if (current_ != kEnglish && !currentPath_.empty()) {
         std::string error;
-        module_ = SharedLibrary::Open(directory + currentFile_, &error);
+        module_ = SharedLibrary::Open(currentPath_, &error);
         if (!module_)
-            std::cerr << "vantix: cannot load language module " << currentFile_ << ": " << error << "\n";
+            std::cerr << "vantix: cannot load language module " << currentPath_ << ": " << error << "\n";
         else if (const auto lookup = module_->Function<LanguageLookup>(kStringFunction))
             SetLanguageLookup(lookup);
     }

@@ -2,6 +2,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/SharedLibrary.h"
 
@@ -29,6 +30,9 @@ public:
     // the first file of a name wins), and puts the current language's
     // module in front of the string table when it has one.
     void Load(const std::string& exportName, const std::string& programDirectory);
+    // The same over several directories, in order (an installed copy has
+    // its modules beside the program and in the library directory).
+    void Load(const std::string& exportName, const std::vector<std::string>& directories);
 
     void SetCurrent(const std::string& name) { current_ = name; }
     std::string GetCurrent() const { return current_; }
@@ -42,7 +46,7 @@ public:
 private:
     bool loaded_ = false;
     std::string current_;
-    std::string currentFile_;
+    std::string currentPath_;
     std::optional<SharedLibrary> module_;
     std::string start_;
     std::map<std::string, std::string> languages_;

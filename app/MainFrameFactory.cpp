@@ -32,7 +32,7 @@ std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp& app) {
             options.keyboardProblem = error;
     }
     options.waylandSession = FTDI::IsWaylandSession();
-    options.programDirectory = app.ProgramDirectory();
+    options.programDirectory = app.Files().dataDirectory;
     options.app = {app.AboutAction(), app.LanguageAction(), app.HelpAction(), app.DevCheckAction()};
     return std::make_unique<C_VantixFrame>(std::move(options));
 }

@@ -48,6 +48,8 @@ std::span<const StringEntry> EnglishStrings() {
         {str::kPasswordNotStored, "The new password could not be written to %s."},
         {str::kVersion, "Version %s"},
         {str::kSettingsNotSaved, "The settings could not be saved to %s (%s). Not saved: %s"},
+        {str::kFilesAt, "Settings: %s; registration files: %s"},
+        {str::kSettingsWritableByOthers, "%s can be changed by other users of this computer; make it writable by its owner only (chmod 600)."},
         // The main window.
         {str::kStillActive, "Vantix is still active"},
         {str::kConnected, "Device %s (%s) connected."},

@@ -52,7 +52,9 @@
     X(StartupFailed, 1014)           \
     X(PasswordNotStored, 1015)       \
     X(Version, 1016)                 \
-    X(SettingsNotSaved, 1017)
+    X(SettingsNotSaved, 1017)        \
+    X(FilesAt, 1018)                 \
+    X(SettingsWritableByOthers, 1019)
 
 // The main window: its menus, popups and event-log messages.
 #define VANTIX_FRAME_STRING_IDS(X)   \

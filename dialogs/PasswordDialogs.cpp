@@ -35,11 +35,12 @@ CD_Password::CD_Password(QWidget* parent) : QDialog(parent), edit_(MaskedField(t
 
 QString CD_Password::Text() const { return edit_->text(); }
 
-CD_PasswordNew::CD_PasswordNew(QWidget* parent)
-    : QDialog(parent), old_(MaskedField(this)), new_(MaskedField(this)), confirm_(MaskedField(this)) {
+CD_PasswordNew::CD_PasswordNew(QWidget* parent, bool askOld)
+    : QDialog(parent), askOld_(askOld), old_(MaskedField(this)), new_(MaskedField(this)), confirm_(MaskedField(this)) {
     setWindowTitle(Tr(str::kNewPassword));
     auto* form = new QFormLayout;
     form->addRow(Tr(str::kOldPassword), old_);
+    form->setRowVisible(old_, askOld);
     form->addRow(Tr(str::kNewPassword), new_);
     form->addRow(Tr(str::kConfirmPassword), confirm_);
     auto* layout = new QVBoxLayout(this);
@@ -52,7 +53,9 @@ QString CD_PasswordNew::NewText() const { return new_->text(); }
 QString CD_PasswordNew::ConfirmText() const { return confirm_->text(); }
 
 void CD_PasswordNew::accept() {
-    if (const int message = ValidatePasswordChange(Utf8(OldText()), Utf8(NewText()), Utf8(ConfirmText()))) {
+    const int message = askOld_ ? ValidatePasswordChange(Utf8(OldText()), Utf8(NewText()), Utf8(ConfirmText()))
+                                : ValidateNewPassword(Utf8(NewText()), Utf8(ConfirmText()));
+    if (message) {
         ShowStop(this, Tr(message));
         return;
     }
@@ -79,6 +82,13 @@ bool ChangePassword(QWidget* parent) {
         return true;
     ShowStop(parent, Tr(str::kPasswordNotStored, {QString::fromStdString(Profile::App().Path())}));
     return false;
+}
+
+std::optional<std::string> AskFirstPassword(QWidget* parent) {
+    CD_PasswordNew dialog(parent, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return Utf8(dialog.NewText());
 }
 
 } // namespace vantix

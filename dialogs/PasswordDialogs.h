@@ -1,5 +1,7 @@
 #pragma once
 #include <QDialog>
+#include <optional>
+#include <string>
 
 class QLineEdit;
 
@@ -20,10 +22,11 @@ private:
 // Changing the password: old, new and confirmation. OK closes only when
 // the old password is right and the new one is given twice the same;
 // otherwise a message says which is wrong and the dialog stays open.
+// Without askOld (the first password of new settings) there is no old one.
 class CD_PasswordNew : public QDialog {
     Q_OBJECT
 public:
-    explicit CD_PasswordNew(QWidget* parent = nullptr);
+    explicit CD_PasswordNew(QWidget* parent = nullptr, bool askOld = true);
     QString OldText() const;
     QString NewText() const;
     QString ConfirmText() const;
@@ -34,6 +37,7 @@ public:
     void accept() override;
 
 private:
+    bool askOld_;
     QLineEdit* old_;
     QLineEdit* new_;
     QLineEdit* confirm_;
@@ -47,5 +51,9 @@ bool EnsureUnlocked(QWidget* parent);
 // The change-password command: runs CD_PasswordNew and stores the new
 // password; tells the user when it cannot be stored. True when changed.
 bool ChangePassword(QWidget* parent);
+
+// The first password of new settings, through CD_PasswordNew without the
+// old one; nullopt when cancelled. Nothing is stored.
+std::optional<std::string> AskFirstPassword(QWidget* parent);
 
 } // namespace vantix

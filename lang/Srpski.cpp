@@ -70,6 +70,8 @@ constexpr Entry kStrings[] = {
     {1015, "Nova lozinka nije mogla da se upiše u %s."},
     {1016, "Verzija %s"},
     {1017, "Podešavanja nisu mogla da se sačuvaju u %s (%s). Nije sačuvano: %s"},
+    {1018, "Podešavanja: %s; fajlovi registracija: %s"},
+    {1019, "%s mogu da menjaju i drugi korisnici ovog računara; neka samo vlasnik može da ga menja (chmod 600)."},
     {2001, "&Datoteka"},
     {2002, "&Izmene"},
     {2003, "&Opcije"},

@@ -152,14 +152,16 @@ void IniFile::RemoveStaleTemporaries() {
 
 bool IniFile::WriteLines(const std::vector<std::string>& lines) {
     // Write beside the file and rename over it, so a crash never leaves a
-    // half-written settings file. The replacement keeps the file's mode.
+    // half-written settings file. The replacement keeps the file's mode; a
+    // new file is the owner's alone, whatever the umask, since whoever may
+    // write it may replace the password hash.
     RemoveStaleTemporaries();
     std::string text;
     for (const auto& l : lines)
         text += l + "\r\n";
     const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
     struct stat st {};
-    const mode_t mode = ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666;
+    const mode_t mode = ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0600;
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) {
         lastWriteError_ = std::strerror(errno);

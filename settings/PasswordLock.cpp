@@ -55,6 +55,10 @@ bool SetPassword(std::string_view text) {
 int ValidatePasswordChange(std::string_view oldText, std::string_view newText, std::string_view confirmText) {
     if (!CheckPassword(oldText, false))
         return str::kBadPassword;
+    return ValidateNewPassword(newText, confirmText);
+}
+
+int ValidateNewPassword(std::string_view newText, std::string_view confirmText) {
     // A new text hashing to 0 would stop the next start-up: refuse it too.
     if (newText.empty() || confirmText.empty() || newText != confirmText || PasswordHash(newText) == 0)
         return str::kBadNewPassword;

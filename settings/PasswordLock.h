@@ -27,5 +27,7 @@ bool SetPassword(std::string_view text);
 // else the string id of the message to show (str::kBadPassword for the old
 // password, str::kBadNewPassword for the new one). The lock is not touched.
 int ValidatePasswordChange(std::string_view oldText, std::string_view newText, std::string_view confirmText);
+// The same rules for the new password alone.
+int ValidateNewPassword(std::string_view newText, std::string_view confirmText);
 
 } // namespace vantix

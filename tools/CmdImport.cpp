@@ -1,8 +1,10 @@
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 
 #include "storage/RegistrationCall.h"
 #include "storage/RegistrationImport.h"
+#include "platform/FileLocations.h"
 #include "tools/Commands.h"
 
 namespace vantixctl {
@@ -63,6 +65,10 @@ int RunImport(const Args& args) {
         if (!ok) return UsageError(arg + " needs a value");
     }
     if (request.filePath.empty()) return UsageError("no file given");
+    // A bare file name not found here is one of the program's own files.
+    if (std::error_code ec; request.filePath.find('/') == std::string::npos &&
+                            !std::filesystem::exists(request.filePath, ec))
+        request.filePath = vantix::FileLocations::ForRunningProgram().dataDirectory + request.filePath;
     if (!vantix::IsValidBound(request.window.from)) return UsageError("--from must be \"YYYY-MM-DD hh:mm:ss\"");
     if (!vantix::IsValidBound(request.window.to)) return UsageError("--to must be \"YYYY-MM-DD hh:mm:ss\"");
     if (request.connectionString.empty()) return UsageError("--conn needs a connection string");

@@ -9,6 +9,7 @@
 #include "settings/PasswordLock.h"
 #include "settings/Profile.h"
 #include "settings/Settings.h"
+#include "platform/FileLocations.h"
 #include "tools/Commands.h"
 
 namespace vantixctl {
@@ -55,8 +56,13 @@ int RunPassword(const Args& args) {
         }
     }
     if (iniPath.empty()) {
-        std::cerr << "usage: vantixctl password --ini PATH   (the password comes from the terminal or stdin)\n";
-        return ExitUsage;
+        // The settings file the program itself uses.
+        const auto files = vantix::FileLocations::ForRunningProgram();
+        if (std::string error; !files.CreateDirectories(&error)) {
+            std::cerr << "vantixctl password: " << error << "\n";
+            return ExitRefused;
+        }
+        iniPath = files.iniFile;
     }
     std::error_code ec;
     if (const auto parent = std::filesystem::path(iniPath).parent_path();

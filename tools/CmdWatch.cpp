@@ -3,6 +3,7 @@
 #include <memory>
 #include <pthread.h>
 
+#include "platform/FileLocations.h"
 #include "platform/input/DesktopSession.h"
 #include "platform/input/x11/X11KeyboardOutput.h"
 #include "tools/Commands.h"
@@ -16,11 +17,21 @@ int RunWatch(const Args& args, const CommonOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--type") {
             type = true;
-        } else if (args[i] == "--regfile" && i + 1 < args.size()) {
-            regFileDir = args[++i];
+        } else if (args[i] == "--regfile") {
+            // Without a directory: where the program files its registrations.
+            if (i + 1 < args.size() && args[i + 1].rfind("-", 0) != 0) {
+                regFileDir = args[++i];
+            } else {
+                const auto files = vantix::FileLocations::ForRunningProgram();
+                if (std::string error; !files.CreateDirectories(&error)) {
+                    std::cerr << "vantixctl: watch --regfile: " << error << "\n";
+                    return ExitRefused;
+                }
+                regFileDir = files.dataDirectory;
+            }
         } else {
             std::cerr << "vantixctl: watch: unexpected argument " << args[i]
-                      << "\nusage: vantixctl [--backend NAME] watch [--type] [--regfile DIR]\n";
+                      << "\nusage: vantixctl [--backend NAME] watch [--type] [--regfile [DIR]]\n";
             return ExitUsage;
         }
     }

@@ -14,9 +14,9 @@ void Usage(std::ostream& out) {
            "  set SERIAL field=value...    change a reader's configuration\n"
            "  ua decode HEX32 TYPE         decode a 16-byte user area\n"
            "  ua encode TYPE field=value...  encode a user area\n"
-           "  watch [--type] [--regfile DIR]  run the device link, one JSON line per event\n"
+           "  watch [--type] [--regfile [DIR]]  run the device link, one JSON line per event\n"
            "  import FILE --from T --to T --conn STRING  replay registrations into a database\n"
-           "  password --ini PATH          store a new password hash\n"
+           "  password [--ini PATH]        store a new password hash (default: the program's INI)\n"
            "  sim COMMAND ...              talk to the simulator of a running program\n";
 }
 

@@ -6,11 +6,16 @@
 #include <QMainWindow>
 #include <QScreen>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "app/C_VantixApp.h"
 #include "settings/IniKeys.h"
 #include "core/Strings.h"
 #include "tests/settings/ShellTestSupport.h"
+#include "settings/PasswordLock.h"
+#include "frame/C_VantixFrame.h"
+#include "views/CV_Log2.h"
+#include "views/PaneLayout.h"
 
 using namespace vantix;
 using vantix::test::ReadFile;
@@ -153,6 +158,85 @@ TEST_F(AppStartTest, ADamagedIniStillStartsWithDefaults) {
     EXPECT_TRUE(stops.isEmpty());
     EXPECT_EQ(Profile::Get(ini::Password), 77);
     EXPECT_EQ(Profile::Get(ini::DevCheck, 9), 0);
+}
+
+mode_t Mode(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+std::vector<std::string> LogTexts(const C_VantixApp& app) {
+    std::vector<std::string> texts;
+    const CV_Log2& log = static_cast<C_VantixFrame*>(app.MainWindow())->Panes().Log();
+    for (int row = 0; row < log.RowCount(); ++row)
+        texts.push_back(log.Text(row, 1).toStdString());
+    return texts;
+}
+
+TEST_F(AppStartTest, ThePortableLayoutKeepsEverythingInTheProgramDirectory) {
+    WriteFile(ini, "[Settings]\r\nPassword=1234\r\n");
+    ::chmod(ini.c_str(), 0666);
+    C_VantixApp app(Options());
+    ASSERT_EQ(app.InitInstance(), C_VantixApp::StartResult::Started);
+    const std::string dir = programDir.Path().string() + "/";
+    EXPECT_TRUE(app.Files().portable);
+    EXPECT_EQ(app.Files().dataDirectory, dir);
+    EXPECT_EQ(app.Files().moduleDirectories, std::vector<std::string>{dir});
+    const std::vector<std::string> log = LogTexts(app);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Settings: " + ini + "; registration files: " + dir), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(),
+                         ini + " can be changed by other users of this computer; make it writable by its owner "
+                               "only (chmod 600)."),
+              1);
+    app.ExitInstance();
+    EXPECT_EQ(Mode(ini), 0666u) << "an existing file keeps its mode";
+}
+
+TEST_F(AppStartTest, AnInstalledCopyAsksForAFirstPasswordAndKeepsTheUsersFilesPrivate) {
+    ::setenv("XDG_CONFIG_HOME", runtime.File("config").c_str(), 1);
+    const std::string userIni = runtime.File("config/Vantix/Vantix.ini");
+    StartOptions options = Options();
+    options.files = FileLocations::PerUser(options.programDirectory, "");
+    int asked = 0;
+    options.askFirstPassword = [&]() -> std::optional<std::string> {
+        ++asked;
+        return std::nullopt;
+    };
+    {
+        C_VantixApp app(options);
+        EXPECT_EQ(app.InitInstance(), C_VantixApp::StartResult::Failed) << "declined";
+        app.ExitInstance();
+    }
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(stops.isEmpty());
+    EXPECT_FALSE(fs::exists(userIni)) << "the next start asks again";
+
+    options.askFirstPassword = [&]() -> std::optional<std::string> { return "first"; };
+    const mode_t saved = ::umask(0);
+    {
+        C_VantixApp app(options);
+        ASSERT_EQ(app.InitInstance(), C_VantixApp::StartResult::Started);
+        EXPECT_EQ(app.Files().dataDirectory, runtime.File("data") + "/Vantix/");
+        EXPECT_TRUE(IsUnlocked()) << "the one who chose the password";
+        app.ExitInstance();
+    }
+    ::umask(saved);
+    EXPECT_EQ(Mode(userIni), 0600u);
+    EXPECT_EQ(Mode(runtime.File("config/Vantix")), 0700u);
+    EXPECT_EQ(Profile::Get(ini::Password), static_cast<int>(PasswordHash("first")));
+    EXPECT_EQ(Profile::Get(ini::Delay), 1) << "the settings were written back at exit";
+    EXPECT_TRUE(fs::is_empty(programDir.Path())) << "nothing written beside the program";
+    EXPECT_TRUE(stops.isEmpty());
+
+    // Present but unusable: that is still a broken configuration.
+    WriteFile(userIni, "[Settings]\r\nPassword=0\r\n");
+    {
+        C_VantixApp app(options);
+        EXPECT_EQ(app.InitInstance(), C_VantixApp::StartResult::Failed);
+        app.ExitInstance();
+    }
+    EXPECT_EQ(stops, QStringList{"Bad configuration file. Please reinstall application."});
+    Lock();
 }
 
 } // namespace

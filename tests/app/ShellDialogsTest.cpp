@@ -111,6 +111,26 @@ TEST_F(PasswordDialogsTest, TheChangeDialogStaysOpenUntilItsRulesHold) {
     EXPECT_TRUE(ChangePassword(nullptr));
     EXPECT_TRUE(IsUnlocked());
     EXPECT_EQ(static_cast<std::uint32_t>(Profile::GetInt("Settings", "Password", 0)), PasswordHash("next"));
+
+    // The first password of new settings: no old one to give, the same
+    // rules for the new one, nothing stored by the dialog itself.
+    OnNextModal([&](QWidget* m) {
+        auto* d = qobject_cast<CD_PasswordNew*>(m);
+        EXPECT_FALSE(d->OldField()->isVisibleTo(d));
+        d->NewField()->setText("first");
+        d->ConfirmField()->setText("frist");
+        OnNextModal([&](QWidget* box) {
+            shown = qobject_cast<QMessageBox*>(box)->text();
+            qobject_cast<QDialog*>(box)->accept();
+        }, d);
+        d->accept();
+        EXPECT_TRUE(d->isVisible()) << "still open";
+        d->ConfirmField()->setText("first");
+        d->accept();
+    });
+    EXPECT_EQ(AskFirstPassword(nullptr), std::optional<std::string>("first"));
+    EXPECT_EQ(shown, "Bad new password");
+    EXPECT_EQ(static_cast<std::uint32_t>(Profile::GetInt("Settings", "Password", 0)), PasswordHash("next"));
 }
 
 TEST(LanguageDialogTest, SortsAndSelectsByCaseInsensitivePrefix) {

@@ -67,21 +67,27 @@ TEST_F(IniFileTest, WritesSignedDecimalAndKeepsOtherContent) {
     EXPECT_EQ(ini.GetInt("settings", "password", 0), INT32_MIN);
 }
 
-TEST_F(IniFileTest, CreatesAMissingFile) {
-    ASSERT_TRUE(ini.WriteInt("Settings", "DevCheck", 1));
+TEST_F(IniFileTest, CreatesAMissingFileForItsOwnerOnly) {
+    const mode_t saved = ::umask(0);
+    const bool written = ini.WriteInt("Settings", "DevCheck", 1);
+    ::umask(saved);
+    ASSERT_TRUE(written);
     EXPECT_EQ(ReadFile(path), "[Settings]\r\nDevCheck=1\r\n");
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << "whatever the umask";
 }
 
 TEST_F(IniFileTest, ReplacesTheFileAtomicallyAndKeepsItsMode) {
     WriteFile(path, "[Settings]\r\nDelay=3\r\n");
-    ::chmod(path.c_str(), 0600);
+    ::chmod(path.c_str(), 0640);
     struct stat before {};
     ::stat(path.c_str(), &before);
     ASSERT_TRUE(ini.WriteInt("Settings", "Delay", 4));
     struct stat after {};
     ::stat(path.c_str(), &after);
     EXPECT_NE(before.st_ino, after.st_ino) << "written to a new file and renamed over the old one";
-    EXPECT_EQ(after.st_mode & 0777, 0600u);
+    EXPECT_EQ(after.st_mode & 0777, 0640u);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_EQ(entry.path().filename(), "Vantix.ini") << "no temporary file left behind";
 }

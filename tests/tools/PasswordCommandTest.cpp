@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <zlib.h>
 
@@ -38,11 +39,27 @@ TEST(PasswordCommandTest, StoresTheHashFromStdinKeepingTheRest) {
                                  "\r\n");
 }
 
-TEST(PasswordCommandTest, CreatesAFirstIni) {
+mode_t Mode(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+TEST(PasswordCommandTest, CreatesAFirstIniForItsOwnerOnly) {
     TempDir dir;
     const std::string ini = dir.File("Vantix.ini");
-    ASSERT_EQ(Vantixctl("password --ini " + ini, "vantix"), 0);
+    const mode_t saved = ::umask(0);
+    EXPECT_EQ(Vantixctl("password --ini " + ini, "vantix"), 0);
+    // Without --ini: the program's own file, here beside a portable copy.
+    const std::filesystem::path copy = dir.Path() / "portable";
+    std::filesystem::create_directory(copy);
+    std::filesystem::copy_file(std::string(std::getenv("VANTIX_BIN_DIR")) + "/vantixctl", copy / "vantixctl");
+    EXPECT_EQ(std::system(("echo other | " + (copy / "vantixctl").string() + " password > /dev/null").c_str()), 0);
+    ::umask(saved);
     EXPECT_EQ(IniFile(ini).GetInt("Settings", "Password", 0), Crc("vantix"));
+    EXPECT_EQ(Mode(ini), 0600u);
+    const std::string portableIni = (copy / "Vantix.ini").string();
+    EXPECT_EQ(IniFile(portableIni).GetInt("Settings", "Password", 0), Crc("other"));
+    EXPECT_EQ(Mode(portableIni), 0600u);
 }
 
 TEST(PasswordCommandTest, RefusesBadInput) {
@@ -51,7 +68,6 @@ TEST(PasswordCommandTest, RefusesBadInput) {
     EXPECT_EQ(Vantixctl("password --ini " + ini, ""), 1);
     EXPECT_EQ(Vantixctl("password --ini " + ini, "\n"), 1);
     EXPECT_EQ(Vantixctl("password --ini " + dir.File("missing/Vantix.ini"), "x\n"), 1);
-    EXPECT_EQ(Vantixctl("password", "x\n"), 2);
     EXPECT_EQ(Vantixctl("password --ini " + ini + " extra", "x\n"), 2);
     EXPECT_FALSE(std::filesystem::exists(ini));
 }
