@@ -19,12 +19,13 @@ QString YesNo(int flag) { return Tr(flag == 1 ? 144 : 145); }
 } // namespace
 
 CV_Device::CV_Device(QWidget* parent)
-    : ListPane({{130, 80}, {131, 55}, {143, 48}, {142, 48}, {141, 64}, {132, 30}, {133, 48}, {156, 157}},
+    : ListPane({{130, 80, "WWWWWWWW"}, {131, 55, "WWWWWW"}, {143, 48}, {142, 48}, {141, 64}, {132, 30, "255"},
+                {133, 48, "255"}, {156, 157}},
                parent) {}
 
 void CV_Device::FillConfigColumns(QTreeWidgetItem& row, const FTDI::DevData& device) const {
     const FTDI::UserArea& ua = device.userArea;
-    row.setText(ColName, QString::fromStdString(ua.Name()));
+    row.setText(ColName, QString::fromLatin1(ua.Name())); // bytes as typed: Latin-1
     row.setText(ColBeep, QString::number(kMaxBeepSetting - ua.beep));
     row.setText(ColKeyboard, YesNo(ua.sendToKeyboard));
     row.setText(ColDatabase, YesNo(ua.storeToDatabase));

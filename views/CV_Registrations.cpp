@@ -5,7 +5,9 @@
 namespace vantix {
 
 CV_Registrations::CV_Registrations(QWidget* parent)
-    : ListPane({{134, 80}, {135, 128}, {132, 48}, {133, 48}, {130, 72}}, parent) {}
+    : ListPane({{134, 80, "DDDDDDDD"}, {135, 128, "0000-00-00 00:00:00"}, {132, 48, "255"}, {133, 48, "255"},
+                {130, 72, "WWWWWWWW"}},
+               parent) {}
 
 void CV_Registrations::AddRegistration(const FTDI::MessageRegistration& r) {
     TrimTo(kRowsBeforeAdd);
