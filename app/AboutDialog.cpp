@@ -1,7 +1,7 @@
 #include "app/AboutDialog.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
+#include <QIcon>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -10,13 +10,14 @@
 #include "app/AppInfo.h"
 #include "app/ShellStringIds.h"
 #include "app/Tr.h"
+#include "views/ViewIds.h"
 
 namespace vantix {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), version_(new QLabel(this)) {
     setWindowTitle(Tr(str::kAboutTitle));
     auto* icon = new QLabel(this);
-    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    icon->setPixmap(QIcon(ResourcePath(ResTrayIcon)).pixmap(32, 32));
     version_->setText(Tr(str::kVersion).replace("%s", QString::fromStdString(VersionText(kVersionLiteral))));
     auto* texts = new QVBoxLayout;
     texts->addWidget(new QLabel(Tr(str::kProgramName), this));

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/Profile.h"
+#include "app/ShellStringIds.h"
 #include "app/Tr.h"
 #include "frame/RegFileReader.h"
 #include "frame/RegistrationStrings.h"
@@ -96,7 +98,14 @@ std::string CD_ImportReg::From() const { return Bound(fromDate, fromTime); }
 std::string CD_ImportReg::To() const { return Bound(toDate, toTime); }
 
 void CD_ImportReg::Browse() {
-    QFileDialog dialog(this, Tr(kStrImportTitle), QString(), Tr(kStrRegFileFilter));
+    // It opens where the remembered (or typed) file is, else in the program's
+    // folder, where the registration files are written.
+    const QString typed = path_->text().trimmed();
+    const QFileInfo remembered(typed);
+    const QString folder = !typed.isEmpty() && remembered.absoluteDir().exists()
+                               ? remembered.absolutePath()
+                               : QFileInfo(QString::fromStdString(Profile::App().Path())).absolutePath();
+    QFileDialog dialog(this, Tr(kStrImportTitle), folder, Tr(kStrRegFileFilter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setDefaultSuffix("vtxreg");
@@ -121,7 +130,7 @@ void CD_ImportReg::accept() {
 }
 
 void CD_ImportReg::ShowFileError(const QString& text) {
-    QMessageBox::critical(this, windowTitle(), text.left(2048));
+    QMessageBox::critical(this, Tr(str::kProgramName), text.left(2048));
 }
 
 } // namespace vantix
