@@ -53,6 +53,7 @@ enum StorageStringId : int {
     kStrRegFileFilter = 5045,
     kStrCancel = 5046,
     kStrProgressStatus = 5047,     // "%d / %d"
+    kStrProgressOfTotal = 5048,    // "%d / %d of %d"
 };
 
 // Fills a string-table text: each %s or %d takes the next argument in turn,
