@@ -81,14 +81,6 @@ TEST(OnADesktop, MouseCaptureTakesTheFirstClickOutsideTheDialog) {
     dialog.reject();
 }
 
-FTDI::SimulatedD2xx::UserAreaBytes Bytes(const std::string& name) {
-    const FTDI::UserArea area(name, 7, 9, 6, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0x0F, FTDI::KeyNewLine, 12, 12, 12,
-                              0x0E, FTDI::DeviceTypeProximity);
-    FTDI::SimulatedD2xx::UserAreaBytes out;
-    std::copy(std::begin(area.bytes), std::end(area.bytes), out.begin());
-    return out;
-}
-
 // Every heading and every cell fits its column at the desktop's default font.
 void ExpectNothingClipped(const ListPane& pane, const char* paneName, int columnsToCheck) {
     for (int c = 0; c < columnsToCheck; ++c) {
@@ -105,9 +97,9 @@ class MainWindowOnADesktop : public test::FrameFixture {};
 
 TEST_F(MainWindowOnADesktop, PanesShowEveryHeadingAndValueWhole) {
     MakeFrame();
-    sim->Plug("FT8A1B2C", "TR-614 Door", Bytes("Office"));
-    sim->Plug("FT9WMW0Z", "TR-614 Door", Bytes("WAREHO"));
-    sim->Plug("FTA00001", "TR-614 Door", Bytes("\xFF\xFF\xFF\xFF\xFF\xFF"));
+    sim->Plug("FT8A1B2C", "TR-614 Door", test::ReaderBytes("Office"));
+    sim->Plug("FT9WMW0Z", "TR-614 Door", test::ReaderBytes("WAREHO"));
+    sim->Plug("FTA00001", "TR-614 Door", test::ReaderBytes("\xFF\xFF\xFF\xFF\xFF\xFF"));
     CV_Device& devices = frame->Panes().Devices();
     ASSERT_TRUE(QTest::qWaitFor([&] { return devices.RowCount() == 3; }, 5000));
     ASSERT_TRUE(sim->PresentCard("FT9WMW0Z", "0000D8DBDDFE01"));

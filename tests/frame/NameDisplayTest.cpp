@@ -14,14 +14,6 @@
 namespace vantix {
 namespace {
 
-FTDI::SimulatedD2xx::UserAreaBytes Bytes(const std::string& name) {
-    const FTDI::UserArea area(name, 7, 9, 6, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0x0F, FTDI::KeyNewLine, 12, 12, 12,
-                              0x0E, FTDI::DeviceTypeProximity);
-    FTDI::SimulatedD2xx::UserAreaBytes out;
-    std::copy(std::begin(area.bytes), std::end(area.bytes), out.begin());
-    return out;
-}
-
 class NameDisplay : public test::FrameFixture {};
 
 TEST_F(NameDisplay, PanePopupAndDialogShowTheSameLatin1Text) {
@@ -29,7 +21,7 @@ TEST_F(NameDisplay, PanePopupAndDialogShowTheSameLatin1Text) {
     ASSERT_TRUE(CheckPassword(test::kPassword, true));
     CV_Device& devices = frame->Panes().Devices();
     // Readers of the first search come without a popup; the ones below come later.
-    sim->Plug("FT00", "TR-614 Door", Bytes("FIRST"));
+    sim->Plug("FT00", "TR-614 Door", test::ReaderBytes("FIRST"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return devices.RowCount() == 1; }, 5000));
     const struct {
         std::string serial, bytes;
@@ -37,7 +29,7 @@ TEST_F(NameDisplay, PanePopupAndDialogShowTheSameLatin1Text) {
     } readers[] = {{"FT01", "\xFF\xFF\xFF\xFF\xFF\xFF", QString(6, QChar(0xFF))},
                    {"FT02", "Jos\xE9\xA7", QStringLiteral("Jos\u00E9\u00A7")}};
     for (const auto& r : readers) {
-        sim->Plug(r.serial, "TR-614 Door", Bytes(r.bytes));
+        sim->Plug(r.serial, "TR-614 Door", test::ReaderBytes(r.bytes));
         const QString popup = "Device " + QString::fromStdString(r.serial) + " (" + r.shown + ") connected.";
         ASSERT_TRUE(QTest::qWaitFor([&] { return frame->Notifier().Text() == popup; }, 5000))
             << frame->Notifier().Text().toStdString();
