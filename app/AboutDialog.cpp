@@ -1,7 +1,7 @@
 #include "app/AboutDialog.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
+#include <QIcon>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -9,6 +9,7 @@
 
 #include "app/AppInfo.h"
 #include "core/Ids.h"
+#include "views/Resources.h"
 #include "views/Tr.h"
 
 namespace vantix {
@@ -16,7 +17,7 @@ namespace vantix {
 CAboutDlg::CAboutDlg(QWidget* parent, const QString& filesText) : QDialog(parent), version_(new QLabel(this)) {
     setWindowTitle(Tr(str::kAboutTitle));
     auto* icon = new QLabel(this);
-    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    icon->setPixmap(QIcon(ResourcePath(ResTrayIcon)).pixmap(32, 32));
     version_->setText(Tr(str::kVersion, {QString::fromStdString(VersionText(kVersionLiteral))}));
     auto* texts = new QVBoxLayout;
     texts->addWidget(new QLabel(Tr(str::kProgramName), this));

@@ -136,6 +136,7 @@ std::span<const StringEntry> EnglishStrings() {
         {str::kRegFileFilter, "Vantix reg files(*.vtxreg)"},
         {str::kProgressCancel, "Cancel"},
         {str::kProgressStatus, "%d / %d"},
+        {str::kProgressOfTotal, "%d / %d of %d"},
         // Reader dialogs and the small dialogs.
         {str::kCharacterNotAllowed, "The character %s is not allowed."},
         {str::kUnsupportedType, "This type of device is not supported by application."},

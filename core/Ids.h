@@ -143,7 +143,8 @@
     X(Browse, 5044)                  \
     X(RegFileFilter, 5045)           \
     X(ProgressCancel, 5046)          \
-    X(ProgressStatus, 5047)
+    X(ProgressStatus, 5047)          \
+    X(ProgressOfTotal, 5048)
 
 // The reader dialogs and the small dialogs. The positions, items and
 // unknown-device options are consecutive: code adds an index to the first.

@@ -62,8 +62,10 @@ void CD_DatabaseMR::OnUseClicked() {
 }
 
 void CD_DatabaseMR::OnBuild() {
-    // Starts from the text as last taken from the controls (opening or the
-    // last click of the check box); a successful build replaces the edit box.
+    // Starts from the text in the edit box, typed changes included, so
+    // nothing the user wrote is silently replaced; a successful build
+    // replaces the edit box.
+    connectionString = edit_->toPlainText().toStdString();
     CDataSourceLocator locator(this);
     const bool built = connectionString.empty() ? locator.NewConnectionString()
                                                 : locator.EditConnectionString(connectionString);

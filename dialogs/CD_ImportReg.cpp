@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -97,7 +98,14 @@ std::string CD_ImportReg::From() const { return Bound(fromDate, fromTime); }
 std::string CD_ImportReg::To() const { return Bound(toDate, toTime); }
 
 void CD_ImportReg::Browse() {
-    QFileDialog dialog(this, Tr(str::kImportTitle), QString(), Tr(str::kRegFileFilter));
+    // It opens where the remembered (or typed) file is, else in the program's
+    // folder, where the registration files are written.
+    const QString typed = path_->text().trimmed();
+    const QFileInfo remembered(typed);
+    const QString folder = !typed.isEmpty() && remembered.absoluteDir().exists()
+                               ? remembered.absolutePath()
+                               : QFileInfo(QString::fromStdString(Profile::App().Path())).absolutePath();
+    QFileDialog dialog(this, Tr(str::kImportTitle), folder, Tr(str::kRegFileFilter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setDefaultSuffix("vtxreg");
@@ -122,7 +130,7 @@ void CD_ImportReg::accept() {
 }
 
 void CD_ImportReg::ShowFileError(const QString& text) {
-    QMessageBox::critical(this, windowTitle(), text.left(2048));
+    QMessageBox::critical(this, Tr(str::kProgramName), text.left(2048));
 }
 
 } // namespace vantix

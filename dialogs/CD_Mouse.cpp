@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "core/Ids.h"
 #include "dialogs/DialogButtons.h"
@@ -68,18 +69,31 @@ void CD_Mouse::StartCapture() {
     capturing = true;
     timer_.start();
     captureButton_->setEnabled(false);
-    // A pointer grab needs a mapped window, so it waits until the show is done.
-    QTimer::singleShot(0, this, [this] {
-        if (capturing && isVisible()) grabMouse();
-    });
+    TryGrab();
+}
+
+bool CD_Mouse::TryGrab() {
+    // The server refuses a pointer grab until the window is viewable, and a
+    // window manager maps it some time after show(); so every tick tries
+    // again until the grab holds.
+    QWindow* window = windowHandle();
+    if (grabbed_ || !window || !window->isExposed())
+        return grabbed_;
+    if (!window->setMouseGrabEnabled(true))
+        return false;
+    grabMouse();
+    grabbed_ = true;
+    return true;
 }
 
 void CD_Mouse::StopCapture() {
     timer_.stop();
+    grabbed_ = false;
     if (QWidget::mouseGrabber() == this) releaseMouse();
 }
 
 void CD_Mouse::Tick() {
+    TryGrab();
     const QPoint at = cursorPosition();
     liveText = QStringLiteral("%1, %2").arg(at.x()).arg(at.y());
     WriteControls();

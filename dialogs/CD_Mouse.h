@@ -45,6 +45,7 @@ protected:
 
 private:
     void Tick();
+    bool TryGrab();
     void StopCapture();
     void WriteControls();
 
@@ -55,6 +56,7 @@ private:
     QLineEdit* yBox_ = nullptr;
     QPushButton* captureButton_ = nullptr;
     bool initialised_ = false;
+    bool grabbed_ = false;
 };
 
 } // namespace vantix

@@ -40,6 +40,10 @@ ConnectionStringDialog::ConnectionStringDialog(const std::string& connectionStri
     pairs_->setHorizontalHeaderLabels({Tr(str::kKey), Tr(str::kValue)});
     pairs_->horizontalHeader()->setStretchLastSection(true);
     pairs_->verticalHeader()->hide();
+    // Room for a few pairs and the new one; Tab goes from key to value.
+    pairs_->setMinimumHeight(pairs_->horizontalHeader()->sizeHint().height() +
+                             6 * pairs_->verticalHeader()->defaultSectionSize() + 2 * pairs_->frameWidth());
+    pairs_->setTabKeyNavigation(true);
     preview_->setReadOnly(true);
     testResult_->setWordWrap(true);
     testResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -47,6 +51,7 @@ ConnectionStringDialog::ConnectionStringDialog(const std::string& connectionStri
     auto* useDriver = new QPushButton(Tr(str::kUseDriver), this);
     auto* useSource = new QPushButton(Tr(str::kUseDataSource), this);
     auto* add = new QPushButton(Tr(str::kAddPair), this);
+    add->setObjectName("addPair");
     auto* remove = new QPushButton(Tr(str::kRemovePair), this);
     auto* test = new QPushButton(Tr(str::kTestConnection), this);
     test->setObjectName("testConnection");
@@ -85,7 +90,10 @@ ConnectionStringDialog::ConnectionStringDialog(const std::string& connectionStri
     connect(dataSources_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* i) { UseSource("DSN", i->text()); });
     connect(add, &QPushButton::clicked, this, [this] {
         AddPair({}, {});
-        pairs_->editItem(pairs_->item(pairs_->rowCount() - 1, 0));
+        QTableWidgetItem* key = pairs_->item(pairs_->rowCount() - 1, 0);
+        pairs_->scrollToItem(key);
+        pairs_->setCurrentItem(key);
+        pairs_->editItem(key);
     });
     connect(remove, &QPushButton::clicked, this, [this] {
         if (pairs_->currentRow() >= 0) pairs_->removeRow(pairs_->currentRow());

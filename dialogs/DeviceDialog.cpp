@@ -19,6 +19,8 @@ namespace vantix {
 
 namespace {
 
+constexpr int kVisibleListRows = 12; // rows an open ID or EC list shows
+
 QString Hex2(int value) { return QStringLiteral("%1").arg(value, 2, 16, QChar(u'0')).toUpper(); }
 
 // Codes 13..15 fit the stored nibble but name no item: they mean nothing
@@ -128,6 +130,12 @@ QGroupBox* DeviceDialog::CreatePropertiesGroup() {
     for (int n = 0; n <= 255; ++n) {
         idList_->addItem(QString::number(n));
         ecList_->addItem(QString::number(n));
+    }
+    // Styles that open a list as a full-height popup would cover the screen
+    // with 256 rows; a scrolling list of a few rows keeps the dialog in view.
+    for (QComboBox* list : {idList_, ecList_}) {
+        list->setStyleSheet(QStringLiteral("combobox-popup: 0;"));
+        list->setMaxVisibleItems(kVisibleListRows);
     }
     // The previews of ID and EC items follow these lists in every dialog.
     for (QComboBox* list : {idList_, ecList_})
@@ -257,7 +265,7 @@ bool DeviceDialog::RemoveDisallowedCharacter() {
     if (bad < 0) return false;
     const QString character = name.mid(bad, 1);
     name.remove(bad, 1);
-    prompter_.Inform(this, Tr(str::kCharacterNotAllowed, {character}));
+    prompter_.Plain(this, Tr(str::kCharacterNotAllowed, {character}));
     UpdateData(false);
     RefreshAllPreviews();
     return true;

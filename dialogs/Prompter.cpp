@@ -1,7 +1,9 @@
 #include "dialogs/Prompter.h"
 
-#include <QGuiApplication>
 #include <QMessageBox>
+
+#include "core/Ids.h"
+#include "views/Tr.h"
 
 namespace vantix {
 
@@ -12,6 +14,10 @@ public:
     void Inform(QWidget* parent, const QString& text) override {
         QMessageBox::information(parent, Caption(), text);
     }
+    void Plain(QWidget* parent, const QString& text) override {
+        QMessageBox box(QMessageBox::NoIcon, Caption(), text, QMessageBox::Ok, parent);
+        box.exec();
+    }
     void Error(QWidget* parent, const QString& text) override {
         QMessageBox::critical(parent, Caption(), text);
     }
@@ -21,10 +27,7 @@ public:
     }
 
 private:
-    static QString Caption() {
-        const QString name = QGuiApplication::applicationDisplayName();
-        return name.isEmpty() ? QStringLiteral("Vantix") : name;
-    }
+    static QString Caption() { return Tr(str::kProgramName); }
 };
 
 } // namespace

@@ -47,6 +47,8 @@ constexpr int kPipelinePollMs = 500;
 constexpr std::uint16_t kUnusedDeviceType = 0xFFFF;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+// Name bytes are Latin-1, as the keyboard types them and the dialogs show them.
+QString NameText(const FTDI::UserArea& area) { return QString::fromLatin1(area.Name()); }
 
 } // namespace
 
@@ -246,14 +248,14 @@ void C_VantixFrame::OnDeviceAdded(const FTDI::MessageDeviceAdded& message, bool 
     if (static_cast<std::uint16_t>(message.device.deviceType) == kUnusedDeviceType)
         return;
     if (popup)
-        Popup(Tr(str::kConnected, {Q(message.serialNumber), Q(message.device.userArea.Name())}),
+        Popup(Tr(str::kConnected, {Q(message.serialNumber), NameText(message.device.userArea)}),
               kShortStay);
     panes_->Devices().AddDevice(message.serialNumber, message.device);
 }
 
 void C_VantixFrame::OnDeviceRemoved(const FTDI::MessageDeviceRemoved& message, bool popup) {
     if (popup)
-        Popup(Tr(str::kDisconnected, {Q(message.serialNumber), Q(message.device.userArea.Name())}),
+        Popup(Tr(str::kDisconnected, {Q(message.serialNumber), NameText(message.device.userArea)}),
               kShortStay);
     panes_->Devices().RemoveDevice(message.serialNumber);
 }

@@ -21,7 +21,7 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # display, tray host and screenshots for the end-to-end tests
-  xvfb x11-utils x11-apps xterm trayer imagemagick
+  xvfb x11-utils x11-apps xterm trayer imagemagick openbox
   fonts-dejavu-core
   # the Debian package and the checks of the installed files
   dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db groff-base bash-completion

@@ -20,19 +20,19 @@ QString YesNo(int flag) { return Tr(flag == 1 ? str::kYes : str::kNo); }
 } // namespace
 
 CV_Device::CV_Device(QWidget* parent)
-    : ListPane({{str::kSerialColumn, 80},
-                {str::kNameColumn, 55},
+    : ListPane({{str::kSerialColumn, 80, "WWWWWWWW"},
+                {str::kNameColumn, 55, "WWWWWW"},
                 {str::kBeepColumn, 48},
                 {str::kKeyboardColumn, 48},
                 {str::kDatabaseColumn, 64},
-                {str::kIdColumn, 30},
-                {str::kEventColumn, 48},
+                {str::kIdColumn, 30, "255"},
+                {str::kEventColumn, 48, "255"},
                 {str::kDescriptionColumn, 157}},
                parent) {}
 
 void CV_Device::FillConfigColumns(QTreeWidgetItem& row, const FTDI::DevData& device) const {
     const FTDI::UserArea& ua = device.userArea;
-    row.setText(ColName, QString::fromStdString(ua.Name()));
+    row.setText(ColName, QString::fromLatin1(ua.Name())); // bytes as typed: Latin-1
     row.setText(ColBeep, QString::number(kMaxBeepSetting - ua.beep));
     row.setText(ColKeyboard, YesNo(ua.sendToKeyboard));
     row.setText(ColDatabase, YesNo(ua.storeToDatabase));

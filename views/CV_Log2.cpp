@@ -17,12 +17,13 @@ constexpr int kImageRole = Qt::UserRole + 1;
 
 } // namespace
 
-CV_Log2::CV_Log2(QWidget* parent) : ListPane({{str::kDateTimeColumn, 144}, {str::kMessageColumn, 300}}, parent) {
+CV_Log2::CV_Log2(QWidget* parent) : ListPane({{str::kDateTimeColumn, 144, "0000-00-00 00:00:00", true}, {str::kMessageColumn, 300}}, parent) {
     QPixmap strip(ResourcePath(ResLogSymbols));
     strip.setMask(strip.createMaskFromColor(QColor(255, 0, 255), Qt::MaskInColor));
     for (int i = 0; i < static_cast<int>(symbols_.size()); ++i)
         symbols_[i] = QIcon(strip.copy(i * kSymbolSize, 0, kSymbolSize, kSymbolSize));
     setIconSize(QSize(kSymbolSize, kSymbolSize));
+    FitColumns(); // the time column holds the symbol as well
 }
 
 void CV_Log2::AddLog(const QString& text, int image) {

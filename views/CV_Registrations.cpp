@@ -6,11 +6,11 @@
 namespace vantix {
 
 CV_Registrations::CV_Registrations(QWidget* parent)
-    : ListPane({{str::kMediaIdColumn, 80},
-                {str::kDateTimeColumn, 128},
-                {str::kIdColumn, 48},
-                {str::kEventColumn, 48},
-                {str::kSerialColumn, 72}},
+    : ListPane({{str::kMediaIdColumn, 80, "DDDDDDDD"},
+                {str::kDateTimeColumn, 128, "0000-00-00 00:00:00"},
+                {str::kIdColumn, 48, "255"},
+                {str::kEventColumn, 48, "255"},
+                {str::kSerialColumn, 72, "WWWWWWWW"}},
                parent) {}
 
 void CV_Registrations::AddRegistration(const FTDI::MessageRegistration& r) {

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,16 @@
 namespace vantix::test {
 
 inline constexpr char kPassword[] = "secret";
+
+// The user area of a proximity reader with this name: ID 7, EC 9, two beeps,
+// keyboard and database on, Enter as the only suffix.
+inline FTDI::SimulatedD2xx::UserAreaBytes ReaderBytes(const std::string& name) {
+    const FTDI::UserArea area(name, 7, 9, 6, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0x0F, FTDI::KeyNewLine, 12, 12, 12,
+                              0x0E, FTDI::DeviceTypeProximity);
+    FTDI::SimulatedD2xx::UserAreaBytes out;
+    std::copy(std::begin(area.bytes), std::end(area.bytes), out.begin());
+    return out;
+}
 
 // Answers every password prompt while it lives: with the right password
 // or by cancelling; counts the prompts.

@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "ftdi/UserArea.h"
-#include "platform/d2xx/SimulatedD2xx.h"
+#include "platform/d2xx/sim/SimulatedD2xx.h"
 
 namespace vantix::test {
 
