@@ -12,6 +12,9 @@
 #include <vector>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
+
+#include "tests/support/Wait.h"
 
 namespace vantix::test {
 
@@ -22,22 +25,45 @@ std::string DatabaseServer::MediaIds() const {
     return ids;
 }
 
+namespace {
+
+// The state letter and parent of a /proc/.../stat entry; state 0 when gone.
+std::pair<char, int> ProcState(const std::filesystem::path& stat) {
+    std::ifstream in(stat);
+    std::string text;
+    char state = 0;
+    int ppid = 0;
+    const size_t close = std::getline(in, text) ? text.rfind(')') : std::string::npos;
+    if (close == std::string::npos || std::sscanf(text.c_str() + close + 1, " %c %d", &state, &ppid) != 2) return {0, 0};
+    return {state, ppid};
+}
+
+// Every thread of the process is stopped (or the process is gone).
+bool Stopped(pid_t pid) {
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        const char state = ProcState(task.path() / "stat").first;
+        if (state != 0 && state != 'T' && state != 't') return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void DatabaseServer::Suspend(bool stop) const {
     // The main process and everything below it, found through /proc.
     std::vector<pid_t> pids{static_cast<pid_t>(ServerPid())};
     for (size_t i = 0; i < pids.size(); ++i)
-        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-            std::ifstream stat(entry.path() / "stat");
-            std::string text;
-            if (!std::getline(stat, text)) continue;
-            const size_t close = text.rfind(')');
-            int ppid = 0;
-            char state = 0;
-            if (close != std::string::npos && std::sscanf(text.c_str() + close + 1, " %c %d", &state, &ppid) == 2 &&
-                ppid == pids[i])
+        for (const auto& entry : std::filesystem::directory_iterator("/proc"))
+            if (ProcState(entry.path() / "stat").second == pids[i])
                 pids.push_back(std::stoi(entry.path().filename().string()));
-        }
     for (pid_t pid : pids) ::kill(pid, stop ? SIGSTOP : SIGCONT);
+    // A stop signal takes effect asynchronously: a busy machine may let the
+    // server answer one more request unless we wait for it to be stopped.
+    if (stop)
+        for (pid_t pid : pids)
+            if (!WaitFor([pid] { return Stopped(pid); }))
+                throw std::runtime_error("server process " + std::to_string(pid) + " did not stop");
 }
 
 std::string RunCommand(const std::string& command) {
