@@ -5,7 +5,8 @@
 #include <chrono>
 #include <functional>
 #include <stdexcept>
-#include <thread>
+
+#include "tests/support/Wait.h"
 
 namespace vantix::test {
 
@@ -16,13 +17,7 @@ bool WaitOnDisplay(const std::string& display, const std::function<bool(::Displa
     ::Display* connection = XOpenDisplay(display.c_str());
     if (!connection)
         return false;
-    bool done = false;
-    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-         !done && std::chrono::steady_clock::now() < end;) {
-        done = ready(connection);
-        if (!done)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20)); // poll interval
-    }
+    const bool done = WaitFor([&] { return ready(connection); }, std::chrono::seconds(10));
     XCloseDisplay(connection);
     return done;
 }

@@ -10,6 +10,7 @@
 #include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "tests/ftdi/RecordingConsumer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 #include "tools/WatchSession.h"
 
 using namespace FTDI;
@@ -23,9 +24,7 @@ bool Has(const std::string& line, const std::string& part) { return line.find(pa
 
 // Reader passes until the reader's line has delivered everything and it was read.
 void ReadUntilDelivered(WatchConsumer& consumer, const SimulatedD2xx& sim, const std::string& serial) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (sim.Waiting(serial) > 0 && std::chrono::steady_clock::now() < deadline)
-        consumer.ReadAll();
+    vantix::test::WaitFor([&] { return sim.Waiting(serial) == 0; }, 5s, [&] { consumer.ReadAll(); });
     EXPECT_EQ(sim.Waiting(serial), 0u);
 }
 
