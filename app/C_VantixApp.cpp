@@ -21,9 +21,8 @@
 #include "app/LanguageDialog.h"
 #include "app/MainFrameFactory.h"
 #include "dialogs/MessageBoxes.h"
+#include "settings/Configuration.h"
 #include "settings/PasswordLock.h"
-#include "settings/Profile.h"
-#include "settings/Settings.h"
 #include "core/FormatText.h"
 #include "core/Ids.h"
 #include "platform/DocumentType.h"
@@ -46,7 +45,7 @@ C_VantixApp::C_VantixApp(StartOptions options, QObject* parent)
     if (!options_.showStop)
         options_.showStop = [](const QString& text) { ShowStop(nullptr, text); };
     if (!options_.askFirstPassword)
-        options_.askFirstPassword = [] { return AskFirstPassword(nullptr); };
+        options_.askFirstPassword = [this] { return AskFirstPassword(*config_, nullptr); };
     devCheckAction_->setCheckable(true);
     connect(about_, &QAction::triggered, this, &C_VantixApp::OnAppAbout);
     connect(language_, &QAction::triggered, this, &C_VantixApp::OnLanguage);
@@ -73,21 +72,21 @@ C_VantixApp::StartResult C_VantixApp::InitInstance() {
     files_ = options_.files ? *options_.files : FileLocations::For(programDirectory_);
     if (std::string error; !files_.CreateDirectories(&error))
         std::cerr << "vantix: " << error << "\n";
-    Profile::SetAppPath(files_.iniFile);
+    config_ = std::make_unique<Configuration>(files_.iniFile);
     // An installed copy's first start: the user has no settings yet and
     // cannot act on "reinstall"; ask for the password that creates them.
     std::error_code ec;
     if (!files_.portable && !std::filesystem::exists(files_.iniFile, ec) && !CreateFirstSettings())
         return StartResult::Failed;
-    profileInForce_ = true;
+    settingsInForce_ = true;
 
-    if (!IsPasswordConfigured()) {
+    if (!IsPasswordConfigured(*config_)) {
         options_.showStop(Tr(str::kBadConfiguration));
         return StartResult::Failed;
     }
 
-    languages_.Load(LanguageManager::kNameFunction, files_.moduleDirectories);
-    devCheck_ = Profile::Get(ini::DevCheck) != 0 ? 1 : 0;
+    languages_.Load(*config_, LanguageManager::kNameFunction, files_.moduleDirectories);
+    devCheck_ = config_->Get(ini::DevCheck) != 0 ? 1 : 0;
     UpdateActions();
 
     RegisterDocumentTypeWithDesktop();
@@ -104,7 +103,7 @@ bool C_VantixApp::CreateFirstSettings() {
     const std::optional<std::string> password = options_.askFirstPassword();
     if (!password)
         return false;
-    if (!SetPassword(*password)) {
+    if (!SetPassword(*config_, *password)) {
         options_.showStop(QString::fromStdString(FormatText(LoadString(str::kPasswordNotStored), {files_.iniFile})));
         return false;
     }
@@ -128,24 +127,26 @@ void C_VantixApp::LogFileNotes() {
 }
 
 void C_VantixApp::ExitInstance(bool userPresent) {
-    Profile::App().TakeFailedWrites(); // the run's own failures were reported when they happened
+    if (config_)
+        config_->TakeFailedWrites(); // the run's own failures were reported when they happened
     frame_.reset();
-    // Nothing was read from the program's profile when start-up ended before
-    // naming it; writing then would create a stray file elsewhere.
-    if (!profileInForce_)
+    // Start-up that ended before the settings were in force (a second copy,
+    // a declined first password) must not write: that would touch another
+    // copy's file or create the one the user declined.
+    if (!settingsInForce_)
         return;
-    Profile::Write(ini::DevCheck, devCheck_.load());
-    Settings::Destroy();
+    config_->Write(ini::DevCheck, devCheck_.load());
+    config_->Flush();
     const std::string format = LoadString(str::kSettingsNotSaved); // while the language is loaded
     languages_.Unload();
 
-    const std::vector<std::string> failed = Profile::App().TakeFailedWrites();
+    const std::vector<std::string> failed = config_->TakeFailedWrites();
     if (failed.empty())
         return;
     std::string keys;
     for (const std::string& key : failed)
         keys += (keys.empty() ? "" : ", ") + key;
-    const std::string text = FormatText(format, {Profile::App().Path(), Profile::App().LastWriteError(), keys});
+    const std::string text = FormatText(format, {config_->Path(), config_->LastWriteError(), keys});
     std::cerr << "vantix: " << text << "\n";
     if (userPresent)
         options_.showStop(QString::fromStdString(text));

@@ -15,6 +15,7 @@ class QMainWindow;
 
 namespace vantix {
 
+class Configuration;
 class SingleInstanceLock;
 
 struct StartOptions {
@@ -56,6 +57,9 @@ public:
     QString FilesText() const;
     const std::string& Backend() const { return options_.backend; }
     LanguageManager& Languages() { return languages_; }
+    // The program's settings; they exist once InitInstance has named the
+    // settings file, until the application object goes.
+    Configuration& Config() const { return *config_; }
     // The device-check switch; the device monitor reads it from its thread.
     bool DevCheck() const { return devCheck_.load() != 0; }
     QMainWindow* MainWindow() const { return frame_.get(); }
@@ -85,9 +89,10 @@ private:
     std::unique_ptr<SingleInstanceLock> instanceLock_; // held until the very end
     std::string programDirectory_;
     FileLocations files_;
+    std::unique_ptr<Configuration> config_; // outlives the language manager, which writes to it
     LanguageManager languages_;
     std::atomic<int> devCheck_{0};
-    bool profileInForce_ = false;
+    bool settingsInForce_ = false;
     std::unique_ptr<QMainWindow> frame_;
     QAction* about_;
     QAction* language_;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "settings/IniKeys.h"
-#include "settings/Profile.h"
+#include "settings/Configuration.h"
 #include "core/Strings.h"
 
 namespace vantix {
@@ -40,21 +40,25 @@ LanguageManager::~LanguageManager() { Unload(); }
 void LanguageManager::Unload() {
     if (!loaded_)
         return;
-    if (!Profile::Write(ini::Language, current_))
-        std::cerr << "vantix: cannot write the language to " << Profile::App().Path() << "\n";
+    if (!config_->Write(ini::Language, current_))
+        std::cerr << "vantix: cannot write the language to " << config_->Path() << "\n";
     if (module_) {
         SetLanguageLookup(nullptr); // before the module's code goes away
         module_.reset();
     }
     loaded_ = false;
+    config_ = nullptr;
 }
 
-void LanguageManager::Load(const std::string& exportName, const std::string& programDirectory) {
-    Load(exportName, std::vector<std::string>{programDirectory});
+void LanguageManager::Load(Configuration& config, const std::string& exportName,
+                           const std::string& programDirectory) {
+    Load(config, exportName, std::vector<std::string>{programDirectory});
 }
 
-void LanguageManager::Load(const std::string& exportName, const std::vector<std::string>& directories) {
-    current_ = Profile::Get(ini::Language);
+void LanguageManager::Load(Configuration& config, const std::string& exportName,
+                           const std::vector<std::string>& directories) {
+    config_ = &config;
+    current_ = config.Get(ini::Language);
     for (std::string directory : directories) {
         if (directory.empty() || directory.back() != '/')
             directory += '/';

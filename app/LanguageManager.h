@@ -8,12 +8,14 @@
 
 namespace vantix {
 
+class Configuration;
+
 // The interface languages: English built in, others from modules ("*.so")
 // in the program directory. A module exports
 //   extern "C" const char* GetLanguageNameForVantix();
 //   extern "C" const char* GetStringForVantix(int id); // null when it lacks the id
-// The language chosen for the next start is written back as "Language" when
-// the manager goes.
+// The language chosen for the next start is written back as "Language" to
+// the configuration it was loaded from when the manager goes.
 class LanguageManager {
 public:
     static constexpr char kEnglish[] = "English";
@@ -28,11 +30,12 @@ public:
 
     // Reads "Language", scans the directory's modules (in file-name order;
     // the first file of a name wins), and puts the current language's
-    // module in front of the string table when it has one.
-    void Load(const std::string& exportName, const std::string& programDirectory);
+    // module in front of the string table when it has one. `config` must
+    // outlive the manager, or at least its Unload.
+    void Load(Configuration& config, const std::string& exportName, const std::string& programDirectory);
     // The same over several directories, in order (an installed copy has
     // its modules beside the program and in the library directory).
-    void Load(const std::string& exportName, const std::vector<std::string>& directories);
+    void Load(Configuration& config, const std::string& exportName, const std::vector<std::string>& directories);
 
     void SetCurrent(const std::string& name) { current_ = name; }
     std::string GetCurrent() const { return current_; }
@@ -44,6 +47,7 @@ public:
     void Unload();
 
 private:
+    Configuration* config_ = nullptr; // set while loaded
     bool loaded_ = false;
     std::string current_;
     std::string currentPath_;

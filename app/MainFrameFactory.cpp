@@ -34,7 +34,7 @@ std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp& app) {
     options.waylandSession = FTDI::IsWaylandSession();
     options.programDirectory = app.Files().dataDirectory;
     options.app = {app.AboutAction(), app.LanguageAction(), app.HelpAction(), app.DevCheckAction()};
-    return std::make_unique<C_VantixFrame>(std::move(options));
+    return std::make_unique<C_VantixFrame>(app.Config(), std::move(options));
 }
 
 } // namespace vantix

@@ -16,7 +16,7 @@
 #include <memory>
 #include <unistd.h>
 
-#include "settings/Profile.h"
+#include "settings/Configuration.h"
 #include "frame/C_VantixFrame.h"
 #include "frame/DeviceLinkEvent.h"
 #include "platform/d2xx/sim/SimulatedD2xx.h"
@@ -36,13 +36,14 @@ class ProgramDirectory {
 public:
     ProgramDirectory() : path_(std::filesystem::temp_directory_path() / ("vantix-frame-bench-" + std::to_string(::getpid()))) {
         std::filesystem::create_directories(path_);
-        Profile::SetAppPath((path_ / "Vantix.ini").string());
     }
     ~ProgramDirectory() { std::filesystem::remove_all(path_); }
     std::string Path() const { return path_.string() + "/"; }
+    Configuration& Config() { return config_; }
 
 private:
     std::filesystem::path path_;
+    Configuration config_{(path_ / "Vantix.ini").string()};
 };
 
 FrameOptions Options(const ProgramDirectory& dir, std::unique_ptr<FTDI::SimulatedD2xx> sim) {
@@ -55,11 +56,11 @@ FrameOptions Options(const ProgramDirectory& dir, std::unique_ptr<FTDI::Simulate
     return options;
 }
 
-std::unique_ptr<C_VantixFrame> MakeFrame(const ProgramDirectory& dir, bool withReader) {
+std::unique_ptr<C_VantixFrame> MakeFrame(ProgramDirectory& dir, bool withReader) {
     auto sim = std::make_unique<FTDI::SimulatedD2xx>();
     if (withReader)
         sim->Plug("FT01", "TR-614 Door");
-    return std::make_unique<C_VantixFrame>(Options(dir, std::move(sim)));
+    return std::make_unique<C_VantixFrame>(dir.Config(), Options(dir, std::move(sim)));
 }
 
 } // namespace
@@ -92,7 +93,6 @@ static void BM_CardToFileLine(benchmark::State& state) {
         ini << "[Settings]\r\nPassword=1\r\nBeepPause=0\r\nUseMRDB=1\r\nCallSyntax=call\r\nConnStr="
             << server.ConnectionString() << "\r\n";
     }
-    Profile::SetAppPath(dir.Path() + "Vantix.ini");
     auto sim = std::make_unique<FTDI::SimulatedD2xx>();
     FTDI::SimulatedD2xx& reader = *sim;
     // Stores, does not type, one beep.
@@ -104,7 +104,7 @@ static void BM_CardToFileLine(benchmark::State& state) {
     FrameOptions options = Options(dir, std::move(sim));
     options.timings.readerPeriod = std::chrono::milliseconds(2);
     options.timings.callPause = std::chrono::milliseconds(0);
-    auto frame = std::make_unique<C_VantixFrame>(std::move(options));
+    auto frame = std::make_unique<C_VantixFrame>(dir.Config(), std::move(options));
     const std::string file = frame->Pipeline().File().FileName();
     const auto fileSize = [&] {
         std::error_code ignored;

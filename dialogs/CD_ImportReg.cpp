@@ -13,7 +13,7 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "settings/Profile.h"
+#include "settings/Configuration.h"
 #include "core/FormatText.h"
 #include "core/Ids.h"
 #include "storage/RegFileReader.h"
@@ -23,17 +23,14 @@ namespace vantix {
 
 namespace {
 
-constexpr const char* kSection = "DialogImportRegs";
-constexpr const char* kPathKey = "FilePath";
-
 std::string Bound(const QDate& date, const QTime& time) {
     return FormatBound(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
 }
 
 } // namespace
 
-CD_ImportReg::CD_ImportReg(QWidget* parent)
-    : QDialog(parent), path_(new QLineEdit(this)), fromDateEdit_(new QDateEdit(this)),
+CD_ImportReg::CD_ImportReg(Configuration& config, QWidget* parent)
+    : QDialog(parent), config_(config), path_(new QLineEdit(this)), fromDateEdit_(new QDateEdit(this)),
       fromTimeEdit_(new QTimeEdit(this)), toDateEdit_(new QDateEdit(this)), toTimeEdit_(new QTimeEdit(this)) {
     setWindowTitle(Tr(str::kImportTitle));
     for (QDateEdit* date : {fromDateEdit_, toDateEdit_}) {
@@ -66,7 +63,7 @@ CD_ImportReg::CD_ImportReg(QWidget* parent)
 void CD_ImportReg::showEvent(QShowEvent* event) {
     if (!initialised_) {
         initialised_ = true;
-        if (filePath.isEmpty()) filePath = QString::fromStdString(Profile::GetString(kSection, kPathKey));
+        if (filePath.isEmpty()) filePath = QString::fromStdString(config_.Get(ini::FilePath));
         const QDateTime now = QDateTime::currentDateTime();
         fromDate = now.addDays(-30).date();
         fromTime = QTime(0, 0, 0);
@@ -104,7 +101,7 @@ void CD_ImportReg::Browse() {
     const QFileInfo remembered(typed);
     const QString folder = !typed.isEmpty() && remembered.absoluteDir().exists()
                                ? remembered.absolutePath()
-                               : QFileInfo(QString::fromStdString(Profile::App().Path())).absolutePath();
+                               : QFileInfo(QString::fromStdString(config_.Path())).absolutePath();
     QFileDialog dialog(this, Tr(str::kImportTitle), folder, Tr(str::kRegFileFilter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -125,7 +122,7 @@ void CD_ImportReg::accept() {
         ShowFileError(QString::fromStdString(FormatText(LoadString(str::kFileOpenFailed), {path, reader.Error()})));
         return;
     }
-    Profile::WriteString(kSection, kPathKey, path);
+    config_.Write(ini::FilePath, path);
     QDialog::accept();
 }
 

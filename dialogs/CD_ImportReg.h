@@ -10,11 +10,14 @@ class QTimeEdit;
 
 namespace vantix {
 
-// Picks the registration file and the time window of an import.
+class Configuration;
+
+// Picks the registration file and the time window of an import. The file
+// opened last is kept in `config`, which must outlive the dialog.
 class CD_ImportReg : public QDialog {
     Q_OBJECT
 public:
-    explicit CD_ImportReg(QWidget* parent = nullptr);
+    explicit CD_ImportReg(Configuration& config, QWidget* parent = nullptr);
 
     QString filePath; // empty: the last file imported ("DialogImportRegs"/"FilePath")
     QDate fromDate;
@@ -43,6 +46,7 @@ private:
     void DoDataExchange(bool save);
     void Browse();
 
+    Configuration& config_;
     QLineEdit* path_;
     QDateEdit* fromDateEdit_;
     QTimeEdit* fromTimeEdit_;

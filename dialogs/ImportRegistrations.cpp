@@ -47,9 +47,9 @@ ImportResult RunImportWithProgress(QWidget* owner, const ImportRequest& request)
     return result;
 }
 
-void ImportRegistrations(QWidget* owner, const std::string& connectionString, CallSyntax syntax,
-                         const QString& filePath) {
-    CD_ImportReg dialog(owner);
+void ImportRegistrations(QWidget* owner, Configuration& config, const std::string& connectionString,
+                         CallSyntax syntax, const QString& filePath) {
+    CD_ImportReg dialog(config, owner);
     dialog.filePath = filePath;
     if (dialog.exec() != QDialog::Accepted) return;
     const ImportRequest request{dialog.filePath.toStdString(), {dialog.From(), dialog.To()}, connectionString, syntax};

@@ -7,7 +7,7 @@
 
 #include "dialogs/MessageBoxes.h"
 #include "settings/PasswordLock.h"
-#include "settings/Profile.h"
+#include "settings/Configuration.h"
 #include "core/Ids.h"
 #include "views/Tr.h"
 
@@ -35,8 +35,8 @@ CD_Password::CD_Password(QWidget* parent) : QDialog(parent), edit_(MaskedField(t
 
 QString CD_Password::Text() const { return edit_->text(); }
 
-CD_PasswordNew::CD_PasswordNew(QWidget* parent, bool askOld)
-    : QDialog(parent), askOld_(askOld), old_(MaskedField(this)), new_(MaskedField(this)), confirm_(MaskedField(this)) {
+CD_PasswordNew::CD_PasswordNew(Configuration& config, QWidget* parent, bool askOld)
+    : QDialog(parent), config_(config), askOld_(askOld), old_(MaskedField(this)), new_(MaskedField(this)), confirm_(MaskedField(this)) {
     setWindowTitle(Tr(str::kNewPassword));
     auto* form = new QFormLayout;
     form->addRow(Tr(str::kOldPassword), old_);
@@ -53,8 +53,9 @@ QString CD_PasswordNew::NewText() const { return new_->text(); }
 QString CD_PasswordNew::ConfirmText() const { return confirm_->text(); }
 
 void CD_PasswordNew::accept() {
-    const int message = askOld_ ? ValidatePasswordChange(Utf8(OldText()), Utf8(NewText()), Utf8(ConfirmText()))
-                                : ValidateNewPassword(Utf8(NewText()), Utf8(ConfirmText()));
+    const int message = askOld_
+        ? ValidatePasswordChange(config_, Utf8(OldText()), Utf8(NewText()), Utf8(ConfirmText()))
+        : ValidateNewPassword(Utf8(NewText()), Utf8(ConfirmText()));
     if (message) {
         ShowStop(this, Tr(message));
         return;
@@ -62,30 +63,30 @@ void CD_PasswordNew::accept() {
     QDialog::accept();
 }
 
-bool EnsureUnlocked(QWidget* parent) {
+bool EnsureUnlocked(Configuration& config, QWidget* parent) {
     if (IsUnlocked())
         return true;
     CD_Password prompt(parent);
     if (prompt.exec() != QDialog::Accepted)
         return false;
-    const bool ok = CheckPassword(Utf8(prompt.Text()), true);
+    const bool ok = CheckPassword(config, Utf8(prompt.Text()), true);
     if (!ok)
         ShowStop(parent, Tr(str::kBadPassword));
     return ok;
 }
 
-bool ChangePassword(QWidget* parent) {
-    CD_PasswordNew dialog(parent);
+bool ChangePassword(Configuration& config, QWidget* parent) {
+    CD_PasswordNew dialog(config, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    if (SetPassword(Utf8(dialog.NewText())))
+    if (SetPassword(config, Utf8(dialog.NewText())))
         return true;
-    ShowStop(parent, Tr(str::kPasswordNotStored, {QString::fromStdString(Profile::App().Path())}));
+    ShowStop(parent, Tr(str::kPasswordNotStored, {QString::fromStdString(config.Path())}));
     return false;
 }
 
-std::optional<std::string> AskFirstPassword(QWidget* parent) {
-    CD_PasswordNew dialog(parent, false);
+std::optional<std::string> AskFirstPassword(Configuration& config, QWidget* parent) {
+    CD_PasswordNew dialog(config, parent, false);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return Utf8(dialog.NewText());

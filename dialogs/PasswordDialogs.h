@@ -7,6 +7,8 @@ class QLineEdit;
 
 namespace vantix {
 
+class Configuration;
+
 // Asks for the password (title "Password", one masked field).
 class CD_Password : public QDialog {
     Q_OBJECT
@@ -23,10 +25,11 @@ private:
 // the old password is right and the new one is given twice the same;
 // otherwise a message says which is wrong and the dialog stays open.
 // Without askOld (the first password of new settings) there is no old one.
+// The old one is checked against `config`, which must outlive the dialog.
 class CD_PasswordNew : public QDialog {
     Q_OBJECT
 public:
-    explicit CD_PasswordNew(QWidget* parent = nullptr, bool askOld = true);
+    explicit CD_PasswordNew(Configuration& config, QWidget* parent = nullptr, bool askOld = true);
     QString OldText() const;
     QString NewText() const;
     QString ConfirmText() const;
@@ -37,6 +40,7 @@ public:
     void accept() override;
 
 private:
+    Configuration& config_;
     bool askOld_;
     QLineEdit* old_;
     QLineEdit* new_;
@@ -46,14 +50,14 @@ private:
 // The gate in front of protected commands: true at once while unlocked,
 // else asks for the password; a wrong one shows "Bad password". True when
 // the interface is unlocked afterwards.
-bool EnsureUnlocked(QWidget* parent);
+bool EnsureUnlocked(Configuration& config, QWidget* parent);
 
 // The change-password command: runs CD_PasswordNew and stores the new
 // password; tells the user when it cannot be stored. True when changed.
-bool ChangePassword(QWidget* parent);
+bool ChangePassword(Configuration& config, QWidget* parent);
 
 // The first password of new settings, through CD_PasswordNew without the
 // old one; nullopt when cancelled. Nothing is stored.
-std::optional<std::string> AskFirstPassword(QWidget* parent);
+std::optional<std::string> AskFirstPassword(Configuration& config, QWidget* parent);
 
 } // namespace vantix

@@ -12,7 +12,7 @@
 #include "settings/IniKeys.h"
 #include "dialogs/PasswordDialogs.h"
 #include "settings/PasswordLock.h"
-#include "settings/Profile.h"
+#include "settings/Configuration.h"
 #include "dialogs/StartupDialog.h"
 #include "core/FormatText.h"
 #include "core/Ids.h"
@@ -52,9 +52,10 @@ QString NameText(const FTDI::UserArea& area) { return QString::fromLatin1(area.N
 
 } // namespace
 
-C_VantixFrame::C_VantixFrame(FrameOptions options, QWidget* parent)
+C_VantixFrame::C_VantixFrame(Configuration& config, FrameOptions options, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      config_(config),
       d2xx_(std::move(options.d2xx)),
       keyboard_(options.keyboard ? std::move(options.keyboard) : std::make_unique<NoKeyboardOutput>()),
       app_(options.app),
@@ -62,9 +63,9 @@ C_VantixFrame::C_VantixFrame(FrameOptions options, QWidget* parent)
       trayHostAvailable_(options.trayHostAvailable ? std::move(options.trayHostAvailable)
                                                    : &CSystemTray::TrayHostAvailable),
       quit_(options.quit ? std::move(options.quit) : &QCoreApplication::quit),
-      panes_(new PaneLayout(SplitSizes::Read(), this)),
+      panes_(new PaneLayout(SplitSizes{config.Get(ini::DeviceSplitSize), config.Get(ini::RegSplitSize)}, this)),
       notifier_(std::make_unique<CTaskbarNotifier>()),
-      pipeline_(options.programDirectory, CallSyntaxFromProfile(),
+      pipeline_(config, options.programDirectory,
                 [this] { QMetaObject::invokeMethod(this, &C_VantixFrame::PollPipeline, Qt::QueuedConnection); }),
       pipelinePoll_(new QTimer(this)) {
     pipelinePoll_->setInterval(kPipelinePollMs);
@@ -136,18 +137,18 @@ bool C_VantixFrame::SetUpTray() {
 }
 
 void C_VantixFrame::LoadOutputSettings() {
-    output_.intercharacterDelay = Profile::Get(ini::Delay);
-    output_.beepPause = Profile::Get(ini::BeepPause);
+    output_.intercharacterDelay = config_.Get(ini::Delay);
+    output_.beepPause = config_.Get(ini::BeepPause);
     // The clicks default to the middle of the screen.
     QSize half(0, 0);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         half = screen->availableGeometry().size() / 2;
-    output_.clickBeforeX = Profile::Get(ini::SX, half.width());
-    output_.clickBeforeY = Profile::Get(ini::SY, half.height());
-    output_.clickAfterX = Profile::Get(ini::EX, half.width());
-    output_.clickAfterY = Profile::Get(ini::EY, half.height());
-    output_.clickBefore = Profile::Get(ini::M1);
-    output_.clickAfter = Profile::Get(ini::M2);
+    output_.clickBeforeX = config_.Get(ini::SX, half.width());
+    output_.clickBeforeY = config_.Get(ini::SY, half.height());
+    output_.clickAfterX = config_.Get(ini::EX, half.width());
+    output_.clickAfterY = config_.Get(ini::EY, half.height());
+    output_.clickBefore = config_.Get(ini::M1);
+    output_.clickAfter = config_.Get(ini::M2);
 }
 
 void C_VantixFrame::StartConsumer(const FTDI::EngineTimings& timings, bool deviceCheck, QAction* deviceCheckItem) {
@@ -270,9 +271,9 @@ void C_VantixFrame::OnCommand(int commandId) {
     case cmd::kImportRegistrations: OnImport(); break;
     case cmd::kDelay: EditDelay(this, output_, prompter_); break;
     case cmd::kRunAtStartup: RunStartupCommand(this); break;
-    case cmd::kPassword: ChangePassword(this); break;
+    case cmd::kPassword: ChangePassword(config_, this); break;
     case cmd::kLock: Lock(); break;
-    case cmd::kUnlock: EnsureUnlocked(this); break;
+    case cmd::kUnlock: EnsureUnlocked(config_, this); break;
     case cmd::kExit: Exit(); break;
     case cmd::kAbout:
         if (app_.about)
@@ -284,7 +285,7 @@ void C_VantixFrame::OnCommand(int commandId) {
 }
 
 void C_VantixFrame::EditDevice() {
-    if (!EnsureUnlocked(this))
+    if (!EnsureUnlocked(config_, this))
         return;
     const std::optional<std::string> serial = panes_->Devices().FirstSelectedSerial();
     if (!serial)
@@ -313,7 +314,7 @@ void C_VantixFrame::Buzz() {
 }
 
 void C_VantixFrame::OnDatabase() {
-    if (!EnsureUnlocked(this))
+    if (!EnsureUnlocked(config_, this))
         return;
     CD_DatabaseMR dialog(this);
     dialog.useDatabase = pipeline_.UseDatabase() ? 1 : 0;
@@ -327,9 +328,9 @@ void C_VantixFrame::OnDatabase() {
 void C_VantixFrame::OnImport() {
     // The item is disabled without the database; a command that arrives
     // anyway does nothing and asks nothing.
-    if (!pipeline_.UseDatabase() || !EnsureUnlocked(this))
+    if (!pipeline_.UseDatabase() || !EnsureUnlocked(config_, this))
         return;
-    ImportRegistrations(this, pipeline_.ConnectionString(), CallSyntaxFromProfile());
+    ImportRegistrations(this, config_, pipeline_.ConnectionString(), CallSyntaxFrom(config_));
 }
 
 MenuState C_VantixFrame::CurrentMenuState() const {
@@ -386,7 +387,7 @@ void C_VantixFrame::Restore() {
 // --- the end ---------------------------------------------------------------
 
 bool C_VantixFrame::Exit() {
-    if (!EnsureUnlocked(this))
+    if (!EnsureUnlocked(config_, this))
         return false;
     CloseFrame();
     return true;
@@ -406,18 +407,20 @@ void C_VantixFrame::SaveWindowSettings() {
     if (windowSettingsSaved_)
         return;
     windowSettingsSaved_ = true;
-    panes_->CurrentSizes().Write();
-    Profile::Write(ini::SX, output_.clickBeforeX);
-    Profile::Write(ini::SY, output_.clickBeforeY);
-    Profile::Write(ini::EX, output_.clickAfterX);
-    Profile::Write(ini::EY, output_.clickAfterY);
-    Profile::Write(ini::M1, output_.clickBefore);
-    Profile::Write(ini::M2, output_.clickAfter);
+    const SplitSizes sizes = panes_->CurrentSizes();
+    config_.Write(ini::DeviceSplitSize, sizes.deviceHeight);
+    config_.Write(ini::RegSplitSize, sizes.registrationHeight);
+    config_.Write(ini::SX, output_.clickBeforeX);
+    config_.Write(ini::SY, output_.clickBeforeY);
+    config_.Write(ini::EX, output_.clickAfterX);
+    config_.Write(ini::EY, output_.clickAfterY);
+    config_.Write(ini::M1, output_.clickBefore);
+    config_.Write(ini::M2, output_.clickAfter);
 }
 
 void C_VantixFrame::SaveFrameSettings() {
     pipeline_.Save();
-    Profile::Write(ini::Delay, output_.intercharacterDelay);
+    config_.Write(ini::Delay, output_.intercharacterDelay);
 }
 
 } // namespace vantix

@@ -21,6 +21,7 @@ class KeyboardOutput;
 
 namespace vantix {
 
+class Configuration;
 class CTaskbarNotifier;
 class PaneLayout;
 class Prompter;
@@ -45,11 +46,11 @@ struct FrameOptions {
 // registration pipeline and the device link's consumer thread. It turns the
 // device link's events into rows, file lines, database calls and popups,
 // carries the menu commands, hides to the tray instead of closing, and
-// writes its settings back at exit.
+// writes its settings back at exit. `config` must outlive the frame.
 class C_VantixFrame : public QMainWindow, private RegistrationSink {
     Q_OBJECT
 public:
-    explicit C_VantixFrame(FrameOptions options, QWidget* parent = nullptr);
+    C_VantixFrame(Configuration& config, FrameOptions options, QWidget* parent = nullptr);
     ~C_VantixFrame() override;
 
     // Event-log rows; image 0 error, 1 information, 2 warning.
@@ -108,6 +109,7 @@ private:
     void SaveWindowSettings();
     void SaveFrameSettings();
 
+    Configuration& config_;
     // Outlive the consumer thread, which uses them.
     std::unique_ptr<FTDI::D2xx> d2xx_;
     std::unique_ptr<FTDI::KeyboardOutput> keyboard_;

@@ -2,8 +2,8 @@
 #include <climits>
 
 // Every key of Vantix.ini with its default, in one place. Read and write
-// them through Profile (or Settings for "Password"); never spell a key
-// anywhere else.
+// them through Configuration ("Password" through its cache); never spell a
+// key anywhere else.
 namespace vantix::ini {
 
 inline constexpr char kSettings[] = "Settings";
@@ -53,7 +53,7 @@ inline constexpr IntKey DevCheck{kSettings, "DevCheck", 0};
 // Interface language name.
 inline constexpr TextKey Language{kSettings, "Language", "English"};
 // CRC-32 of the password as signed decimal; 0 stops start-up. Goes through
-// Settings, never straight to the file.
+// the configuration's cache, never straight to the file.
 inline constexpr IntKey Password{kSettings, "Password", 0};
 // How the stored procedure is called: "exec" (SQL Server) or "call"
 // (PostgreSQL, MariaDB: CALL spVantixReg(...)).

@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include "settings/IniKeys.h"
-#include "settings/Settings.h"
 #include "core/Ids.h"
 #include "core/Text.h"
 
@@ -13,7 +12,7 @@ namespace {
 
 bool g_unlocked = false; // process-wide by design: one lock for the whole interface
 
-int StoredHash() { return Settings::Instance().GetInt(ini::Password.name, ini::Password.defaultValue); }
+int StoredHash(Configuration& config) { return config.CachedInt(ini::Password.name, ini::Password.defaultValue); }
 
 } // namespace
 
@@ -23,10 +22,10 @@ std::uint32_t PasswordHash(std::string_view utf8Text) {
         crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
 }
 
-bool IsPasswordConfigured() { return StoredHash() != 0; }
+bool IsPasswordConfigured(Configuration& config) { return StoredHash(config) != 0; }
 
-bool CheckPassword(std::string_view text, bool apply) {
-    const int stored = StoredHash();
+bool CheckPassword(Configuration& config, std::string_view text, bool apply) {
+    const int stored = StoredHash(config);
     const bool ok = stored != 0 && static_cast<std::uint32_t>(stored) == PasswordHash(text);
     if (apply)
         g_unlocked = ok;
@@ -37,23 +36,23 @@ bool IsUnlocked() { return g_unlocked; }
 
 void Lock() { g_unlocked = false; }
 
-bool SetPassword(std::string_view text) {
+bool SetPassword(Configuration& config, std::string_view text) {
     const std::uint32_t hash = PasswordHash(text);
     if (hash == 0)
         return false;
-    Settings& settings = Settings::Instance();
-    const int previous = StoredHash();
-    settings.SetInt(ini::Password.name, static_cast<int>(hash));
-    if (!settings.Flush()) {
-        settings.SetInt(ini::Password.name, previous);
+    const int previous = StoredHash(config);
+    config.SetCachedInt(ini::Password.name, static_cast<int>(hash));
+    if (!config.Flush()) {
+        config.SetCachedInt(ini::Password.name, previous);
         return false;
     }
     g_unlocked = true;
     return true;
 }
 
-int ValidatePasswordChange(std::string_view oldText, std::string_view newText, std::string_view confirmText) {
-    if (!CheckPassword(oldText, false))
+int ValidatePasswordChange(Configuration& config, std::string_view oldText, std::string_view newText,
+                           std::string_view confirmText) {
+    if (!CheckPassword(config, oldText, false))
         return str::kBadPassword;
     return ValidateNewPassword(newText, confirmText);
 }

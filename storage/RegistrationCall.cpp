@@ -3,7 +3,6 @@
 #include <strings.h>
 
 #include "settings/IniKeys.h"
-#include "settings/Profile.h"
 #include "storage/C_RegFile.h"
 
 namespace vantix {
@@ -39,9 +38,9 @@ bool ParseCallSyntax(std::string_view name, CallSyntax& syntax) {
     return false;
 }
 
-CallSyntax CallSyntaxFromProfile() {
+CallSyntax CallSyntaxFrom(const Configuration& config) {
     CallSyntax syntax = CallSyntax::Exec;
-    ParseCallSyntax(Profile::Get(ini::CallSyntax), syntax);
+    ParseCallSyntax(config.Get(ini::CallSyntax), syntax);
     return syntax;
 }
 

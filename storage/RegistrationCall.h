@@ -2,6 +2,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/Configuration.h"
 #include "storage/RegFileReader.h"
 #include "ftdi/Messages.h"
 
@@ -14,8 +15,8 @@ enum class CallSyntax { Exec, Call };
 
 // "exec" or "call" (any case); anything else gives false.
 bool ParseCallSyntax(std::string_view name, CallSyntax& syntax);
-// The form selected in the profile (Vantix.ini).
-CallSyntax CallSyntaxFromProfile();
+// The form the configuration selects; "exec" when it names neither.
+CallSyntax CallSyntaxFrom(const Configuration& config);
 
 // A value between single quotes with every quote doubled, so that no value
 // can end the literal early. The characters a registration line cannot

@@ -3,7 +3,6 @@
 #include <iostream>
 
 #include "settings/IniKeys.h"
-#include "settings/Profile.h"
 #include "core/FormatText.h"
 #include "core/Ids.h"
 #include "core/Strings.h"
@@ -16,18 +15,18 @@ constexpr int kErrorImage = 0;
 constexpr int kInformationImage = 1;
 } // namespace
 
-RegistrationPipeline::RegistrationPipeline(const std::string& programDirectory, CallSyntax syntax,
+RegistrationPipeline::RegistrationPipeline(Configuration& config, const std::string& programDirectory,
                                            std::function<void()> wake)
-    : syntax_(syntax), file_(programDirectory), worker_(std::move(wake)) {}
+    : config_(config), syntax_(CallSyntaxFrom(config)), file_(programDirectory), worker_(std::move(wake)) {}
 
 void RegistrationPipeline::Load() {
-    useDatabase_ = Profile::Get(ini::UseMRDB) != 0;
-    connectionString_ = Profile::Get(ini::ConnStr);
+    useDatabase_ = config_.Get(ini::UseMRDB) != 0;
+    connectionString_ = config_.Get(ini::ConnStr);
 }
 
 bool RegistrationPipeline::Save() const {
-    const bool use = Profile::Write(ini::UseMRDB, useDatabase_ ? 1 : 0);
-    return Profile::Write(ini::ConnStr, connectionString_) && use;
+    const bool use = config_.Write(ini::UseMRDB, useDatabase_ ? 1 : 0);
+    return config_.Write(ini::ConnStr, connectionString_) && use;
 }
 
 void RegistrationPipeline::SetDatabase(bool use, std::string connectionString) {

@@ -30,9 +30,12 @@ public:
     // A call that gets no answer this long after its timeout counts as failed.
     static constexpr std::chrono::seconds kNoAnswerMargin{3};
 
-    // `wake` is called on the database worker's thread when a call has
-    // ended; the owner then calls Poll on its own thread.
-    RegistrationPipeline(const std::string& programDirectory, CallSyntax syntax, std::function<void()> wake = {});
+    // The call syntax is taken from `config` now; the database switch and
+    // connection string at Load. `wake` is called on the database worker's
+    // thread when a call has ended; the owner then calls Poll on its own
+    // thread. `config` must outlive the pipeline.
+    RegistrationPipeline(Configuration& config, const std::string& programDirectory,
+                         std::function<void()> wake = {});
 
     // "UseMRDB" (any non-zero value is on) and "ConnStr".
     void Load();
@@ -64,6 +67,7 @@ private:
     void GiveUpUnansweredCall(RegistrationSink& sink);
     void SwitchOff(int stringId, const std::string& reason, RegistrationSink& sink);
 
+    Configuration& config_;
     bool useDatabase_ = false;
     std::string connectionString_;
     CallSyntax syntax_;

@@ -6,9 +6,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "settings/Configuration.h"
 #include "settings/PasswordLock.h"
-#include "settings/Profile.h"
-#include "settings/Settings.h"
 #include "platform/FileLocations.h"
 #include "tools/Commands.h"
 
@@ -87,15 +86,15 @@ int RunPassword(const Args& args) {
         return ExitRefused;
     }
 
-    vantix::Profile::SetAppPath(iniPath);
-    if (!vantix::SetPassword(*password)) {
+    // The program's own settings object, so the hash is stored as it stores it.
+    vantix::Configuration config(iniPath);
+    if (!vantix::SetPassword(config, *password)) {
         if (vantix::PasswordHash(*password) == 0)
             std::cerr << "vantixctl password: this password hashes to 0, which the program cannot use; choose another\n";
         else
-            std::cerr << "vantixctl password: cannot write " << iniPath << "\n";
+            std::cerr << "vantixctl password: cannot write " << iniPath << ": " << config.LastWriteError() << "\n";
         return ExitRefused;
     }
-    vantix::Settings::Destroy();
     std::cout << "password stored in " << iniPath << "\n";
     return ExitOk;
 }

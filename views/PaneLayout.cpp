@@ -2,24 +2,11 @@
 
 #include <QVBoxLayout>
 
-#include "settings/Profile.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
 
 namespace vantix {
-
-SplitSizes SplitSizes::Read() {
-    SplitSizes sizes;
-    sizes.deviceHeight = Profile::Get(ini::DeviceSplitSize);
-    sizes.registrationHeight = Profile::Get(ini::RegSplitSize);
-    return sizes;
-}
-
-void SplitSizes::Write() const {
-    Profile::Write(ini::DeviceSplitSize, deviceHeight);
-    Profile::Write(ini::RegSplitSize, registrationHeight);
-}
 
 PaneLayout::PaneLayout(const SplitSizes& sizes, QWidget* parent)
     : QWidget(parent),

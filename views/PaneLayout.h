@@ -9,13 +9,10 @@ class CV_Device;
 class CV_Registrations;
 class CV_Log2;
 
-// Pane heights kept in the settings file between runs.
+// Pane heights; the frame keeps them in the settings between runs.
 struct SplitSizes {
-    int deviceHeight = 100;       // "DeviceSplitSize"
-    int registrationHeight = 200; // "RegSplitSize"
-
-    static SplitSizes Read();  // from the application profile, with defaults
-    void Write() const;        // to the application profile
+    int deviceHeight = 100;
+    int registrationHeight = 200;
 };
 
 // The main window's client area: the device pane over the registration pane

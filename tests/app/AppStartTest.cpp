@@ -31,14 +31,9 @@ struct AppStartTest : ::testing::Test {
     std::string ini = programDir.File("Vantix.ini");
     QStringList stops;
 
-    void SetUp() override {
-        Settings::Destroy();
-        ::setenv("XDG_DATA_HOME", runtime.File("data").c_str(), 1);
-    }
-    void TearDown() override {
-        Settings::Destroy();
-        Profile::SetAppPath(runtime.File("unused.ini"));
-    }
+    void SetUp() override { ::setenv("XDG_DATA_HOME", runtime.File("data").c_str(), 1); }
+    // What a file holds, read as the program reads it.
+    static Configuration Saved(const std::string& path) { return Configuration(path); }
     StartOptions Options() {
         StartOptions options;
         options.programDirectory = programDir.Path().string();
@@ -60,9 +55,9 @@ TEST_F(AppStartTest, ABadConfigurationStopsStartUpAndLeavesZeros) {
             EXPECT_EQ(app.MainWindow(), nullptr);
         }
         EXPECT_EQ(stops, QStringList{"Bad configuration file. Please reinstall application."});
-        EXPECT_EQ(Profile::GetString("Settings", "Password", "missing"), "0") << content;
-        EXPECT_EQ(Profile::GetString("Settings", "DevCheck", "missing"), "0") << content;
-        EXPECT_EQ(Profile::GetString("Settings", "Language", "missing"), "missing") << "no language was loaded";
+        EXPECT_EQ(IniFile(ini).GetString("Settings", "Password", "missing"), "0") << content;
+        EXPECT_EQ(IniFile(ini).GetString("Settings", "DevCheck", "missing"), "0") << content;
+        EXPECT_EQ(IniFile(ini).GetString("Settings", "Language", "missing"), "missing") << "no language was loaded";
     }
 }
 
@@ -74,7 +69,7 @@ TEST_F(AppStartTest, StartsHiddenWithItsSettingsAndWritesThemBackInOrder) {
         C_VantixApp app(Options());
         ASSERT_EQ(app.InitInstance(), C_VantixApp::StartResult::Started);
         EXPECT_EQ(app.ProgramDirectory(), programDir.Path().string() + "/");
-        EXPECT_EQ(Profile::App().Path(), ini);
+        EXPECT_EQ(app.Config().Path(), ini);
         QMainWindow* frame = app.MainWindow();
         ASSERT_NE(frame, nullptr);
         EXPECT_FALSE(frame->isVisible());
@@ -94,8 +89,8 @@ TEST_F(AppStartTest, StartsHiddenWithItsSettingsAndWritesThemBackInOrder) {
         EXPECT_FALSE(app.DevCheckAction()->isChecked());
         app.Languages().SetCurrent("English");
         app.ExitInstance();
-        EXPECT_EQ(Profile::Get(ini::DevCheck), 0);
-        EXPECT_EQ(Profile::Get(ini::Language), "English") << "the language is written last";
+        EXPECT_EQ(Saved(ini).Get(ini::DevCheck), 0);
+        EXPECT_EQ(Saved(ini).Get(ini::Language), "English") << "the language is written last";
     }
     // The frame's keys follow in the order it wrote them; the clicks default
     // to the middle of the (800 x 800 offscreen) screen.
@@ -139,7 +134,7 @@ TEST_F(AppStartTest, ASecondInstanceLeavesQuietlyAndWritesNothing) {
     }
     EXPECT_TRUE(stops.isEmpty());
     EXPECT_FALSE(fs::exists(runtime.File("Vantix.ini")));
-    EXPECT_EQ(Profile::App().Path(), ini) << "the first instance keeps its profile";
+    EXPECT_EQ(first.Config().Path(), ini) << "the first instance keeps its settings";
     first.ExitInstance();
 }
 
@@ -156,8 +151,8 @@ TEST_F(AppStartTest, ADamagedIniStillStartsWithDefaults) {
         app.ExitInstance();
     }
     EXPECT_TRUE(stops.isEmpty());
-    EXPECT_EQ(Profile::Get(ini::Password), 77);
-    EXPECT_EQ(Profile::Get(ini::DevCheck, 9), 0);
+    EXPECT_EQ(Saved(ini).Get(ini::Password), 77);
+    EXPECT_EQ(Saved(ini).Get(ini::DevCheck, 9), 0);
 }
 
 mode_t Mode(const std::string& path) {
@@ -223,8 +218,8 @@ TEST_F(AppStartTest, AnInstalledCopyAsksForAFirstPasswordAndKeepsTheUsersFilesPr
     ::umask(saved);
     EXPECT_EQ(Mode(userIni), 0600u);
     EXPECT_EQ(Mode(runtime.File("config/Vantix")), 0700u);
-    EXPECT_EQ(Profile::Get(ini::Password), static_cast<int>(PasswordHash("first")));
-    EXPECT_EQ(Profile::Get(ini::Delay), 1) << "the settings were written back at exit";
+    EXPECT_EQ(Saved(userIni).Get(ini::Password), static_cast<int>(PasswordHash("first")));
+    EXPECT_EQ(Saved(userIni).Get(ini::Delay), 1) << "the settings were written back at exit";
     EXPECT_TRUE(fs::is_empty(programDir.Path())) << "nothing written beside the program";
     EXPECT_TRUE(stops.isEmpty());
 

@@ -16,7 +16,7 @@ namespace {
 
 // The real Serbian module and the test modules, copied into a fresh
 // program directory.
-struct LanguageManagerTest : ::testing::Test, test::ProfileFixture {
+struct LanguageManagerTest : ::testing::Test, test::ConfigurationFixture {
     void Install(const std::string& module, const std::string& as = "") {
         const fs::path modules = std::getenv("VANTIX_TEST_MODULES");
         const fs::path bin = std::getenv("VANTIX_BIN_DIR");
@@ -31,7 +31,7 @@ struct LanguageManagerTest : ::testing::Test, test::ProfileFixture {
 
 TEST_F(LanguageManagerTest, WithoutModulesOnlyEnglishIsKnown) {
     LanguageManager languages;
-    languages.Load(LanguageManager::kNameFunction, Dir());
+    languages.Load(config, LanguageManager::kNameFunction, Dir());
     EXPECT_EQ(languages.GetLanguages(), (std::map<std::string, std::string>{{"English", ""}}));
     EXPECT_EQ(languages.GetCurrent(), "English");
     EXPECT_EQ(languages.GetStartLanguage(), "English");
@@ -49,7 +49,7 @@ TEST_F(LanguageManagerTest, ScansModulesSkippingBrokenAndNamelessOnes) {
     Configure("Srpski");
     {
         LanguageManager languages;
-        languages.Load(LanguageManager::kNameFunction, Dir() + "/");
+        languages.Load(config, LanguageManager::kNameFunction, Dir() + "/");
         EXPECT_EQ(languages.GetLanguages(), (std::map<std::string, std::string>{
                                                 {"English", ""}, {"Srpski", "vantix-srpski.so"},
                                                 {"Testski", "testski-a.so"}}));
@@ -60,7 +60,7 @@ TEST_F(LanguageManagerTest, ScansModulesSkippingBrokenAndNamelessOnes) {
         EXPECT_EQ(languages.GetStartLanguage(), "Srpski");
     }
     EXPECT_EQ(LoadString(171), "Bad password") << "the module is gone with the manager";
-    EXPECT_EQ(Profile::Get(ini::Language), "Testski") << "written back at destruction";
+    EXPECT_EQ(config.Get(ini::Language), "Testski") << "written back at destruction";
 }
 
 TEST_F(LanguageManagerTest, TheFirstFileOfANameIsTheOneUsed) {
@@ -68,7 +68,7 @@ TEST_F(LanguageManagerTest, TheFirstFileOfANameIsTheOneUsed) {
     Install("testski-a.so");
     Configure("Testski");
     LanguageManager languages;
-    languages.Load(LanguageManager::kNameFunction, Dir());
+    languages.Load(config, LanguageManager::kNameFunction, Dir());
     EXPECT_EQ(LoadString(171), "Testski A");
 }
 
@@ -77,11 +77,11 @@ TEST_F(LanguageManagerTest, AConfiguredLanguageWithoutModuleKeepsItsName) {
     Configure("Klingon");
     {
         LanguageManager languages;
-        languages.Load(LanguageManager::kNameFunction, Dir());
+        languages.Load(config, LanguageManager::kNameFunction, Dir());
         EXPECT_EQ(languages.GetCurrent(), "Klingon");
         EXPECT_EQ(LoadString(171), "Bad password");
     }
-    EXPECT_EQ(Profile::Get(ini::Language), "Klingon");
+    EXPECT_EQ(config.Get(ini::Language), "Klingon");
 }
 
 TEST_F(LanguageManagerTest, NothingIsWrittenWhenLoadNeverRan) {

@@ -44,7 +44,7 @@ void Answer(QWidget* modal, const QString& password, bool ok) {
     ok ? dialog->accept() : dialog->reject();
 }
 
-struct PasswordDialogsTest : ::testing::Test, test::ProfileFixture {
+struct PasswordDialogsTest : ::testing::Test, test::ConfigurationFixture {
     void SetUp() override {
         const std::string pw = "vantix";
         WriteFile(iniPath, "[Settings]\r\nPassword=" +
@@ -57,7 +57,7 @@ struct PasswordDialogsTest : ::testing::Test, test::ProfileFixture {
 
 TEST_F(PasswordDialogsTest, TheGateAsksOnlyWhileLocked) {
     OnNextModal([](QWidget* m) { Answer(m, "vantix", false); });
-    EXPECT_FALSE(EnsureUnlocked(nullptr)) << "Cancel";
+    EXPECT_FALSE(EnsureUnlocked(config, nullptr)) << "Cancel";
     EXPECT_FALSE(IsUnlocked());
 
     bool badShown = false;
@@ -68,17 +68,17 @@ TEST_F(PasswordDialogsTest, TheGateAsksOnlyWhileLocked) {
         }, m);
         Answer(m, "wrong", true);
     });
-    EXPECT_FALSE(EnsureUnlocked(nullptr));
+    EXPECT_FALSE(EnsureUnlocked(config, nullptr));
     EXPECT_TRUE(badShown);
 
     OnNextModal([](QWidget* m) { Answer(m, "vantix", true); });
-    EXPECT_TRUE(EnsureUnlocked(nullptr));
+    EXPECT_TRUE(EnsureUnlocked(config, nullptr));
     EXPECT_TRUE(IsUnlocked());
-    EXPECT_TRUE(EnsureUnlocked(nullptr)) << "no prompt while unlocked";
+    EXPECT_TRUE(EnsureUnlocked(config, nullptr)) << "no prompt while unlocked";
 }
 
 TEST_F(PasswordDialogsTest, TheChangeDialogStaysOpenUntilItsRulesHold) {
-    CD_PasswordNew dialog;
+    CD_PasswordNew dialog(config);
     QString shown;
     const auto tryOk = [&](const char* oldText, const char* newText, const char* confirm) {
         dialog.OldField()->setText(oldText);
@@ -108,9 +108,9 @@ TEST_F(PasswordDialogsTest, TheChangeDialogStaysOpenUntilItsRulesHold) {
         d->ConfirmField()->setText("next");
         d->accept();
     });
-    EXPECT_TRUE(ChangePassword(nullptr));
+    EXPECT_TRUE(ChangePassword(config, nullptr));
     EXPECT_TRUE(IsUnlocked());
-    EXPECT_EQ(static_cast<std::uint32_t>(Profile::GetInt("Settings", "Password", 0)), PasswordHash("next"));
+    EXPECT_EQ(static_cast<std::uint32_t>(IniFile(iniPath).GetInt("Settings", "Password", 0)), PasswordHash("next"));
 
     // The first password of new settings: no old one to give, the same
     // rules for the new one, nothing stored by the dialog itself.
@@ -128,9 +128,9 @@ TEST_F(PasswordDialogsTest, TheChangeDialogStaysOpenUntilItsRulesHold) {
         d->ConfirmField()->setText("first");
         d->accept();
     });
-    EXPECT_EQ(AskFirstPassword(nullptr), std::optional<std::string>("first"));
+    EXPECT_EQ(AskFirstPassword(config, nullptr), std::optional<std::string>("first"));
     EXPECT_EQ(shown, "Bad new password");
-    EXPECT_EQ(static_cast<std::uint32_t>(Profile::GetInt("Settings", "Password", 0)), PasswordHash("next"));
+    EXPECT_EQ(static_cast<std::uint32_t>(IniFile(iniPath).GetInt("Settings", "Password", 0)), PasswordHash("next"));
 }
 
 TEST(LanguageDialogTest, SortsAndSelectsByCaseInsensitivePrefix) {

@@ -19,7 +19,7 @@
 #include <filesystem>
 
 #include "app/AboutDialog.h"
-#include "settings/Profile.h"
+#include "settings/Configuration.h"
 #include "dialogs/CD_DatabaseMR.h"
 #include "dialogs/CD_ImportReg.h"
 #include "dialogs/CD_Progress.h"
@@ -40,8 +40,8 @@ using testing::HasSubstr;
 
 class StorageDetails : public ::testing::Test {
 protected:
-    void SetUp() override { Profile::SetAppPath(dir_.File("Vantix.ini")); }
     test::TempDir dir_;
+    Configuration config_{dir_.File("Vantix.ini")};
 };
 
 TEST_F(StorageDetails, AFailedConnectionTestShowsTheDriversReason) {
@@ -101,9 +101,9 @@ TEST_F(StorageDetails, TheBuilderStartsFromTheTextTypedIntoTheDatabaseBox) {
 TEST_F(StorageDetails, TheFileBrowserStartsAtTheRememberedFileElseInTheProgramFolder) {
     const std::filesystem::path month = dir_.Path() / "2016";
     std::filesystem::create_directory(month);
-    auto browsedFolder = [](const std::string& remembered) {
-        Profile::WriteString("DialogImportRegs", "FilePath", remembered);
-        CD_ImportReg dialog;
+    auto browsedFolder = [this](const std::string& remembered) {
+        config_.Write(ini::FilePath, remembered);
+        CD_ImportReg dialog(config_);
         dialog.show();
         QString folder;
         test::WhenModal<QFileDialog>([&folder](QFileDialog* browser) {

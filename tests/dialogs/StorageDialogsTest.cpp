@@ -14,7 +14,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 
-#include "settings/Profile.h"
+#include "settings/Configuration.h"
 #include "dialogs/CD_DatabaseMR.h"
 #include "dialogs/CD_ImportReg.h"
 #include "dialogs/CD_Progress.h"
@@ -44,6 +44,7 @@ void AnswerNextModal(bool accept, std::function<void(QDialog*)> edit = nullptr) 
 
 class ImportDialogForTest : public CD_ImportReg {
 public:
+    explicit ImportDialogForTest(Configuration& config) : CD_ImportReg(config) {}
     QStringList errors;
 
 protected:
@@ -52,8 +53,8 @@ protected:
 
 class StorageDialogs : public ::testing::Test {
 protected:
-    void SetUp() override { Profile::SetAppPath(dir_.File("Vantix.ini")); }
     test::TempDir dir_;
+    Configuration config_{dir_.File("Vantix.ini")};
 };
 
 } // namespace
@@ -119,8 +120,8 @@ TEST_F(StorageDialogs, BuilderListsDriversAndTestsTheConnection) {
 }
 
 TEST_F(StorageDialogs, ImportDialogDefaultsAndRememberedPath) {
-    Profile::WriteString("DialogImportRegs", "FilePath", "/remembered/Vantix-201602.vtxreg");
-    CD_ImportReg dialog;
+    config_.Write(ini::FilePath, "/remembered/Vantix-201602.vtxreg");
+    CD_ImportReg dialog(config_);
     dialog.show();
     EXPECT_EQ(dialog.PathEdit()->text(), "/remembered/Vantix-201602.vtxreg");
     EXPECT_EQ(dialog.FromDateEdit()->date(), QDate::currentDate().addDays(-30));
@@ -138,7 +139,7 @@ TEST_F(StorageDialogs, ImportDialogDefaultsAndRememberedPath) {
 TEST_F(StorageDialogs, ImportDialogTrimsChecksAndRemembersThePath) {
     const std::string file = dir_.File("Vantix-201602.vtxreg");
     test::WriteFile(file, "");
-    ImportDialogForTest dialog;
+    ImportDialogForTest dialog(config_);
     dialog.show();
 
     dialog.PathEdit()->setText("   ");
@@ -151,13 +152,13 @@ TEST_F(StorageDialogs, ImportDialogTrimsChecksAndRemembersThePath) {
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_EQ(dialog.errors.size(), 1);
     EXPECT_THAT(dialog.errors[0].toStdString(), HasSubstr("missing.vtxreg"));
-    EXPECT_EQ(Profile::GetString("DialogImportRegs", "FilePath"), "") << "a failed path is not remembered";
+    EXPECT_EQ(config_.Get(ini::FilePath), "") << "a failed path is not remembered";
 
     dialog.PathEdit()->setText(QString::fromStdString("  " + file + " "));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.filePath.toStdString(), file);
-    EXPECT_EQ(Profile::GetString("DialogImportRegs", "FilePath"), file);
+    EXPECT_EQ(config_.Get(ini::FilePath), file);
 }
 
 TEST_F(StorageDialogs, ProgressReportsOneCancelPerClickBeforeAPoll) {

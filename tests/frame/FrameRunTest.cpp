@@ -128,7 +128,7 @@ TEST_F(FrameRun, TypingProblemsAndAWaylandSessionAreLogged) {
 
 TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
     ASSERT_NO_FATAL_FAILURE(StartWithSelectedReader());
-    ASSERT_TRUE(CheckPassword(test::kPassword, true));
+    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
 
     test::WhenModal<CD_Edit>([](CD_Edit* dialog) {
         EXPECT_EQ(Control<QLineEdit>(dialog, ids::kSerialBox)->text(), "FT01");
@@ -144,7 +144,7 @@ TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
 
 TEST_F(FrameRun, EditingAReaderThatHasGoneShowsTheError) {
     ASSERT_NO_FATAL_FAILURE(StartWithSelectedReader());
-    ASSERT_TRUE(CheckPassword(test::kPassword, true));
+    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
     // Unplugged and gone from the device table, still listed: the removal
     // has not been handled yet. An unplugged reader is not found again.
     sim->Unplug("FT01");
@@ -229,7 +229,7 @@ TEST_F(FrameRun, UnknownReaderIsAddedWithTheTypeTheUserChooses) {
 TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
     deviceCheck = true;
     MakeFrame();
-    ASSERT_TRUE(CheckPassword(test::kPassword, true));
+    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
     bool asked = false;
     test::WhenModal<CD_UnknownDevice>([&](CD_UnknownDevice* dialog) {
         asked = true;

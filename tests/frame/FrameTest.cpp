@@ -234,7 +234,7 @@ TEST_F(Frame, StateMessagesPopUpAndATooOldDriverEndsTheRunWithoutThePassword) {
 // --- closing, hiding, restoring -------------------------------------------------
 
 TEST_F(Frame, ClosingWritesEveryKeyInOrder) {
-    MakeFrame("UseMRDB=1\r\nConnStr=DSN=old\r\nSX=11\r\nSY=12\r\n");
+    MakeFrame("DeviceSplitSize=123\r\nRegSplitSize=234\r\nUseMRDB=1\r\nConnStr=DSN=old\r\nSX=11\r\nSY=12\r\n");
     frame->Output().intercharacterDelay = 25;
     frame->Output().clickAfter = 1;
     frame->Output().clickAfterX = 300;
@@ -242,7 +242,7 @@ TEST_F(Frame, ClosingWritesEveryKeyInOrder) {
     frame.reset();
     const std::string text = test::ReadFile(ini);
     std::vector<std::size_t> places;
-    for (const char* key : {"DeviceSplitSize=100", "RegSplitSize=200", "EX=300", "EY=301", "M1=0", "M2=1",
+    for (const char* key : {"DeviceSplitSize=123", "RegSplitSize=234", "EX=300", "EY=301", "M1=0", "M2=1",
                             "Delay=25"}) {
         places.push_back(text.find(key));
         ASSERT_NE(places.back(), std::string::npos) << key << " in\n" << text;

@@ -7,9 +7,8 @@
 #include <string>
 
 #include "dialogs/PasswordDialogs.h"
+#include "settings/Configuration.h"
 #include "settings/PasswordLock.h"
-#include "settings/Profile.h"
-#include "settings/Settings.h"
 #include "frame/C_VantixFrame.h"
 #include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "platform/input/recording/RecordingKeyboardOutput.h"
@@ -59,15 +58,9 @@ private:
 // directory with its own Vantix.ini. The interface starts locked.
 class FrameFixture : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Settings::Destroy();
-        Profile::SetAppPath(ini);
-        Lock();
-    }
+    void SetUp() override { Lock(); }
     void TearDown() override {
         frame.reset();
-        Profile::SetAppPath(dir.File("unused.ini"));
-        Settings::Destroy();
         Lock();
     }
 
@@ -95,13 +88,14 @@ protected:
         options.app = appCommands;
         options.trayHostAvailable = [this] { return trayHost; };
         options.quit = [this] { ++quits; };
-        frame = std::make_unique<C_VantixFrame>(std::move(options));
+        frame = std::make_unique<C_VantixFrame>(config, std::move(options));
     }
 
     std::string IniValue(const std::string& key) { return IniFile(ini).GetString("Settings", key, "<missing>"); }
 
     TempDir dir;
     std::string ini = dir.File("Vantix.ini");
+    Configuration config{ini}; // nothing is read before MakeFrame writes the file
     RecordingPrompter prompter;
     bool deviceCheck = false;
     bool waylandSession = false;

@@ -18,7 +18,7 @@ class NameDisplay : public test::FrameFixture {};
 
 TEST_F(NameDisplay, PanePopupAndDialogShowTheSameLatin1Text) {
     MakeFrame();
-    ASSERT_TRUE(CheckPassword(test::kPassword, true));
+    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
     CV_Device& devices = frame->Panes().Devices();
     // Readers of the first search come without a popup; the ones below come later.
     sim->Plug("FT00", "TR-614 Door", test::ReaderBytes("FIRST"));

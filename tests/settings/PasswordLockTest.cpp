@@ -18,7 +18,7 @@ int HashOf(const std::string& bytes) {
     return static_cast<int>(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
 }
 
-struct PasswordLockTest : ::testing::Test, test::ProfileFixture {
+struct PasswordLockTest : ::testing::Test, test::ConfigurationFixture {
     void Store(const std::string& password) {
         WriteFile(iniPath, "[Settings]\r\nPassword=" + std::to_string(HashOf(password)) + "\r\n");
     }
@@ -38,17 +38,17 @@ TEST(PasswordHashTest, IsZlibCrc32OfTheAnsiBytes) {
 
 TEST_F(PasswordLockTest, StartsLockedAndUnlocksOnlyWithTheRightPassword) {
     Store("vantix");
-    EXPECT_TRUE(IsPasswordConfigured());
+    EXPECT_TRUE(IsPasswordConfigured(config));
     EXPECT_FALSE(IsUnlocked());
-    EXPECT_FALSE(CheckPassword("Vantix", true));
+    EXPECT_FALSE(CheckPassword(config, "Vantix", true));
     EXPECT_FALSE(IsUnlocked());
-    EXPECT_TRUE(CheckPassword("vantix", false));
+    EXPECT_TRUE(CheckPassword(config, "vantix", false));
     EXPECT_FALSE(IsUnlocked()) << "without apply the lock stays";
-    EXPECT_TRUE(CheckPassword("vantix", true));
+    EXPECT_TRUE(CheckPassword(config, "vantix", true));
     EXPECT_TRUE(IsUnlocked());
-    EXPECT_FALSE(CheckPassword("wrong", true));
+    EXPECT_FALSE(CheckPassword(config, "wrong", true));
     EXPECT_FALSE(IsUnlocked()) << "a wrong password with apply locks";
-    CheckPassword("vantix", true);
+    CheckPassword(config, "vantix", true);
     Lock();
     EXPECT_FALSE(IsUnlocked());
 }
@@ -57,52 +57,52 @@ TEST_F(PasswordLockTest, AnyTextWithTheStoredCrcIsAccepted) {
     // "plumless" and "buckeroo" share one CRC-32.
     ASSERT_EQ(PasswordHash("plumless"), PasswordHash("buckeroo"));
     Store("plumless");
-    EXPECT_TRUE(CheckPassword("buckeroo", true));
+    EXPECT_TRUE(CheckPassword(config, "buckeroo", true));
 }
 
 TEST_F(PasswordLockTest, AnEmptyPasswordNeverUnlocks) {
-    EXPECT_FALSE(IsPasswordConfigured());
-    EXPECT_FALSE(CheckPassword("", true));
+    EXPECT_FALSE(IsPasswordConfigured(config));
+    EXPECT_FALSE(CheckPassword(config, "", true));
     Store("x");
-    EXPECT_FALSE(CheckPassword("", true));
+    EXPECT_FALSE(CheckPassword(config, "", true));
     EXPECT_FALSE(IsUnlocked());
 }
 
 TEST_F(PasswordLockTest, SetPasswordWritesTheFileAtOnceAndUnlocks) {
     Store("old");
-    ASSERT_TRUE(SetPassword("n\xC3\xA9w"));
+    ASSERT_TRUE(SetPassword(config, "n\xC3\xA9w"));
     EXPECT_TRUE(IsUnlocked());
-    EXPECT_EQ(Profile::GetInt("Settings", "Password", 0), HashOf("n\xE9w"));
-    EXPECT_TRUE(CheckPassword("n\xC3\xA9w", false));
-    EXPECT_FALSE(CheckPassword("old", false));
+    EXPECT_EQ(IniFile(iniPath).GetInt("Settings", "Password", 0), HashOf("n\xE9w"));
+    EXPECT_TRUE(CheckPassword(config, "n\xC3\xA9w", false));
+    EXPECT_FALSE(CheckPassword(config, "old", false));
 }
 
 TEST_F(PasswordLockTest, SetPasswordRefusesAZeroHash) {
     Store("old");
-    EXPECT_FALSE(SetPassword(""));
+    EXPECT_FALSE(SetPassword(config, ""));
     EXPECT_FALSE(IsUnlocked());
-    EXPECT_TRUE(CheckPassword("old", false));
+    EXPECT_TRUE(CheckPassword(config, "old", false));
 }
 
 TEST_F(PasswordLockTest, SetPasswordThatCannotBeWrittenChangesNothing) {
     Store("old");
-    ASSERT_TRUE(IsPasswordConfigured());
+    ASSERT_TRUE(IsPasswordConfigured(config));
     std::filesystem::remove(iniPath);
     std::filesystem::create_directory(iniPath); // unreadable in a file's place
-    EXPECT_FALSE(SetPassword("new"));
+    EXPECT_FALSE(SetPassword(config, "new"));
     EXPECT_FALSE(IsUnlocked());
-    EXPECT_TRUE(CheckPassword("old", false)) << "the cached hash is the stored one again";
+    EXPECT_TRUE(CheckPassword(config, "old", false)) << "the cached hash is the stored one again";
 }
 
 TEST_F(PasswordLockTest, ChangeRulesCheckOldThenNew) {
     Store("old");
-    EXPECT_EQ(ValidatePasswordChange("bad", "a", "a"), str::kBadPassword);
-    EXPECT_EQ(ValidatePasswordChange("old", "", ""), str::kBadNewPassword);
-    EXPECT_EQ(ValidatePasswordChange("old", "a", ""), str::kBadNewPassword);
-    EXPECT_EQ(ValidatePasswordChange("old", "abc", "abC"), str::kBadNewPassword);
-    EXPECT_EQ(ValidatePasswordChange("old", "abc", "abc"), 0);
-    CheckPassword("old", true);
-    EXPECT_EQ(ValidatePasswordChange("wrong", "abc", "abc"), str::kBadPassword);
+    EXPECT_EQ(ValidatePasswordChange(config, "bad", "a", "a"), str::kBadPassword);
+    EXPECT_EQ(ValidatePasswordChange(config, "old", "", ""), str::kBadNewPassword);
+    EXPECT_EQ(ValidatePasswordChange(config, "old", "a", ""), str::kBadNewPassword);
+    EXPECT_EQ(ValidatePasswordChange(config, "old", "abc", "abC"), str::kBadNewPassword);
+    EXPECT_EQ(ValidatePasswordChange(config, "old", "abc", "abc"), 0);
+    CheckPassword(config, "old", true);
+    EXPECT_EQ(ValidatePasswordChange(config, "wrong", "abc", "abc"), str::kBadPassword);
     EXPECT_TRUE(IsUnlocked()) << "a wrong old password does not lock";
 }
 

@@ -1,26 +1,17 @@
 #pragma once
 #include <string>
 
-#include "settings/Profile.h"
-#include "settings/Settings.h"
+#include "settings/Configuration.h"
 #include "tests/support/TempDir.h"
 
 namespace vantix::test {
 
-// A fresh Vantix.ini in a temporary program directory, made the profile;
-// the Settings cache starts empty and is dropped (unflushed) at the end.
-struct ProfileFixture {
+// A configuration on a fresh Vantix.ini in a temporary program directory;
+// its cache starts empty and is dropped (unflushed) at the end.
+struct ConfigurationFixture {
     TempDir dir;
     std::string iniPath = dir.File("Vantix.ini");
-
-    ProfileFixture() {
-        Settings::Destroy();
-        Profile::SetAppPath(iniPath);
-    }
-    ~ProfileFixture() {
-        Profile::SetAppPath(dir.File("unused.ini"));
-        Settings::Destroy();
-    }
+    Configuration config{iniPath};
 };
 
 } // namespace vantix::test

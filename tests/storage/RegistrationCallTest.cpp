@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/IniKeys.h"
-#include "settings/Profile.h"
+#include "settings/Configuration.h"
 #include "core/FormatText.h"
 #include "storage/OdbcCatalog.h"
 #include "storage/RegistrationCall.h"
@@ -62,12 +62,12 @@ TEST(ConnectionStrings, SplitJoinAndMaskPasswords) {
 
 TEST(RegistrationCall, SyntaxComesFromTheSettingsSection) {
     test::TempDir dir;
-    Profile::SetAppPath(dir.File("Vantix.ini"));
-    EXPECT_EQ(CallSyntaxFromProfile(), CallSyntax::Exec);
-    Profile::Write(ini::CallSyntax, "CALL");
-    EXPECT_EQ(CallSyntaxFromProfile(), CallSyntax::Call);
-    Profile::Write(ini::CallSyntax, "nonsense");
-    EXPECT_EQ(CallSyntaxFromProfile(), CallSyntax::Exec);
+    Configuration config(dir.File("Vantix.ini"));
+    EXPECT_EQ(CallSyntaxFrom(config), CallSyntax::Exec);
+    config.Write(ini::CallSyntax, "CALL");
+    EXPECT_EQ(CallSyntaxFrom(config), CallSyntax::Call);
+    config.Write(ini::CallSyntax, "nonsense");
+    EXPECT_EQ(CallSyntaxFrom(config), CallSyntax::Exec);
 }
 
 TEST(RegistrationStrings, FormatTextNeverReadsPastItsArguments) {
