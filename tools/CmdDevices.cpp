@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/Hex.h"
+#include "core/Result.h"
 #include "tools/Backend.h"
 #include "tools/Commands.h"
 #include "tools/UserAreaFields.h"
@@ -45,51 +46,44 @@ int Refuse(const std::string& command, const std::string& reason) {
     return ExitRefused;
 }
 
-bool ListReaders(D2xx& d2xx, std::vector<ListedReader>& readers, std::string& error) {
+vantix::Result<std::vector<ListedReader>> ListReaders(D2xx& d2xx) {
+    std::vector<ListedReader> readers;
     DWORD count = 0;
-    if (FT_STATUS s = d2xx.FT_CreateDeviceInfoList(&count)) {
-        error = "cannot list readers (status " + std::to_string(s) + ")";
-        return false;
-    }
+    if (FT_STATUS s = d2xx.FT_CreateDeviceInfoList(&count))
+        return vantix::Fail("cannot list readers (status " + std::to_string(s) + ")");
     if (count == 0)
-        return true;
+        return readers;
     std::vector<FT_DEVICE_LIST_INFO_NODE> nodes(MaxListedDevices);
     DWORD listed = MaxListedDevices;
-    if (FT_STATUS s = d2xx.FT_GetDeviceInfoList(nodes.data(), &listed)) {
-        error = "cannot list readers (status " + std::to_string(s) + ")";
-        return false;
-    }
+    if (FT_STATUS s = d2xx.FT_GetDeviceInfoList(nodes.data(), &listed))
+        return vantix::Fail("cannot list readers (status " + std::to_string(s) + ")");
     listed = std::min(listed, MaxListedDevices);
     for (DWORD i = 0; i < listed; ++i)
         readers.push_back({static_cast<int>(i), nodes[i].SerialNumber, nodes[i].Description});
-    return true;
+    return readers;
 }
 
-std::optional<OpenReader> Open(D2xx& d2xx, const ListedReader& reader, std::string& error) {
+vantix::Result<std::unique_ptr<OpenReader>> Open(D2xx& d2xx, const ListedReader& reader) {
     FT_HANDLE handle = nullptr;
-    if (FT_STATUS s = d2xx.FT_Open(reader.index, &handle)) {
-        error = "cannot open reader " + reader.serial + " (status " + std::to_string(s) + ")";
-        return std::nullopt;
-    }
-    return std::optional<OpenReader>(std::in_place, d2xx, handle);
+    if (FT_STATUS s = d2xx.FT_Open(reader.index, &handle))
+        return vantix::Fail("cannot open reader " + reader.serial + " (status " + std::to_string(s) + ")");
+    return std::make_unique<OpenReader>(d2xx, handle);
 }
 
 // The reader's block: description, type and its decoded configuration.
-bool Describe(D2xx& d2xx, const ListedReader& reader, std::string& error) {
-    auto open = Open(d2xx, reader, error);
+vantix::Result<void> Describe(D2xx& d2xx, const ListedReader& reader) {
+    auto open = Open(d2xx, reader);
     if (!open)
-        return false;
+        return vantix::Fail(open.error());
     UserArea area;
-    if (FT_STATUS s = open->ReadArea(area)) {
-        error = "cannot read the user area of " + reader.serial + " (status " + std::to_string(s) + ")";
-        return false;
-    }
+    if (FT_STATUS s = (*open)->ReadArea(area))
+        return vantix::Fail("cannot read the user area of " + reader.serial + " (status " + std::to_string(s) + ")");
     const int type = DetectDeviceType(reader.description);
     area.Decode(type);
     std::cout << "serial=" << reader.serial << "\n"
               << "description=" << reader.description << "\n"
               << FormatFields(area);
-    return true;
+    return {};
 }
 
 // The backend and the readers it lists.
@@ -104,20 +98,21 @@ struct Session {
     }
 };
 
-bool StartSession(const CommonOptions& options, Session& session, std::string& error) {
-    session.d2xx = OpenBackend(options, error);
-    return session.d2xx && ListReaders(*session.d2xx, session.readers, error);
+vantix::Result<Session> StartSession(const CommonOptions& options) {
+    auto d2xx = OpenBackend(options);
+    if (!d2xx)
+        return vantix::Fail(d2xx.error());
+    auto readers = ListReaders(**d2xx);
+    if (!readers)
+        return vantix::Fail(readers.error());
+    return Session{std::move(*d2xx), std::move(*readers)};
 }
 
-// The attached reader with that serial, or null with the reason.
-const ListedReader* FindAttached(const CommonOptions& options, const std::string& serial, Session& session,
-                                 std::string& error) {
-    if (!StartSession(options, session, error))
-        return nullptr;
-    const ListedReader* reader = session.Find(serial);
-    if (!reader)
-        error = "no reader " + serial + " is attached";
-    return reader;
+// The attached reader with that serial, or the reason there is none.
+vantix::Result<const ListedReader*> FindAttached(const Session& session, const std::string& serial) {
+    if (const ListedReader* reader = session.Find(serial))
+        return reader;
+    return vantix::Fail("no reader " + serial + " is attached");
 }
 
 } // namespace
@@ -127,18 +122,17 @@ int RunList(const Args& args, const CommonOptions& options) {
         std::cerr << "usage: vantixctl list\n";
         return ExitUsage;
     }
-    Session session;
-    std::string error;
-    if (!StartSession(options, session, error))
-        return Refuse("list", error);
-    if (session.readers.empty())
+    auto session = StartSession(options);
+    if (!session)
+        return Refuse("list", session.error());
+    if (session->readers.empty())
         std::cerr << "vantixctl list: no readers found\n"; // an empty list is an answer, not a failure
     int status = ExitOk;
-    for (std::size_t i = 0; i < session.readers.size(); ++i) {
+    for (std::size_t i = 0; i < session->readers.size(); ++i) {
         if (i)
             std::cout << "\n";
-        if (!Describe(*session.d2xx, session.readers[i], error)) {
-            std::cout << "serial=" << session.readers[i].serial << "\nerror=" << error << "\n";
+        if (const auto described = Describe(*session->d2xx, session->readers[i]); !described) {
+            std::cout << "serial=" << session->readers[i].serial << "\nerror=" << described.error() << "\n";
             status = ExitRefused;
         }
     }
@@ -150,12 +144,14 @@ int RunShow(const Args& args, const CommonOptions& options) {
         std::cerr << "usage: vantixctl show SERIAL\n";
         return ExitUsage;
     }
-    Session session;
-    std::string error;
-    const ListedReader* reader = FindAttached(options, args[0], session, error);
+    auto session = StartSession(options);
+    if (!session)
+        return Refuse("show", session.error());
+    const auto reader = FindAttached(*session, args[0]);
     if (!reader)
-        return Refuse("show", error);
-    return Describe(*session.d2xx, *reader, error) ? ExitOk : Refuse("show", error);
+        return Refuse("show", reader.error());
+    const auto described = Describe(*session->d2xx, *reader.value());
+    return described ? ExitOk : Refuse("show", described.error());
 }
 
 int RunSet(const Args& args, const CommonOptions& options) {
@@ -163,28 +159,33 @@ int RunSet(const Args& args, const CommonOptions& options) {
         std::cerr << "usage: vantixctl set SERIAL field=value...\n";
         return ExitUsage;
     }
-    Session session;
-    std::string error;
-    const ListedReader* reader = FindAttached(options, args[0], session, error);
-    if (!reader)
-        return Refuse("set", error);
-    const int type = DetectDeviceType(reader->description);
+    auto session = StartSession(options);
+    if (!session)
+        return Refuse("set", session.error());
+    const auto found = FindAttached(*session, args[0]);
+    if (!found)
+        return Refuse("set", found.error());
+    const ListedReader& reader = *found.value();
+    const int type = DetectDeviceType(reader.description);
     if (type == DeviceTypeNotUsed)
-        return Refuse("set", "\"" + reader->description + "\" is not a known reader model; its layout is unknown");
-    auto open = Open(*session.d2xx, *reader, error);
-    if (!open)
-        return Refuse("set", error);
-    UserArea area;
-    if (FT_STATUS s = open->ReadArea(area))
+        return Refuse("set", "\"" + reader.description + "\" is not a known reader model; its layout is unknown");
+    auto opened = Open(*session->d2xx, reader);
+    if (!opened)
+        return Refuse("set", opened.error());
+    OpenReader& open = **opened;
+    UserArea current;
+    if (FT_STATUS s = open.ReadArea(current))
         return Refuse("set", "cannot read the user area (status " + std::to_string(s) + ")");
-    area.Decode(type);
-    if (!ApplyFields(area, type, Args(args.begin() + 1, args.end()), error))
-        return Refuse("set", error);
+    current.Decode(type);
+    auto changed = ApplyFields(current, type, Args(args.begin() + 1, args.end()));
+    if (!changed)
+        return Refuse("set", changed.error());
+    UserArea& area = *changed;
     area.Encode(type);
-    if (FT_STATUS s = open->WriteArea(area))
+    if (FT_STATUS s = open.WriteArea(area))
         return Refuse("set", "cannot write the user area (status " + std::to_string(s) + ")");
     UserArea back;
-    if (FT_STATUS s = open->ReadArea(back))
+    if (FT_STATUS s = open.ReadArea(back))
         return Refuse("set", "written, but cannot read it back (status " + std::to_string(s) + ")");
     if (!std::equal(std::begin(area.bytes), std::end(area.bytes), std::begin(back.bytes)))
         return Refuse("set", "the reader holds " + vantix::ToHex(back.bytes, UserArea::Size) + " after writing " +

@@ -24,11 +24,10 @@ int Decode(const Args& args) {
     FTDI::UserArea area;
     if (!vantix::FromHex(args[1], area.bytes, FTDI::UserArea::Size))
         return Refuse("a user area is 32 hex digits, not \"" + args[1] + "\"");
-    int type;
-    std::string error;
-    if (!ParseDeviceType(args[2], type, error))
-        return Refuse(error);
-    area.Decode(type);
+    const auto type = ParseDeviceType(args[2]);
+    if (!type)
+        return Refuse(type.error());
+    area.Decode(type.value());
     std::cout << FormatFields(area);
     return ExitOk;
 }
@@ -36,17 +35,18 @@ int Decode(const Args& args) {
 int Encode(const Args& args) {
     if (args.size() < 2)
         return Usage();
-    int type;
-    std::string error;
-    if (!ParseDeviceType(args[1], type, error))
-        return Refuse(error);
+    const auto parsed = ParseDeviceType(args[1]);
+    if (!parsed)
+        return Refuse(parsed.error());
+    const int type = parsed.value();
     // A cleared record: every field that applies to the type is 0, the name empty.
-    FTDI::UserArea area;
-    area.Decode(type);
-    if (!ApplyFields(area, type, Args(args.begin() + 2, args.end()), error))
-        return Refuse(error);
-    area.Encode(type);
-    std::cout << vantix::ToHex(area.bytes, FTDI::UserArea::Size) << "\n";
+    FTDI::UserArea cleared;
+    cleared.Decode(type);
+    auto area = ApplyFields(cleared, type, Args(args.begin() + 2, args.end()));
+    if (!area)
+        return Refuse(area.error());
+    area->Encode(type);
+    std::cout << vantix::ToHex(area->bytes, FTDI::UserArea::Size) << "\n";
     return ExitOk;
 }
 

@@ -12,6 +12,8 @@ namespace vantixctl {
 namespace {
 
 using FTDI::UserArea;
+using vantix::Fail;
+using Checked = vantix::Result<void>;
 
 // A number in decimal or with a 0x prefix, within [low, high].
 bool ParseNumber(const std::string& text, long low, long high, long& value) {
@@ -51,51 +53,46 @@ std::string Printable(const std::string& text) {
 // One settable field: which types it applies to and how to set it.
 struct Field {
     std::function<bool(int type)> appliesTo;
-    std::function<bool(UserArea&, int type, const std::string& value, std::string& error)> set;
+    // Sets the field, or says what values it takes.
+    std::function<Checked(UserArea&, int type, const std::string& value)> set;
 };
 
 bool AllTypes(int) { return true; }
 
 Field Flag(int UserArea::*member, long high, std::function<bool(int)> appliesTo = AllTypes) {
-    return {std::move(appliesTo), [member, high](UserArea& a, int, const std::string& v, std::string& e) {
+    return {std::move(appliesTo), [member, high](UserArea& a, int, const std::string& v) -> Checked {
                 long n;
-                if (!ParseNumber(v, 0, high, n)) {
-                    e = "takes " + Range(0, high);
-                    return false;
-                }
+                if (!ParseNumber(v, 0, high, n))
+                    return Fail("takes " + Range(0, high));
                 a.*member = static_cast<int>(n);
-                return true;
+                return {};
             }};
 }
 
 Field Byte(std::uint8_t UserArea::*member) {
-    return {AllTypes, [member](UserArea& a, int, const std::string& v, std::string& e) {
+    return {AllTypes, [member](UserArea& a, int, const std::string& v) -> Checked {
                 long n;
-                if (!ParseNumber(v, 0, 255, n)) {
-                    e = "takes 0..255 (or 0x00..0xFF)";
-                    return false;
-                }
+                if (!ParseNumber(v, 0, 255, n))
+                    return Fail("takes 0..255 (or 0x00..0xFF)");
                 a.*member = static_cast<std::uint8_t>(n);
-                return true;
+                return {};
             }};
 }
 
 Field Mask(std::uint8_t UserArea::*member) {
-    return {AllTypes, [member](UserArea& a, int type, const std::string& v, std::string& e) {
+    return {AllTypes, [member](UserArea& a, int type, const std::string& v) -> Checked {
                 // Only two-track readers keep a second set of bits for track 2.
                 const long high = type == FTDI::DeviceTypeTwoTracks ? 255 : 15;
                 long n;
-                if (!ParseNumber(v, 0, high, n)) {
-                    e = "takes " + Range(0, high) + " for this type";
-                    return false;
-                }
+                if (!ParseNumber(v, 0, high, n))
+                    return Fail("takes " + Range(0, high) + " for this type");
                 a.*member = static_cast<std::uint8_t>(n);
-                return true;
+                return {};
             }};
 }
 
 Field KeyCodes(std::uint8_t (UserArea::*member)[4]) {
-    return {AllTypes, [member](UserArea& a, int, const std::string& v, std::string& e) {
+    return {AllTypes, [member](UserArea& a, int, const std::string& v) -> Checked {
                 std::istringstream in(v);
                 std::uint8_t codes[4];
                 int count = 0;
@@ -107,27 +104,23 @@ Field KeyCodes(std::uint8_t (UserArea::*member)[4]) {
                     }
                     codes[count++] = static_cast<std::uint8_t>(n);
                 }
-                if (count != 4 || v.back() == ',') {
-                    e = "takes four key codes 0.." + std::to_string(MaxKeyCode) + " separated by commas";
-                    return false;
-                }
+                if (count != 4 || v.back() == ',')
+                    return Fail("takes four key codes 0.." + std::to_string(MaxKeyCode) + " separated by commas");
                 std::copy(codes, codes + 4, a.*member);
-                return true;
+                return {};
             }};
 }
 
 const std::map<std::string, Field>& Fields() {
     using namespace FTDI;
     static const std::map<std::string, Field> fields = {
-        {"name", {AllTypes, [](UserArea& a, int, const std::string& v, std::string& e) {
+        {"name", {AllTypes, [](UserArea& a, int, const std::string& v) -> Checked {
                       // A space would end the name when the reader's area is read back.
-                      if (v.size() > 6 || v.find(' ') != std::string::npos) {
-                          e = "takes up to 6 characters without spaces";
-                          return false;
-                      }
+                      if (v.size() > 6 || v.find(' ') != std::string::npos)
+                          return Fail("takes up to 6 characters without spaces");
                       std::fill(a.name, a.name + 7, '\0');
                       std::copy(v.begin(), v.end(), a.name);
-                      return true;
+                      return {};
                   }}},
         {"id", Byte(&UserArea::id)},
         {"ec", Byte(&UserArea::ec)},
@@ -148,17 +141,14 @@ const std::map<std::string, Field>& Fields() {
 
 } // namespace
 
-bool ParseDeviceType(const std::string& text, int& type, std::string& error) {
+vantix::Result<int> ParseDeviceType(const std::string& text) {
     static const std::map<std::string, int> names = {
         {"0", 0}, {"1", 1}, {"2", 2}, {"3", 3},
         {"proximity", 0}, {"track1", 1}, {"track2", 2}, {"tracks12", 3}};
     const auto it = names.find(text);
-    if (it == names.end()) {
-        error = "unknown reader type \"" + text + "\" (0 proximity, 1 track1, 2 track2, 3 tracks12)";
-        return false;
-    }
-    type = it->second;
-    return true;
+    if (it == names.end())
+        return Fail("unknown reader type \"" + text + "\" (0 proximity, 1 track1, 2 track2, 3 tracks12)");
+    return it->second;
 }
 
 std::string FormatFields(const UserArea& a) {
@@ -182,14 +172,12 @@ std::string FormatFields(const UserArea& a) {
     return out.str();
 }
 
-bool ApplyFields(UserArea& area, int type, const std::vector<std::string>& assignments, std::string& error) {
+vantix::Result<UserArea> ApplyFields(const UserArea& area, int type, const std::vector<std::string>& assignments) {
     UserArea changed = area;
     for (const auto& word : assignments) {
         const auto equals = word.find('=');
-        if (equals == std::string::npos) {
-            error = "\"" + word + "\" is not field=value";
-            return false;
-        }
+        if (equals == std::string::npos)
+            return Fail("\"" + word + "\" is not field=value");
         const std::string name = word.substr(0, equals);
         const std::string value = word.substr(equals + 1);
         const auto it = Fields().find(name);
@@ -197,21 +185,14 @@ bool ApplyFields(UserArea& area, int type, const std::vector<std::string>& assig
             std::string known;
             for (const auto& [n, f] : Fields())
                 known += " " + n;
-            error = "unknown field \"" + name + "\"; settable:" + known;
-            return false;
+            return Fail("unknown field \"" + name + "\"; settable:" + known);
         }
-        if (!it->second.appliesTo(type)) {
-            error = name + " does not apply to reader type " + std::to_string(type);
-            return false;
-        }
-        std::string reason;
-        if (!it->second.set(changed, type, value, reason)) {
-            error = name + " " + reason + ", not \"" + value + "\"";
-            return false;
-        }
+        if (!it->second.appliesTo(type))
+            return Fail(name + " does not apply to reader type " + std::to_string(type));
+        if (const Checked set = it->second.set(changed, type, value); !set)
+            return Fail(name + " " + set.error() + ", not \"" + value + "\"");
     }
-    area = changed;
-    return true;
+    return changed;
 }
 
 } // namespace vantixctl
