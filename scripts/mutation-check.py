@@ -27,7 +27,7 @@ ROOT = subprocess.run(["git", "rev-parse", "--show-toplevel"], capture_output=Tr
 DEFAULT_FILES = [
     "CardData.cpp", "KeyboardLine.cpp", "UserArea.cpp", "ReadAssembly.cpp", "TextSender.cpp",
     "FTDIHelper.h", "C_RegFile.cpp", "RegFileReader.cpp", "RegistrationCall.cpp",
-    "RegistrationImport.cpp", "IniFile.cpp", "Settings.cpp",
+    "RegistrationImport.cpp", "IniFile.cpp", "Configuration.cpp",
 ]
 
 SWAPS = [
