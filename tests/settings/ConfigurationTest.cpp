@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "settings/Configuration.h"
 #include "settings/IniKeys.h"
 #include "tests/settings/ShellTestSupport.h"
@@ -43,6 +45,18 @@ TEST_F(ConfigurationTest, FlushWritesEachCacheInKeyOrder) {
     EXPECT_EQ(ReadFile(iniPath), "[Settings]\r\nAlpha=2\r\nZeta=1\r\nStr=text\r\n"
                                  "R12=01020000000000000000000003\r\nR44=" +
                                      std::string(90, '0') + "\r\n");
+}
+
+TEST_F(ConfigurationTest, FlushSaysWhenAnyKindOfValueCouldNotBeWritten) {
+    std::filesystem::create_directory(iniPath); // neither readable nor replaceable as a file
+    for (int kind = 0; kind < 4; ++kind) {
+        Configuration unwritable(iniPath);
+        if (kind == 0) unwritable.SetCachedInt("I", 1);
+        if (kind == 1) unwritable.SetCachedString("S", "s");
+        if (kind == 2) unwritable.SetCachedRecord("R", Configuration::Record12{});
+        if (kind == 3) unwritable.SetCachedRecord("R", Configuration::Record44{});
+        EXPECT_FALSE(unwritable.Flush()) << "kind " << kind;
+    }
 }
 
 TEST_F(ConfigurationTest, KeysAreReadWithTheirDefaultsAndWrittenAtOnce) {
