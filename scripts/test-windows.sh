@@ -10,14 +10,16 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${VANTIX_WINDOWS_BUILD_DIR:-$here/build-windows}
 cache=${VANTIX_CACHE_DIR:-$here/.cache}
 
+# Qt for Windows: as given, else built by scripts/build-qt-windows.sh or
+# unpacked from the prebuilt archive into the cache.
 qt=${VANTIX_QT_WINDOWS:-}
 archive=$here/../shared/qt6-mingw/qt6-base-6.4.2-mingw64.tar.xz
-if [ -z "$qt" ] && [ -f "$archive" ]; then
-  qt=$cache/qt6-mingw
-  if [ ! -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ]; then
+if [ -z "$qt" ]; then
+  if [ ! -f "$cache/qt6-mingw/lib/cmake/Qt6/Qt6Config.cmake" ] && [ -f "$archive" ]; then
     mkdir -p "$cache"
     tar -xJf "$archive" -C "$cache"
   fi
+  [ -f "$cache/qt6-mingw/lib/cmake/Qt6/Qt6Config.cmake" ] && qt=$cache/qt6-mingw
 fi
 qt_args=()
 [ -n "$qt" ] && qt_args=(-DVANTIX_QT_WINDOWS="$qt" -DQT_HOST_PATH=/usr)
