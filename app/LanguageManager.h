@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/SharedLibrary.h"
+#include "platform/system/SharedLibrary.h"
 
 namespace vantix {
 
 class Configuration;
 
-// The interface languages: English built in, others from modules ("*.so")
-// in the program directory. A module exports
+// The interface languages: English built in, others from modules ("*.so",
+// "*.dll" on Windows) in the program directory. A module exports
 //   extern "C" const char* GetLanguageNameForVantix();
 //   extern "C" const char* GetStringForVantix(int id); // null when it lacks the id
 // The language chosen for the next start is written back as "Language" to
@@ -21,7 +21,6 @@ public:
     static constexpr char kEnglish[] = "English";
     static constexpr char kNameFunction[] = "GetLanguageNameForVantix";
     static constexpr char kStringFunction[] = "GetStringForVantix";
-    static constexpr char kModuleSuffix[] = ".so";
 
     LanguageManager();
     ~LanguageManager();

@@ -23,6 +23,10 @@ PACKAGES=(
   # display, tray host and screenshots for the end-to-end tests
   xvfb x11-utils x11-apps xterm trayer imagemagick openbox
   fonts-dejavu-core
+  # the Windows build (mingw-w64) and its tests under Wine
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64
+  # building Qt for Windows from source (scripts/build-qt-windows.sh)
+  ninja-build
   # the Debian package and the checks of the installed files
   dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db groff-base bash-completion
 )
