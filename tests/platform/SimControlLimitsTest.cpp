@@ -10,7 +10,7 @@
 #include <sys/un.h>
 #include <time.h>
 
-#include "platform/UniqueFd.h"
+#include "platform/system/posix/UniqueFd.h"
 #endif
 
 #include <cerrno>

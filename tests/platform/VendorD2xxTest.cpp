@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "platform/SharedLibrary.h"
+#include "platform/system/SharedLibrary.h"
 #include "platform/d2xx/vendor/VendorD2xx.h"
 
 using namespace FTDI;
@@ -80,7 +80,7 @@ TEST_F(VendorD2xxLoaded, CallsReachTheLibrary) {
 TEST_F(VendorD2xxLoaded, SetsTheLatencyTimerAndForwardsReceiveEventsUntilClosed) {
     // The fake is already loaded: this reaches the same copy.
     const auto fake = vantix::SharedLibrary::Open(FAKE_D2XX);
-    ASSERT_TRUE(fake);
+    ASSERT_TRUE(fake) << fake.error();
     const auto receive = fake->Function<void (*)(int)>("FakeReceive");
     const auto latency = fake->Function<unsigned char (*)(int)>("FakeLatency");
     ASSERT_TRUE(receive && latency);

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/SharedLibrary.h"
+#include "platform/system/SharedLibrary.h"
 #include "platform/d2xx/vendor/ReceiveEvents.h"
 
 namespace FTDI {
@@ -180,13 +180,13 @@ private:
 
 std::unique_ptr<D2xx> CreateVendorD2xx(std::string& error, const std::string& libraryPath) {
     const std::string path = libraryPath.empty() ? DefaultLibrary : libraryPath;
-    std::string reason;
-    std::optional<vantix::SharedLibrary> library = vantix::SharedLibrary::Open(path, &reason);
+    vantix::Result<vantix::SharedLibrary> library = vantix::SharedLibrary::Open(path);
     if (!library) {
-        error = "the FTDI D2XX library " + path + " cannot be loaded" + (reason.empty() ? "" : ": " + reason);
+        error = "the FTDI D2XX library " + path + " cannot be loaded" +
+                (library.error().empty() ? "" : ": " + library.error());
         return nullptr;
     }
-    auto d2xx = std::make_unique<VendorD2xx>(std::move(*library));
+    auto d2xx = std::make_unique<VendorD2xx>(std::move(library).value());
     if (!d2xx->Resolve(error))
         return nullptr;
     return d2xx;
