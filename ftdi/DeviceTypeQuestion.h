@@ -2,8 +2,9 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
-#include <stop_token>
 #include <string>
+
+#include "core/Stop.h"
 
 namespace FTDI {
 
@@ -28,16 +29,19 @@ public:
     }
 
     // Blocks until answered; a stop request ends the wait with -1.
-    int Wait(std::stop_token stop) {
-        std::unique_lock lock(mutex_);
-        answered_.wait(lock, stop, [this] { return answer_.has_value(); });
-        return answer_.value_or(-1);
+    int Wait(const vantix::StopToken& stop) {
+        std::optional<int> answer;
+        stop.Wait(mutex_, answered_, std::nullopt, [&] {
+            answer = answer_;
+            return answer.has_value();
+        });
+        return answer.value_or(-1);
     }
 
 private:
     const std::string text_;
     mutable std::mutex mutex_;
-    std::condition_variable_any answered_;
+    std::condition_variable answered_;
     std::optional<int> answer_;
 };
 

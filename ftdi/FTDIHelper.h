@@ -8,8 +8,8 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
-#include <stop_token>
 #include <string>
 #include <thread>
 #include <type_traits>
@@ -132,8 +132,8 @@ public:
         std::lock_guard lifecycle(lifecycleMutex_);
         if (monitor_.joinable() || reader_.joinable())
             return;
-        stop_ = std::stop_source();
-        sender_.SetStopToken(stop_.get_token());
+        stop_.emplace();
+        sender_.SetStopToken(stop_->Token());
         d2xx_.FT_Reload(0x0403, 0x6001);
         d2xx_.FT_Rescan();
         monitor_ = std::thread([this] { MonitorThread(); });
@@ -148,7 +148,7 @@ public:
         RemoveAll(1);
     }
 
-    std::stop_token StopToken() const { return stop_.get_token(); }
+    vantix::StopToken StopToken() const { return stop_ ? stop_->Token() : vantix::StopToken(); }
 
     // One pass of the monitor: enumerate, ask about unknown devices, add the
     // new ones. A reader that appears while the program runs is announced with
@@ -167,7 +167,7 @@ public:
         count = std::min(count, MaxListedDevices);
         std::set<std::string> listed;
         std::set<DWORD> withoutStrings;
-        for (DWORD i = 0; i < count && !stop_.stop_requested(); ++i) {
+        for (DWORD i = 0; i < count && !StopRequested(); ++i) {
             const std::string serial = ListText(list[i].SerialNumber, sizeof list[i].SerialNumber);
             const std::string description = ListText(list[i].Description, sizeof list[i].Description);
             if (serial.empty() || description.empty()) {
@@ -190,7 +190,7 @@ public:
                 } else {
                     if (consumer().DeviceCheckEnabled())
                         type = consumer().AskDeviceType(serial + " (" + description + ")");
-                    if (stop_.stop_requested())
+                    if (StopRequested())
                         return; // an unanswered question is not a refusal
                     if (type == DeviceTypeNotUsed) {
                         IgnoredSerials::Add(serial);
@@ -202,7 +202,7 @@ public:
             const bool pluggedIn = firstPassDone_ && listedLastPass_.count(serial) == 0;
             PostDeviceAdded(pluggedIn ? 1 : 0, serial, static_cast<int>(i), description, type);
         }
-        if (stop_.stop_requested())
+        if (StopRequested())
             return;
         {
             LockScope scope(lock_);
@@ -348,8 +348,8 @@ public:
 
 protected:
     void MonitorThread() {
-        const std::stop_token stop = stop_.get_token();
-        while (!stop.stop_requested()) {
+        const vantix::StopToken stop = StopToken();
+        while (!stop.StopRequested()) {
             MonitorPass();
             PauseFor(timings_.monitorPeriod, stop);
         }
@@ -358,8 +358,8 @@ protected:
     // Sleeps between passes, but a reader that receives bytes (or arrives
     // while none is known) wakes it at once.
     void ReaderThread() {
-        const std::stop_token stop = stop_.get_token();
-        while (!stop.stop_requested()) {
+        const vantix::StopToken stop = StopToken();
+        while (!stop.StopRequested()) {
             std::chrono::milliseconds wait = timings_.idlePeriod;
             if (DeviceCount() > 0) {
                 const PassOutcome pass = ReadPass();
@@ -389,11 +389,13 @@ private:
     using ReadBuffer = std::array<std::uint8_t, MaxReadBytes>;
 
     Consumer& consumer() { return static_cast<Consumer&>(*this); }
+    bool StopRequested() const { return stop_ && stop_->StopRequested(); }
 
     void JoinWorkers() noexcept {
         try {
             std::lock_guard lifecycle(lifecycleMutex_);
-            stop_.request_stop();
+            if (stop_)
+                stop_->RequestStop();
             if (reader_.joinable())
                 reader_.join();
             if (monitor_.joinable())
@@ -420,7 +422,7 @@ private:
         return table_.count(serial) != 0;
     }
 
-    void CallPause() { PauseFor(timings_.callPause, stop_.get_token()); }
+    void CallPause() { PauseFor(timings_.callPause, StopToken()); }
 
     // Bytes leave the bridge sooner, and the reader thread is woken when
     // they arrive; without either the reader is still polled.
@@ -548,7 +550,7 @@ private:
     void Beep(const DevData& device) {
         const int times = 8 - (device.userArea.beep & 0x07);
         for (int i = 0; i < times; ++i) {
-            PauseFor(std::chrono::milliseconds(settings_.beepPause.load()), stop_.get_token());
+            PauseFor(std::chrono::milliseconds(settings_.beepPause.load()), StopToken());
             SendBeep(device.handle);
         }
     }
@@ -588,7 +590,8 @@ private:
     const EngineTimings timings_;
 
     std::mutex lifecycleMutex_;
-    std::stop_source stop_{std::nostopstate};
+    // Made by Start; none before, so nothing counts as stopped then.
+    std::optional<vantix::StopSource> stop_;
     std::thread monitor_;
     std::thread reader_;
     // Woken by the backends when bytes arrive, and by a device's arrival.

@@ -6,18 +6,17 @@
 
 namespace FTDI {
 
-bool PauseFor(std::chrono::milliseconds duration, std::stop_token stop) {
-    if (!stop.stop_possible()) {
+bool PauseFor(std::chrono::milliseconds duration, const vantix::StopToken& stop) {
+    if (!stop.StopPossible()) {
         std::this_thread::sleep_for(duration);
         return true;
     }
-    if (duration.count() > 0 && !stop.stop_requested()) {
+    if (duration.count() > 0 && !stop.StopRequested()) {
         std::mutex mutex;
-        std::condition_variable_any wake;
-        std::unique_lock lock(mutex);
-        wake.wait_for(lock, stop, duration, [] { return false; });
+        std::condition_variable wake;
+        stop.Wait(mutex, wake, duration, [] { return false; });
     }
-    return !stop.stop_requested();
+    return !stop.StopRequested();
 }
 
 } // namespace FTDI

@@ -1,8 +1,8 @@
 #pragma once
 #include <functional>
-#include <stop_token>
 #include <string>
 
+#include "core/Stop.h"
 #include "ftdi/OutputSettings.h"
 #include "ftdi/UserArea.h"
 #include "platform/input/KeyboardOutput.h"
@@ -31,7 +31,7 @@ public:
 
     // Once a stop is requested the pauses end at once; the line in progress is
     // still typed in full so no card read is half sent.
-    void SetStopToken(std::stop_token stop) { stop_ = std::move(stop); }
+    void SetStopToken(vantix::StopToken stop) { stop_ = std::move(stop); }
     // Told once per line that was not typed in full, and once per spell of
     // this program's own window having the focus.
     void SetProblemReporter(ProblemReporter report) { report_ = std::move(report); }
@@ -54,7 +54,7 @@ private:
 
     KeyboardOutput& output_;
     const OutputSettings& settings_;
-    std::stop_token stop_;
+    vantix::StopToken stop_;
     ProblemReporter report_;
     bool ownWindowReported_ = false;
 };

@@ -2,8 +2,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <stop_token>
 #include <utility>
+
+#include "core/Stop.h"
 
 namespace FTDI {
 
@@ -22,15 +23,18 @@ public:
 
     // Waits until notified since the last wait, the timeout passes or a stop
     // is requested. True when it was notified; the notification is used up.
-    bool WaitFor(std::chrono::milliseconds timeout, std::stop_token stop) {
-        std::unique_lock lock(mutex_);
-        wake_.wait_for(lock, stop, timeout, [this] { return pending_; });
-        return std::exchange(pending_, false);
+    bool WaitFor(std::chrono::milliseconds timeout, const vantix::StopToken& stop) {
+        bool notified = false;
+        stop.Wait(mutex_, wake_, timeout, [&] {
+            notified = notified || std::exchange(pending_, false);
+            return notified;
+        });
+        return notified;
     }
 
 private:
     std::mutex mutex_;
-    std::condition_variable_any wake_;
+    std::condition_variable wake_;
     bool pending_ = false;
 };
 

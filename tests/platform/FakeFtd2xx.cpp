@@ -1,12 +1,24 @@
 // A stand-in for the vendor's D2XX library: two readers, the C entry points
 // only, and no FT_Rescan (as on Linux). Built in variants by the tests.
-// FakeReceive and FakeLatency let a test play the device's side.
+// FakeReceive and FakeLatency let a test play the device's side. Built as
+// libftd2xx.so on Linux and as a DLL with the library's WINAPI calls on
+// Windows.
+#if defined(_WIN32)
+#include <windows.h>
+#define FAKE_API __declspec(dllexport)
+#define FAKE_CALL __stdcall
+#else
 #include <pthread.h>
+#define FAKE_API
+#define FAKE_CALL
+#endif
 
 #include <cstdint>
 #include <cstring>
 
-using DWORD = std::uint32_t;
+#if !defined(_WIN32)
+using DWORD = std::uint32_t; // 32 bits, as windows.h has it
+#endif
 using FT_STATUS = std::uint32_t;
 
 struct Node {
@@ -16,12 +28,16 @@ struct Node {
     void* ftHandle;
 };
 
+#if defined(_WIN32)
+using EventHandle = void; // a Win32 event
+#else
 // The library's event object on Linux.
 struct EventHandle {
     pthread_cond_t eCondVar;
     pthread_mutex_t eMutex;
     int iVar;
 };
+#endif
 
 namespace {
 [[maybe_unused]] unsigned char userArea[2][16];
@@ -36,9 +52,9 @@ const char serials[2][17] = {"ABCDEFGHIJKLMNOP", "FT000002"};
 
 extern "C" {
 
-FT_STATUS FT_CreateDeviceInfoList(DWORD* n) { *n = 2; return 0; }
+FAKE_API FT_STATUS FAKE_CALL FT_CreateDeviceInfoList(DWORD* n) { *n = 2; return 0; }
 
-FT_STATUS FT_GetDeviceInfoList(Node* dest, DWORD* n) {
+FAKE_API FT_STATUS FAKE_CALL FT_GetDeviceInfoList(Node* dest, DWORD* n) {
     for (int i = 0; i < 2; ++i) {
         std::memset(&dest[i], 'x', sizeof dest[i]);
         dest[i].Type = 5;
@@ -51,7 +67,7 @@ FT_STATUS FT_GetDeviceInfoList(Node* dest, DWORD* n) {
 }
 
 #ifndef FAKE_WITHOUT_OPEN
-FT_STATUS FT_Open(int index, void** handle) {
+FAKE_API FT_STATUS FAKE_CALL FT_Open(int index, void** handle) {
     if (index < 0 || index > 1)
         return 2;
     *handle = &userArea[index];
@@ -59,56 +75,60 @@ FT_STATUS FT_Open(int index, void** handle) {
 }
 #endif
 
-FT_STATUS FT_Close(void*) { return 0; }
+FAKE_API FT_STATUS FAKE_CALL FT_Close(void*) { return 0; }
 
-FT_STATUS FT_Read(void*, void* buffer, DWORD size, DWORD* got) {
+FAKE_API FT_STATUS FAKE_CALL FT_Read(void*, void* buffer, DWORD size, DWORD* got) {
     std::memset(buffer, 'r', size);
     *got = size;
     return 0;
 }
 
-FT_STATUS FT_Write(void*, void*, DWORD size, DWORD* written) { *written = size; return 0; }
+FAKE_API FT_STATUS FAKE_CALL FT_Write(void*, void*, DWORD size, DWORD* written) { *written = size; return 0; }
 
-FT_STATUS FT_GetQueueStatus(void*, DWORD* waiting) { *waiting = 7; return 0; }
+FAKE_API FT_STATUS FAKE_CALL FT_GetQueueStatus(void*, DWORD* waiting) { *waiting = 7; return 0; }
 
-FT_STATUS FT_EE_UARead(void* handle, unsigned char* data, DWORD size, DWORD* got) {
+FAKE_API FT_STATUS FAKE_CALL FT_EE_UARead(void* handle, unsigned char* data, DWORD size, DWORD* got) {
     const DWORD n = size < 16 ? size : 16;
     std::memcpy(data, handle, n);
     *got = n;
     return 0;
 }
 
-FT_STATUS FT_EE_UAWrite(void* handle, unsigned char* data, DWORD size) {
+FAKE_API FT_STATUS FAKE_CALL FT_EE_UAWrite(void* handle, unsigned char* data, DWORD size) {
     if (size > 16)
         return 16;
     std::memcpy(handle, data, size);
     return 0;
 }
 
-FT_STATUS FT_Reload(std::uint16_t, std::uint16_t) { return 0; }
+FAKE_API FT_STATUS FAKE_CALL FT_Reload(std::uint16_t, std::uint16_t) { return 0; }
 
-FT_STATUS FT_SetLatencyTimer(void* handle, unsigned char ms) {
+FAKE_API FT_STATUS FAKE_CALL FT_SetLatencyTimer(void* handle, unsigned char ms) {
     latency[IndexOf(handle)] = ms;
     return 0;
 }
 
-FT_STATUS FT_SetEventNotification(void* handle, DWORD mask, void* event) {
+FAKE_API FT_STATUS FAKE_CALL FT_SetEventNotification(void* handle, DWORD mask, void* event) {
     events[IndexOf(handle)] = (mask & 1) ? static_cast<EventHandle*>(event) : nullptr;
     return 0;
 }
 
 // Bytes arrive on reader `index`: its event is signalled, as the library does.
-void FakeReceive(int index) {
+FAKE_API void FakeReceive(int index) {
     if (EventHandle* event = events[index]) {
+#if defined(_WIN32)
+        SetEvent(event);
+#else
         pthread_mutex_lock(&event->eMutex);
         pthread_cond_signal(&event->eCondVar);
         pthread_mutex_unlock(&event->eMutex);
+#endif
     }
 }
 
-unsigned char FakeLatency(int index) { return latency[index]; }
+FAKE_API unsigned char FakeLatency(int index) { return latency[index]; }
 
-FT_STATUS FT_GetLibraryVersion(DWORD* version) {
+FAKE_API FT_STATUS FAKE_CALL FT_GetLibraryVersion(DWORD* version) {
 #ifdef FAKE_OLD_VERSION
     *version = 0x000404;
 #else

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "core/Hex.h"
 #include "ftdi/UserArea.h"
@@ -25,6 +28,46 @@ std::string Ask(const std::string& path, const std::string& command) {
     std::string reply, error;
     EXPECT_TRUE(SimRequest(path, command, reply, error)) << error;
     return reply;
+}
+
+void SetEnv(const char* name, const std::string& value) {
+#if defined(_WIN32)
+    _putenv_s(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+}
+
+void UnsetEnv(const char* name) {
+#if defined(_WIN32)
+    _putenv_s(name, "");
+#else
+    unsetenv(name);
+#endif
+}
+
+// What a crashed server leaves at path: a channel nobody serves.
+void LeaveStaleChannel(const std::string& path) {
+#if defined(_WIN32)
+    // The port file of a server that is gone.
+    std::string portFile;
+    {
+        SimulatedD2xx sim;
+        SimControlServer server(sim);
+        std::string error;
+        ASSERT_TRUE(server.Start(path, error)) << error;
+        portFile = vantix::test::ReadFile(path);
+    }
+    vantix::test::WriteFile(path, portFile);
+#else
+    // A socket file nobody listens on.
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(fd);
+#endif
 }
 
 } // namespace
@@ -134,7 +177,7 @@ TEST_F(SimChannel, ServesSeveralCommandsPerConnectionAndCleansUp) {
         EXPECT_EQ(Ask(path, "plug S1 TR-614\r\n\nlist"), "ok plugged S1\nok 1\nS1 FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF 0 TR-614");
         EXPECT_EQ(sim.PluggedSerials(), std::vector<std::string>{"S1"});
     }
-    EXPECT_NE(access(path.c_str(), F_OK), 0) << "the socket goes with its server";
+    EXPECT_FALSE(std::filesystem::exists(path)) << "the channel goes with its server";
     std::string reply, error;
     EXPECT_FALSE(SimRequest(path, "list", reply, error));
     EXPECT_NE(error.find(path), std::string::npos);
@@ -143,15 +186,10 @@ TEST_F(SimChannel, ServesSeveralCommandsPerConnectionAndCleansUp) {
 TEST_F(SimChannel, RefusesASecondServerButReplacesAStaleSocket) {
     SimulatedD2xx sim;
     std::string error;
-    {
-        // A socket file nobody listens on, as a crashed process leaves it.
-        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, path.c_str());
-        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        close(fd);
-    }
+    LeaveStaleChannel(path);
+    std::string reply;
+    EXPECT_FALSE(SimRequest(path, "list", reply, error)) << "nobody serves a stale channel";
+    EXPECT_NE(error.find(path), std::string::npos) << error;
     SimControlServer first(sim);
     ASSERT_TRUE(first.Start(path, error)) << error;
     SimControlServer second(sim);
@@ -199,8 +237,8 @@ TEST_F(SimChannel, ClientBackendListsAndWritesTheUserArea) {
 }
 
 TEST_F(SimChannel, SimBackendStartsWithTheEnvironmentsReaders) {
-    setenv("VANTIX_SIM_SOCKET", path.c_str(), 1);
-    setenv("VANTIX_SIM_READERS", ("E1|TR-617 entry|" + Area + ";E2|TR-613-3").c_str(), 1);
+    SetEnv("VANTIX_SIM_SOCKET", path);
+    SetEnv("VANTIX_SIM_READERS", "E1|TR-617 entry|" + Area + ";E2|TR-613-3");
     std::string error;
     {
         auto d2xx = CreateD2xx(BackendSimulator, error);
@@ -211,9 +249,9 @@ TEST_F(SimChannel, SimBackendStartsWithTheEnvironmentsReaders) {
         EXPECT_EQ(Ask(path, "ua E1"), "ok " + Area);
         EXPECT_EQ(Ask(path, "card E2 00000249541F01"), "ok card F400000249541F01");
     }
-    setenv("VANTIX_SIM_READERS", "broken", 1);
+    SetEnv("VANTIX_SIM_READERS", "broken");
     EXPECT_EQ(CreateD2xx(BackendSimulator, error), nullptr);
     EXPECT_NE(error.find("VANTIX_SIM_READERS"), std::string::npos) << error;
-    unsetenv("VANTIX_SIM_READERS");
-    unsetenv("VANTIX_SIM_SOCKET");
+    UnsetEnv("VANTIX_SIM_READERS");
+    UnsetEnv("VANTIX_SIM_SOCKET");
 }

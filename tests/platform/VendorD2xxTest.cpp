@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <chrono>
 #include <cstring>
 
+#include "platform/system/SharedLibrary.h"
 #include "platform/d2xx/vendor/VendorD2xx.h"
 
 using namespace FTDI;
@@ -80,10 +79,10 @@ TEST_F(VendorD2xxLoaded, CallsReachTheLibrary) {
 
 TEST_F(VendorD2xxLoaded, SetsTheLatencyTimerAndForwardsReceiveEventsUntilClosed) {
     // The fake is already loaded: this reaches the same copy.
-    void* fake = dlopen(FAKE_D2XX, RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(fake, nullptr);
-    const auto receive = reinterpret_cast<void (*)(int)>(dlsym(fake, "FakeReceive"));
-    const auto latency = reinterpret_cast<unsigned char (*)(int)>(dlsym(fake, "FakeLatency"));
+    const auto fake = vantix::SharedLibrary::Open(FAKE_D2XX);
+    ASSERT_TRUE(fake) << fake.error();
+    const auto receive = fake->Function<void (*)(int)>("FakeReceive");
+    const auto latency = fake->Function<unsigned char (*)(int)>("FakeLatency");
     ASSERT_TRUE(receive && latency);
 
     FT_HANDLE handle = nullptr;
@@ -107,5 +106,4 @@ TEST_F(VendorD2xxLoaded, SetsTheLatencyTimerAndForwardsReceiveEventsUntilClosed)
     signal.WaitFor(std::chrono::milliseconds(0), {});
     receive(1);
     EXPECT_FALSE(signal.WaitFor(std::chrono::milliseconds(50), {})) << "a closed reader wakes nobody";
-    dlclose(fake);
 }

@@ -1,52 +1,47 @@
 #include "platform/d2xx/sim/SimClient.h"
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <sstream>
 #include <vector>
 
 #include "core/Hex.h"
-#include "platform/d2xx/sim/UnixSocket.h"
+#include "platform/d2xx/sim/ControlTransport.h"
 
 namespace FTDI {
 
 bool SimRequest(const std::string& path, const std::string& commands, std::string& reply, std::string& error) {
-    sockaddr_un address;
-    if (!UnixAddress(path, address, error))
-        return false;
-    vantix::UniqueFd fd = ConnectUnix(address);
-    if (!fd) {
-        error = "no simulator answers on " + path + ": " + std::strerror(errno);
-        return false;
-    }
     // A simulator that hangs must not hang its client.
-    const timeval timeout{5, 0};
-    setsockopt(fd.Get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    setsockopt(fd.Get(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-    const bool sent = SendAll(fd.Get(), commands + "\n");
-    const std::string sendError = sent ? "" : std::strerror(errno);
+    const ControlSocket socket = ConnectControl(path, std::chrono::seconds(5), error);
+    if (!socket)
+        return false;
+    const std::string text = commands + "\n";
+    std::string sendError;
+    for (std::size_t sent = 0; sent < text.size();) {
+        const Transfer moved = Send(socket, text.data() + sent, text.size() - sent);
+        if (moved.status != Transfer::Moved || moved.count == 0) {
+            sendError = moved.status == Transfer::WouldBlock ? "timed out" : moved.error;
+            break;
+        }
+        sent += moved.count;
+    }
+    const bool sent = sendError.empty();
     if (sent)
-        shutdown(fd.Get(), SHUT_WR);
+        ShutdownSend(socket);
     // A server that refuses or cuts off a client closes without reading what
     // it sent, but what it said before has arrived all the same.
     reply.clear();
     char buffer[4096];
     for (;;) {
-        const ssize_t n = recv(fd.Get(), buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n > 0) {
-            reply.append(buffer, static_cast<std::size_t>(n));
+        const Transfer got = Receive(socket, buffer, sizeof buffer);
+        if (got.status == Transfer::Moved) {
+            reply.append(buffer, got.count);
             continue;
         }
-        if (n == 0 || !sent || (errno == ECONNRESET && !reply.empty()))
+        if (got.status == Transfer::Closed || !sent || (got.status == Transfer::Reset && !reply.empty()))
             break;
-        error = std::string("no reply from the simulator: ") + std::strerror(errno);
+        error = "no reply from the simulator: " + (got.status == Transfer::WouldBlock ? "timed out" : got.error);
         return false;
     }
     if (!sent && reply.empty()) {

@@ -1,15 +1,7 @@
 #include "platform/d2xx/sim/SimControlServer.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -22,13 +14,6 @@ namespace {
 constexpr std::size_t ReadChunk = 4096; // per client and round, so every client gets its turn
 constexpr std::chrono::milliseconds FirstBackOff{50};
 constexpr std::chrono::milliseconds LongestBackOff{1000};
-
-std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
-
-// Someone answers on the path: a live server, not a stale file.
-bool Answers(const sockaddr_un& address) { return static_cast<bool>(ConnectUnix(address)); }
-
-bool OutOfDescriptors(int error) { return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM; }
 
 } // namespace
 
@@ -82,35 +67,21 @@ void SimControlSession::Abort(const std::string& reason) {
 }
 
 struct SimControlServer::Client {
-    Client(vantix::UniqueFd socket, SimCommands& commands, std::chrono::steady_clock::time_point now)
-        : fd(std::move(socket)), session(commands), lastProgress(now) {}
-    vantix::UniqueFd fd;
+    Client(ControlSocket accepted, SimCommands& commands, std::chrono::steady_clock::time_point now)
+        : socket(std::move(accepted)), session(commands), lastProgress(now) {}
+    ControlSocket socket;
     SimControlSession session;
     // When a reply last went out, or began to wait.
     std::chrono::steady_clock::time_point lastProgress;
 };
 
-std::string DefaultSimSocketPath() {
-    if (const char* path = std::getenv("VANTIX_SIM_SOCKET"); path && *path)
-        return path;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
-        return std::string(runtime) + "/vantix-sim.sock";
-    return "/tmp/vantix-sim-" + std::to_string(getuid()) + ".sock";
-}
-
 SimControlServer::SimControlServer(SimulatedD2xx& sim) : commands_(sim) {}
 
 SimControlServer::~SimControlServer() {
     if (thread_.joinable()) {
-        const char wake = 1;
-        while (write(wakeWrite_.Get(), &wake, 1) < 0 && errno == EINTR) {
-        }
+        poller_.Wake();
         thread_.join();
     }
-    // Remove the socket only if it is still ours.
-    struct stat info {};
-    if (inode_ != 0 && lstat(path_.c_str(), &info) == 0 && info.st_ino == inode_)
-        unlink(path_.c_str());
 }
 
 bool SimControlServer::Start(const std::string& path, std::string& error) {
@@ -118,83 +89,45 @@ bool SimControlServer::Start(const std::string& path, std::string& error) {
         error = "the control channel is already open on " + path_;
         return false;
     }
-    sockaddr_un address;
-    if (!UnixAddress(path, address, error))
+    if (!listener_.Listen(path, error) || !poller_.Open(error))
         return false;
-    struct stat info {};
-    if (lstat(path.c_str(), &info) == 0) {
-        if (!S_ISSOCK(info.st_mode)) {
-            error = path + " exists and is not a socket";
-            return false;
-        }
-        if (Answers(address)) {
-            error = "another process already serves simulated readers on " + path;
-            return false;
-        }
-        unlink(path.c_str()); // left behind by a process that died
-    }
-    vantix::UniqueFd listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!listener) {
-        error = SystemError("cannot create the control socket");
-        return false;
-    }
-    if (bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0) {
-        error = errno == EADDRINUSE ? "another process already serves simulated readers on " + path
-                                    : SystemError("cannot bind " + path);
-        return false;
-    }
-    chmod(path.c_str(), 0600);
-    if (lstat(path.c_str(), &info) == 0)
-        inode_ = info.st_ino;
     path_ = path;
-    if (listen(listener.Get(), 16) < 0) {
-        error = SystemError("cannot listen on " + path);
-        return false;
-    }
-    int wake[2];
-    if (pipe2(wake, O_CLOEXEC) < 0) {
-        error = SystemError("cannot create the wake-up pipe");
-        return false;
-    }
-    wakeRead_ = vantix::UniqueFd(wake[0]);
-    wakeWrite_ = vantix::UniqueFd(wake[1]);
-    listener_ = std::move(listener);
     thread_ = std::thread(&SimControlServer::Serve, this);
     return true;
 }
 
 void SimControlServer::Serve() {
     using Clock = std::chrono::steady_clock;
-    std::vector<pollfd> fds;
+    std::vector<ControlPoller::Entry> entries;
     for (;;) {
         const Clock::time_point now = Clock::now();
         const bool accepting = now >= acceptPausedUntil_;
         Clock::time_point wakeAt = accepting ? Clock::time_point::max() : acceptPausedUntil_;
-        fds.assign({{wakeRead_.Get(), POLLIN, 0}, {accepting ? listener_.Get() : -1, POLLIN, 0}});
+        entries.assign(1, {accepting ? &listener_.Socket() : nullptr, true});
         for (const auto& client : clients_) {
-            short events = client->session.GetState() == SimControlSession::State::Open ? POLLIN : 0;
+            ControlPoller::Entry entry{&client->socket, client->session.GetState() == SimControlSession::State::Open};
             if (!client->session.Output().empty()) {
-                events |= POLLOUT;
+                entry.write = true;
                 wakeAt = std::min(wakeAt, client->lastProgress + StallTimeout);
             }
-            fds.push_back({client->fd.Get(), events, 0});
+            entries.push_back(entry);
         }
         int timeout = -1;
         if (wakeAt != Clock::time_point::max())
             timeout = static_cast<int>(
                 std::max<Clock::rep>(0, std::chrono::ceil<std::chrono::milliseconds>(wakeAt - now).count()));
-        if (poll(fds.data(), fds.size(), timeout) < 0) {
-            if (errno == EINTR)
-                continue;
-            vantix::Trace(SystemError("sim control: poll failed, the channel stops"));
+        bool woken = false;
+        std::string error;
+        if (!poller_.Wait(entries, timeout, woken, error)) {
+            vantix::Trace("sim control: " + error + ", the channel stops");
             return;
         }
-        if (fds[0].revents)
+        if (woken)
             return;
         const Clock::time_point after = Clock::now();
         std::size_t kept = 0;
         for (std::size_t i = 0; i < clients_.size(); ++i) {
-            if (!Service(*clients_[i], fds[i + 2].revents, after))
+            if (!Service(*clients_[i], entries[i + 1], after))
                 continue;
             if (kept != i)
                 clients_[kept] = std::move(clients_[i]);
@@ -204,19 +137,20 @@ void SimControlServer::Serve() {
             clients_.resize(kept);
             acceptPausedUntil_ = {}; // descriptors were freed
         }
-        if (fds[1].revents & POLLIN)
+        if (entries[0].readable)
             Accept(after);
     }
 }
 
 void SimControlServer::Accept(std::chrono::steady_clock::time_point now) {
-    vantix::UniqueFd accepted(accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    bool outOfDescriptors = false;
+    ControlSocket accepted = listener_.Accept(outOfDescriptors);
     if (!accepted) {
         // The connection waits in the backlog; trying again at once would
         // only spin until a descriptor is free.
-        if (OutOfDescriptors(errno)) {
+        if (outOfDescriptors) {
             if (acceptBackOff_.count() == 0)
-                vantix::Trace(SystemError("sim control: cannot accept a client, waiting for a free descriptor"));
+                vantix::Trace("sim control: cannot accept a client, waiting for a free descriptor");
             acceptBackOff_ = std::min(acceptBackOff_.count() == 0 ? FirstBackOff : 2 * acceptBackOff_, LongestBackOff);
             acceptPausedUntil_ = now + acceptBackOff_;
         }
@@ -225,40 +159,39 @@ void SimControlServer::Accept(std::chrono::steady_clock::time_point now) {
     acceptBackOff_ = {};
     if (clients_.size() >= MaxClients) {
         const std::string refusal = "error too many clients (at most " + std::to_string(MaxClients) + ")\n";
-        send(accepted.Get(), refusal.data(), refusal.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        Send(accepted, refusal.data(), refusal.size());
         return;
     }
     clients_.push_back(std::make_unique<Client>(std::move(accepted), commands_, now));
 }
 
-bool SimControlServer::Service(Client& client, short events, std::chrono::steady_clock::time_point now) {
+bool SimControlServer::Service(Client& client, const ControlPoller::Entry& events,
+                               std::chrono::steady_clock::time_point now) {
     SimControlSession& session = client.session;
-    if (events & POLLNVAL)
+    if (events.invalid)
         return false;
-    if ((events & (POLLIN | POLLHUP | POLLERR)) && session.GetState() == SimControlSession::State::Open) {
+    if ((events.readable || events.hangUp) && session.GetState() == SimControlSession::State::Open) {
         const bool waited = !session.Output().empty();
         char buffer[ReadChunk];
-        const ssize_t n = recv(client.fd.Get(), buffer, sizeof buffer, 0);
-        if (n > 0)
-            session.Receive({buffer, static_cast<std::size_t>(n)});
-        else if (n == 0)
+        const Transfer got = Receive(client.socket, buffer, sizeof buffer);
+        if (got.status == Transfer::Moved)
+            session.Receive({buffer, got.count});
+        else if (got.status == Transfer::Closed)
             session.EndOfInput();
-        else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        else if (got.status != Transfer::WouldBlock)
             return false;
         if (!waited)
             client.lastProgress = now;
     }
     while (!session.Output().empty()) {
         const std::string& output = session.Output();
-        const ssize_t n = send(client.fd.Get(), output.data(), output.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            session.Sent(static_cast<std::size_t>(n));
+        const Transfer sent = Send(client.socket, output.data(), output.size());
+        if (sent.status == Transfer::Moved && sent.count > 0) {
+            session.Sent(sent.count);
             client.lastProgress = now;
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        if (sent.status == Transfer::WouldBlock)
             break;
         return false; // the client is gone
     }

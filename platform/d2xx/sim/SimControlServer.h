@@ -1,6 +1,4 @@
 #pragma once
-#include <sys/types.h>
-
 #include <chrono>
 #include <memory>
 #include <string>
@@ -9,13 +7,9 @@
 #include <vector>
 
 #include "platform/d2xx/sim/SimCommands.h"
-#include "platform/d2xx/sim/UnixSocket.h"
+#include "platform/d2xx/sim/ControlTransport.h"
 
 namespace FTDI {
-
-// The control socket's path: VANTIX_SIM_SOCKET, else
-// $XDG_RUNTIME_DIR/vantix-sim.sock, else /tmp/vantix-sim-<uid>.sock.
-std::string DefaultSimSocketPath();
 
 // What one client can make the control channel hold.
 struct SimControlLimits {
@@ -61,11 +55,12 @@ private:
     std::string output_;
 };
 
-// Serves the control language on a Unix-domain stream socket from its own
-// thread, to several clients at once. Sockets are non-blocking and every
+// Serves the control language on the control channel (ControlTransport.h)
+// from its own thread, to several clients at once. Sockets are non-blocking and every
 // client has its own buffers with limits, so a client that stops reading
-// (or floods) is cut off without delaying anyone else. Out of file
-// descriptors, the server stops accepting for a while instead of spinning.
+// (or floods) is cut off without delaying anyone else. Out of descriptors
+// (or socket handles), the server stops accepting for a while instead of
+// spinning.
 class SimControlServer {
 public:
     static constexpr std::size_t MaxClients = 32;
@@ -77,8 +72,9 @@ public:
     SimControlServer(const SimControlServer&) = delete;
     SimControlServer& operator=(const SimControlServer&) = delete;
 
-    // Binds the socket (replacing a stale one) and starts serving. False with
-    // the reason when a live process serves the path or it cannot be used.
+    // Opens the channel at path (replacing a stale one) and starts serving.
+    // False with the reason when a live process serves the path or it cannot
+    // be used.
     bool Start(const std::string& path, std::string& error);
     const std::string& Path() const { return path_; }
 
@@ -88,14 +84,12 @@ private:
     void Accept(std::chrono::steady_clock::time_point now);
     // Reads, answers and writes what the client's poll events allow; false
     // when the connection is done with.
-    bool Service(Client& client, short events, std::chrono::steady_clock::time_point now);
+    bool Service(Client& client, const ControlPoller::Entry& events, std::chrono::steady_clock::time_point now);
 
     SimCommands commands_;
     std::string path_;
-    vantix::UniqueFd listener_;
-    vantix::UniqueFd wakeRead_;
-    vantix::UniqueFd wakeWrite_;
-    ino_t inode_ = 0;
+    ControlListener listener_;
+    ControlPoller poller_;
     // Out of descriptors: no accepting before this time.
     std::chrono::steady_clock::time_point acceptPausedUntil_{};
     std::chrono::milliseconds acceptBackOff_{0};

@@ -1,19 +1,17 @@
 #include "platform/d2xx/vendor/VendorD2xx.h"
 
-#include <dlfcn.h>
-#include <pthread.h>
-
 #include <algorithm>
 #include <cstddef>
-#include <map>
-#include <mutex>
-#include <thread>
 #include <vector>
+
+#include "platform/system/SharedLibrary.h"
+#include "platform/d2xx/vendor/ReceiveEvents.h"
 
 namespace FTDI {
 
 // The node is handed to the library as it stands, so it must match the
-// library's own layout (64-bit Linux: ftHandle after 80 bytes of text).
+// library's own layout (64-bit Linux and Windows: ftHandle after 80 bytes
+// of text).
 static_assert(sizeof(void*) != 8 || sizeof(FT_DEVICE_LIST_INFO_NODE) == 104);
 static_assert(sizeof(void*) != 8 || offsetof(FT_DEVICE_LIST_INFO_NODE, ftHandle) == 96);
 static_assert(offsetof(FT_DEVICE_LIST_INFO_NODE, SerialNumber) == 16);
@@ -22,103 +20,42 @@ static_assert(offsetof(FT_DEVICE_LIST_INFO_NODE, Description) == 32);
 namespace {
 
 #ifdef _WIN32
-constexpr const char* DefaultLibrary = "FTD2XX.dll";
+constexpr const char* DefaultLibrary = "ftd2xx.dll";
 #else
 constexpr const char* DefaultLibrary = "libftd2xx.so";
 #endif
 
-// Our own declarations of the library's entry points (plain C ABI; DWORD is
-// 32 bits in the 1.x library).
+// The library's calling convention: WINAPI (__stdcall) on Windows, which
+// matters on 32-bit Windows; plain C everywhere else.
+#if defined(_WIN32)
+#define D2XX_CALL __stdcall
+#else
+#define D2XX_CALL
+#endif
+
+// Our own declarations of the library's entry points (DWORD is 32 bits in
+// the 1.x library, as on 64-bit Windows).
 extern "C" {
-using ReloadFn = FT_STATUS (*)(WORD, WORD);
-using RescanFn = FT_STATUS (*)();
-using CreateListFn = FT_STATUS (*)(DWORD*);
-using GetListFn = FT_STATUS (*)(FT_DEVICE_LIST_INFO_NODE*, DWORD*);
-using OpenFn = FT_STATUS (*)(int, FT_HANDLE*);
-using CloseFn = FT_STATUS (*)(FT_HANDLE);
-using ReadFn = FT_STATUS (*)(FT_HANDLE, void*, DWORD, DWORD*);
-using WriteFn = FT_STATUS (*)(FT_HANDLE, void*, DWORD, DWORD*);
-using QueueFn = FT_STATUS (*)(FT_HANDLE, DWORD*);
-using UaReadFn = FT_STATUS (*)(FT_HANDLE, unsigned char*, DWORD, DWORD*);
-using UaWriteFn = FT_STATUS (*)(FT_HANDLE, unsigned char*, DWORD);
-using VersionFn = FT_STATUS (*)(DWORD*);
-using LatencyFn = FT_STATUS (*)(FT_HANDLE, UCHAR);
-using EventFn = FT_STATUS (*)(FT_HANDLE, DWORD, void*);
+using ReloadFn = FT_STATUS(D2XX_CALL*)(WORD, WORD);
+using RescanFn = FT_STATUS(D2XX_CALL*)();
+using CreateListFn = FT_STATUS(D2XX_CALL*)(DWORD*);
+using GetListFn = FT_STATUS(D2XX_CALL*)(FT_DEVICE_LIST_INFO_NODE*, DWORD*);
+using OpenFn = FT_STATUS(D2XX_CALL*)(int, FT_HANDLE*);
+using CloseFn = FT_STATUS(D2XX_CALL*)(FT_HANDLE);
+using ReadFn = FT_STATUS(D2XX_CALL*)(FT_HANDLE, void*, DWORD, DWORD*);
+using WriteFn = FT_STATUS(D2XX_CALL*)(FT_HANDLE, void*, DWORD, DWORD*);
+using QueueFn = FT_STATUS(D2XX_CALL*)(FT_HANDLE, DWORD*);
+using UaReadFn = FT_STATUS(D2XX_CALL*)(FT_HANDLE, unsigned char*, DWORD, DWORD*);
+using UaWriteFn = FT_STATUS(D2XX_CALL*)(FT_HANDLE, unsigned char*, DWORD);
+using VersionFn = FT_STATUS(D2XX_CALL*)(DWORD*);
+using LatencyFn = FT_STATUS(D2XX_CALL*)(FT_HANDLE, UCHAR);
+using EventFn = FT_STATUS(D2XX_CALL*)(FT_HANDLE, DWORD, void*);
 }
-
-// The library's event object on Linux: it signals the condition variable
-// when an event it was asked for occurs.
-struct EventHandle {
-    pthread_cond_t eCondVar;
-    pthread_mutex_t eMutex;
-    int iVar;
-};
-
-// One event object for all readers, and a thread that waits on it and
-// notifies the signal each reader was registered with.
-class ReceiveEvents {
-public:
-    ReceiveEvents() {
-        pthread_mutex_init(&event_.eMutex, nullptr);
-        pthread_cond_init(&event_.eCondVar, nullptr);
-        event_.iVar = 0;
-    }
-    ~ReceiveEvents() {
-        if (thread_.joinable()) {
-            pthread_mutex_lock(&event_.eMutex);
-            stopping_ = true;
-            pthread_cond_broadcast(&event_.eCondVar);
-            pthread_mutex_unlock(&event_.eMutex);
-            thread_.join();
-        }
-        pthread_cond_destroy(&event_.eCondVar);
-        pthread_mutex_destroy(&event_.eMutex);
-    }
-    ReceiveEvents(const ReceiveEvents&) = delete;
-    ReceiveEvents& operator=(const ReceiveEvents&) = delete;
-
-    void* Event() { return &event_; }
-
-    void Watch(FT_HANDLE handle, DataSignal* signal) {
-        std::lock_guard lock(mutex_);
-        if (signal)
-            signals_[handle] = signal;
-        else
-            signals_.erase(handle);
-        if (!thread_.joinable() && signal)
-            thread_ = std::thread([this] { Run(); });
-    }
-
-private:
-    void Run() {
-        // The mutex is held except while waiting, so a library that signals
-        // under it cannot signal while nobody waits.
-        pthread_mutex_lock(&event_.eMutex);
-        while (!stopping_) {
-            if (pthread_cond_wait(&event_.eCondVar, &event_.eMutex) != 0 || stopping_)
-                continue;
-            std::lock_guard lock(mutex_);
-            for (const auto& [handle, signal] : signals_)
-                signal->Notify();
-        }
-        pthread_mutex_unlock(&event_.eMutex);
-    }
-
-    EventHandle event_;
-    bool stopping_ = false; // under event_.eMutex
-    std::mutex mutex_;
-    std::map<FT_HANDLE, DataSignal*> signals_;
-    std::thread thread_;
-};
-
-struct LibraryCloser {
-    void operator()(void* handle) const { dlclose(handle); }
-};
-using LibraryHandle = std::unique_ptr<void, LibraryCloser>;
 
 class VendorD2xx : public D2xx {
 public:
-    explicit VendorD2xx(LibraryHandle library) : library_(std::move(library)) {}
+    explicit VendorD2xx(vantix::SharedLibrary library)
+        : library_(std::move(library)), receiveEvents_(CreateReceiveEvents()) {}
 
     // Resolves every entry point; false with the missing name in error.
     bool Resolve(std::string& error) {
@@ -175,7 +112,7 @@ public:
 
     FT_STATUS FT_Open(int deviceNumber, FT_HANDLE* handle) override { return open_(deviceNumber, handle); }
     FT_STATUS FT_Close(FT_HANDLE handle) override {
-        receiveEvents_.Watch(handle, nullptr);
+        receiveEvents_->Watch(handle, nullptr);
         return close_(handle);
     }
     FT_STATUS FT_Read(FT_HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesReturned) override {
@@ -201,15 +138,18 @@ public:
         if (!events_)
             return FT_NOT_SUPPORTED;
         const bool watch = (mask & FT_EVENT_RXCHAR) && signal;
-        const FT_STATUS status = events_(handle, watch ? FT_EVENT_RXCHAR : 0, receiveEvents_.Event());
-        receiveEvents_.Watch(handle, status == FT_OK && watch ? signal : nullptr);
+        void* event = receiveEvents_->Event();
+        if (watch && !event)
+            return FT_INSUFFICIENT_RESOURCES; // no event object: the reader is polled
+        const FT_STATUS status = events_(handle, watch ? FT_EVENT_RXCHAR : 0, event);
+        receiveEvents_->Watch(handle, status == FT_OK && watch ? signal : nullptr);
         return status;
     }
 
 private:
     template <typename Fn>
     bool Need(Fn& fn, const char* name, bool required, std::string& error) {
-        fn = reinterpret_cast<Fn>(dlsym(library_.get(), name));
+        fn = library_.Function<Fn>(name);
         if (!fn && required) {
             error = std::string("the D2XX library lacks ") + name;
             return false;
@@ -217,7 +157,7 @@ private:
         return true;
     }
 
-    LibraryHandle library_;
+    vantix::SharedLibrary library_;
     DWORD listed_ = 0;
     ReloadFn reload_ = nullptr;
     RescanFn rescan_ = nullptr;
@@ -232,20 +172,21 @@ private:
     UaWriteFn uaWrite_ = nullptr;
     LatencyFn latency_ = nullptr;
     EventFn events_ = nullptr;
-    ReceiveEvents receiveEvents_; // after library_: its thread ends before the library is unloaded
+    // After library_: its thread ends before the library is unloaded.
+    std::unique_ptr<ReceiveEvents> receiveEvents_;
 };
 
 } // namespace
 
 std::unique_ptr<D2xx> CreateVendorD2xx(std::string& error, const std::string& libraryPath) {
     const std::string path = libraryPath.empty() ? DefaultLibrary : libraryPath;
-    LibraryHandle library(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL));
+    vantix::Result<vantix::SharedLibrary> library = vantix::SharedLibrary::Open(path);
     if (!library) {
-        const char* reason = dlerror();
-        error = "the FTDI D2XX library " + path + " cannot be loaded" + (reason ? std::string(": ") + reason : "");
+        error = "the FTDI D2XX library " + path + " cannot be loaded" +
+                (library.error().empty() ? "" : ": " + library.error());
         return nullptr;
     }
-    auto d2xx = std::make_unique<VendorD2xx>(std::move(library));
+    auto d2xx = std::make_unique<VendorD2xx>(std::move(library).value());
     if (!d2xx->Resolve(error))
         return nullptr;
     return d2xx;
