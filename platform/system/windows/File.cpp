@@ -13,6 +13,21 @@ namespace {
 Error LastError() { return Fail(win::LastErrorText()); }
 HANDLE H(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 constexpr std::intptr_t kClosed = -1; // INVALID_HANDLE_VALUE
+
+// A virus scanner or an indexer that holds a file open for a moment makes
+// opening or replacing it fail; such a call is tried again for up to a
+// second. attempt() returns whether it succeeded.
+template <class Attempt>
+bool UnlessBusy(Attempt attempt) {
+    for (int tries = 1;; ++tries) {
+        if (attempt())
+            return true;
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || tries == 20)
+            return false;
+        ::Sleep(50);
+    }
+}
 } // namespace
 
 Result<File> File::Open(const std::string& path, Mode mode, unsigned) {
@@ -30,9 +45,12 @@ Result<File> File::Open(const std::string& path, Mode mode, unsigned) {
         access = GENERIC_WRITE;
         disposition = CREATE_ALWAYS;
     }
-    HANDLE handle = ::CreateFileW(win::Wide(path).c_str(), access, share, nullptr, disposition,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    const std::wstring name = win::Wide(path);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (!UnlessBusy([&] {
+            handle = ::CreateFileW(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        }))
         return LastError();
     return File(reinterpret_cast<std::intptr_t>(handle));
 }
@@ -119,18 +137,13 @@ Result<void> File::Close() {
 }
 
 Result<void> MoveFileOver(const std::string& from, const std::string& to) {
-    // Write-through: the rename is on the disk when the call returns. A
-    // virus scanner or an indexer that holds the target open for a moment
-    // refuses the rename; it is tried again for up to a second.
+    // Write-through: the rename is on the disk when the call returns.
     const std::wstring source = win::Wide(from), target = win::Wide(to);
-    for (int attempt = 0;; ++attempt) {
-        if (::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return {};
-        const DWORD error = ::GetLastError();
-        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == 20)
-            return Fail(win::ErrorText(error));
-        ::Sleep(50);
-    }
+    if (!UnlessBusy([&] {
+            return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        }))
+        return LastError();
+    return {};
 }
 
 Result<unsigned> FilePermissions(const std::string& path) {
