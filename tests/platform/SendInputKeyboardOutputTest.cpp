@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -14,7 +15,7 @@ using FTDI::SendInputKeyboardOutput;
 // Plays the system: a keyboard layout given as the keys (VkKeyScanExW
 // answers) of its characters, the keys held, the screen; it records every
 // event and, like the system, lets the events change which keys are down.
-class FakeInput : public FTDI::windows::InputApi {
+class RecordingInputApi : public FTDI::windows::InputApi {
 public:
     std::map<WCHAR, SHORT> layout;
     std::map<WCHAR, SHORT> nearKeys; // answers of VkKeyScanExW for keys that make another character
@@ -104,8 +105,8 @@ public:
 constexpr SHORT kShift = 0x100, kAltGr = 0x600;
 
 struct Fixture {
-    std::unique_ptr<FakeInput> owned = std::make_unique<FakeInput>();
-    FakeInput* input = owned.get();
+    std::unique_ptr<RecordingInputApi> owned = std::make_unique<RecordingInputApi>();
+    RecordingInputApi* input = owned.get();
     SendInputKeyboardOutput output{std::move(owned)};
 
     Fixture() {
