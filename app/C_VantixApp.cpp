@@ -13,7 +13,6 @@
 #include <QUrl>
 #include <filesystem>
 #include <iostream>
-#include <sys/stat.h>
 
 #include "app/AboutDialog.h"
 #include "app/AppInfo.h"
@@ -26,9 +25,9 @@
 #include "settings/Settings.h"
 #include "core/FormatText.h"
 #include "core/Ids.h"
-#include "platform/DocumentType.h"
-#include "platform/SingleInstance.h"
-#include "platform/Xdg.h"
+#include "platform/desktop/DocumentType.h"
+#include "platform/desktop/SingleInstance.h"
+#include "platform/system/File.h"
 #include "views/Tr.h"
 #include "dialogs/PasswordDialogs.h"
 #include "frame/C_VantixFrame.h"
@@ -71,8 +70,8 @@ C_VantixApp::StartResult C_VantixApp::InitInstance() {
     if (programDirectory_.empty() || programDirectory_.back() != '/')
         programDirectory_ += '/';
     files_ = options_.files ? *options_.files : FileLocations::For(programDirectory_);
-    if (std::string error; !files_.CreateDirectories(&error))
-        std::cerr << "vantix: " << error << "\n";
+    if (const auto created = files_.CreateDirectories(); !created)
+        std::cerr << "vantix: " << created.error() << "\n";
     Profile::SetAppPath(files_.iniFile);
     // An installed copy's first start: the user has no settings yet and
     // cannot act on "reinstall"; ask for the password that creates them.
@@ -121,8 +120,7 @@ void C_VantixApp::LogFileNotes() {
         return;
     frame->AddLog(FilesText(), LogInformation);
     // Anyone who may write the file may replace the password hash.
-    struct stat st {};
-    if (::stat(files_.iniFile.c_str(), &st) == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    if (const auto mode = FilePermissions(files_.iniFile); mode && (*mode & 022) != 0)
         frame->AddLog(QString::fromStdString(FormatText(LoadString(str::kSettingsWritableByOthers), {files_.iniFile})),
                       LogWarning);
 }
@@ -188,23 +186,19 @@ void C_VantixApp::UpdateActions() {
 }
 
 void C_VantixApp::RegisterDocumentTypeWithDesktop() {
-    const std::string dataDir = xdg::DataHome();
-    bool changed = false;
-    std::string error;
-    if (!RegisterDocumentType(dataDir, QCoreApplication::applicationFilePath().toStdString(), &changed, &error)) {
-        std::cerr << "vantix: cannot register the .vtx document type: " << error << "\n";
+    const std::string root = DefaultDocumentTypeRoot();
+    const auto changed = RegisterDocumentType(root, QCoreApplication::applicationFilePath().toStdString());
+    if (!changed) {
+        std::cerr << "vantix: cannot register the .vtx document type: " << changed.error() << "\n";
         return;
     }
-    if (!changed)
+    if (!*changed)
         return;
     // The desktop reads its caches, not the files: refresh them when the
     // tools exist.
-    const QString data = QString::fromStdString(dataDir);
-    const std::pair<const char*, QString> refreshers[] = {{"update-mime-database", data + "/mime"},
-                                                          {"update-desktop-database", data + "/applications"}};
-    for (const auto& [tool, dir] : refreshers)
-        if (const QString path = QStandardPaths::findExecutable(tool); !path.isEmpty())
-            QProcess::startDetached(path, {dir});
+    for (const auto& [tool, argument] : DocumentTypeRefreshers(root))
+        if (const QString path = QStandardPaths::findExecutable(QString::fromStdString(tool)); !path.isEmpty())
+            QProcess::startDetached(path, {QString::fromStdString(argument)});
 }
 
 void C_VantixApp::PlaceMainWindow() {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/LanguageManager.h"
-#include "platform/FileLocations.h"
+#include "platform/desktop/FileLocations.h"
 
 class QAction;
 class QMainWindow;

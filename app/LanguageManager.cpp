@@ -1,6 +1,7 @@
 #include "app/LanguageManager.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <vector>
@@ -22,7 +23,7 @@ std::vector<std::string> ModuleFiles(const std::string& directory) {
     std::error_code ec;
     for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() > 3 && name.ends_with(LanguageManager::kModuleSuffix) && it->is_regular_file(ec))
+        if (name.size() > std::strlen(kSharedLibrarySuffix) && name.ends_with(kSharedLibrarySuffix) && it->is_regular_file(ec))
             files.push_back(name);
     }
     // The file system's order differs between machines; a sorted scan makes
@@ -59,10 +60,9 @@ void LanguageManager::Load(const std::string& exportName, const std::vector<std:
         if (directory.empty() || directory.back() != '/')
             directory += '/';
         for (const std::string& file : ModuleFiles(directory)) {
-            std::string error;
-            auto library = SharedLibrary::Open(directory + file, &error);
+            auto library = SharedLibrary::Open(directory + file);
             if (!library) {
-                std::cerr << "vantix: skipping language module " << file << ": " << error << "\n";
+                std::cerr << "vantix: skipping language module " << file << ": " << library.error() << "\n";
                 continue;
             }
             const auto nameFunction = library->Function<NameFunction>(exportName.c_str());
@@ -76,12 +76,14 @@ void LanguageManager::Load(const std::string& exportName, const std::vector<std:
     start_ = current_;
 
     if (current_ != kEnglish && !currentPath_.empty()) {
-        std::string error;
-        module_ = SharedLibrary::Open(currentPath_, &error);
-        if (!module_)
-            std::cerr << "vantix: cannot load language module " << currentPath_ << ": " << error << "\n";
-        else if (const auto lookup = module_->Function<LanguageLookup>(kStringFunction))
-            SetLanguageLookup(lookup);
+        auto library = SharedLibrary::Open(currentPath_);
+        if (!library) {
+            std::cerr << "vantix: cannot load language module " << currentPath_ << ": " << library.error() << "\n";
+        } else {
+            module_ = std::move(*library);
+            if (const auto lookup = module_->Function<LanguageLookup>(kStringFunction))
+                SetLanguageLookup(lookup);
+        }
     }
     loaded_ = true;
 }

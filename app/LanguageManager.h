@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/SharedLibrary.h"
+#include "platform/system/SharedLibrary.h"
 
 namespace vantix {
 
-// The interface languages: English built in, others from modules ("*.so")
-// in the program directory. A module exports
+// The interface languages: English built in, others from modules ("*.so",
+// "*.dll" on Windows) in the program directory. A module exports
 //   extern "C" const char* GetLanguageNameForVantix();
 //   extern "C" const char* GetStringForVantix(int id); // null when it lacks the id
 // The language chosen for the next start is written back as "Language" when
@@ -19,7 +19,6 @@ public:
     static constexpr char kEnglish[] = "English";
     static constexpr char kNameFunction[] = "GetLanguageNameForVantix";
     static constexpr char kStringFunction[] = "GetStringForVantix";
-    static constexpr char kModuleSuffix[] = ".so";
 
     LanguageManager();
     ~LanguageManager();

@@ -1,10 +1,14 @@
 #include <QApplication>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstring>
 #include <iostream>
+#ifdef _WIN32
+#include <QSessionManager>
+#else
+#include <QSocketNotifier>
+#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include "app/C_VantixApp.h"
 
@@ -17,8 +21,19 @@ void Usage(std::ostream& out) {
            "  --help          this text\n";
 }
 
+bool g_endedBySignal = false; // the session is ending: nobody is there to answer a message
+
+#ifdef _WIN32
+// The end of the Windows session ends the event loop, so the settings are
+// written as on a normal exit.
+void QuitOnTermination(QApplication& app) {
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [](QSessionManager&) {
+        g_endedBySignal = true;
+        QCoreApplication::exit(0); // also ends a modal dialog's loop
+    });
+}
+#else
 int g_signalPipe[2] = {-1, -1}; // written by the signal handler only
-bool g_endedBySignal = false;    // the session is ending: nobody is there to answer a message
 
 void OnSignal(int) {
     const char byte = 1;
@@ -42,6 +57,7 @@ void QuitOnTermination(QApplication& app) {
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
 }
+#endif
 
 } // namespace
 

@@ -30,6 +30,7 @@ public:
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
     T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
     T&& operator*() && { return std::move(*this).value(); }
 
     const std::string& error() const { return std::get<1>(state_).text; }

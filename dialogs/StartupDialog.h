@@ -1,7 +1,7 @@
 #pragma once
 #include <QDialog>
 
-#include "platform/Autostart.h"
+#include "platform/desktop/Autostart.h"
 
 class QButtonGroup;
 

@@ -1,4 +1,5 @@
 #include "ftdi/FTDIHelper.h"
+#include "platform/system/System.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,8 +16,7 @@ MessageRegistration MakeRegistration(const std::string& serial, const std::strin
     message.ec = device.userArea.ec;
     // One reading of the clock for all three texts; seconds are always "00".
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = vantix::LocalTime(now);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:00", &local);
     message.dateTime = text;

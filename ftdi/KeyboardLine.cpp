@@ -1,4 +1,5 @@
 #include "ftdi/KeyboardLine.h"
+#include "platform/system/System.h"
 
 #include <cstdio>
 #include <ctime>
@@ -22,8 +23,7 @@ std::string KeyText(std::uint8_t code, const UserArea& userArea) {
         return text;
     case KeyTimestamp: {
         const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
+        const std::tm local = vantix::LocalTime(now);
         std::strftime(text, sizeof text, "%Y.%m.%d %H:%M:%S", &local);
         return text;
     }

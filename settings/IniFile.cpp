@@ -1,17 +1,15 @@
 #include "settings/IniFile.h"
 
+#include "platform/system/File.h"
+#include "platform/system/System.h"
+#include "platform/system/Utf8Path.h"
+
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <utility>
-#include <fstream>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vantix {
 
@@ -102,24 +100,37 @@ Location Locate(const std::vector<std::string>& lines, std::string_view section,
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
-std::optional<std::vector<std::string>> IniFile::ReadLines() const {
+Result<std::vector<std::string>> IniFile::ReadLines() const {
     std::vector<std::string> lines;
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) {
+    auto file = File::Open(path_, File::Mode::Read);
+    if (!file) {
         // A missing file is an empty profile; one that exists but cannot be
         // read must not be replaced by a write that would drop its content.
-        if (::access(path_.c_str(), F_OK) != 0 && errno == ENOENT)
+        std::error_code ec;
+        if (std::filesystem::status(Utf8Path(path_), ec).type() == std::filesystem::file_type::not_found)
             return lines;
-        return std::nullopt;
+        return Fail(file.error());
     }
-    std::string line;
-    while (std::getline(in, line)) {
+    std::string text;
+    char buffer[16384];
+    for (;;) {
+        const auto n = file->Read(buffer, sizeof buffer);
+        if (!n)
+            return Fail(n.error());
+        if (*n == 0)
+            break;
+        text.append(buffer, *n);
+    }
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(std::move(line));
+        start = end + 1;
     }
-    if (in.bad())
-        return std::nullopt;
     return lines;
 }
 
@@ -143,8 +154,8 @@ void IniFile::RemoveStaleTemporaries() {
         if (pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos)
             continue;
         // A writer that still runs (another process saving now) keeps its file.
-        const pid_t owner = static_cast<pid_t>(std::stol(pid));
-        if (owner != ::getpid() && (::kill(owner, 0) == 0 || errno == EPERM))
+        const long owner = std::stol(pid);
+        if (owner != CurrentProcessId() && ProcessRuns(owner))
             continue;
         fs::remove(entry.path(), error);
     }
@@ -159,28 +170,34 @@ bool IniFile::WriteLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& l : lines)
         text += l + "\r\n";
-    const std::string temp = path_ + ".tmp" + std::to_string(::getpid());
-    struct stat st {};
-    const mode_t mode = ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0600;
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0) {
-        lastWriteError_ = std::strerror(errno);
+    const std::string temp = path_ + ".tmp" + std::to_string(CurrentProcessId());
+    const auto existing = FilePermissions(path_);
+    const unsigned mode = existing ? *existing : 0600;
+    auto file = File::Open(temp, File::Mode::Replace, mode);
+    if (!file) {
+        lastWriteError_ = file.error();
         return false;
     }
-    bool ok = ::fchmod(fd, mode) == 0 || errno == EPERM;
+    Result<void> ok = file->SetPermissions(mode);
     for (std::size_t done = 0; ok && done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<std::size_t>(n);
+        const auto n = file->Write(text.data() + done, text.size() - done);
+        if (!n)
+            ok = Fail(n.error());
+        else if (*n == 0)
+            ok = Fail("no space written");
+        else
+            done += *n;
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (!ok || std::rename(temp.c_str(), path_.c_str()) != 0) {
-        lastWriteError_ = std::strerror(errno);
-        std::remove(temp.c_str());
+    if (ok)
+        ok = file->Sync();
+    if (auto closed = file->Close(); ok)
+        ok = closed;
+    if (ok)
+        ok = MoveFileOver(temp, path_);
+    if (!ok) {
+        lastWriteError_ = ok.error();
+        std::error_code ec;
+        std::filesystem::remove(Utf8Path(temp), ec);
         return false;
     }
     return true;
@@ -256,7 +273,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         return false;
     auto read = ReadLines();
     if (!read)
-        return Failed(section, key, std::strerror(errno));
+        return Failed(section, key, read.error());
     auto& lines = *read;
     const Location loc = Locate(lines, section, key);
     std::string line = std::string(Trim(key)) + "=" + std::string(value);

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/Result.h"
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,7 +45,7 @@ public:
 
 private:
     // nullopt: the file exists but cannot be read.
-    std::optional<std::vector<std::string>> ReadLines() const;
+    Result<std::vector<std::string>> ReadLines() const;
     std::vector<std::string> Lines() const;
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
     bool WriteLines(const std::vector<std::string>& lines);

@@ -1,4 +1,8 @@
 #pragma once
+#ifdef _WIN32
+#include <windows.h> // the ODBC headers need its types
+#undef LoadString     // a macro of windows.h; the program has its own
+#endif
 #include <sql.h>
 #include <sqlext.h>
 

@@ -1,11 +1,7 @@
 #include "storage/C_RegFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/system/System.h"
 
-#include <cerrno>
-#include <cstring>
 
 #include "core/FormatText.h"
 #include "core/Ids.h"
@@ -25,8 +21,7 @@ C_RegFile::C_RegFile(const std::string& programDir, std::time_t now)
 }
 
 std::string C_RegFile::FileNameFor(const std::string& programDir, std::time_t now) {
-    std::tm local{};
-    ::localtime_r(&now, &local);
+    const std::tm local = LocalTime(now);
     char month[16];
     std::strftime(month, sizeof month, "%Y%m", &local);
     std::string name = programDir;
@@ -54,24 +49,20 @@ std::string C_RegFile::FormatLine(const FTDI::MessageRegistration& r) {
 
 bool C_RegFile::Open() {
     // O_APPEND: every write lands after the last byte, whoever else appends.
-    fd_ = UniqueFd(::open(fileName_.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
-    if (!fd_.Valid()) {
-        lastError_ = FormatText(LoadString(str::kRegFileOpenFailed), {fileName_, std::strerror(errno)});
+    auto file = File::Open(fileName_, File::Mode::Append);
+    auto size = file ? file->Size() : Result<std::uint64_t>(Fail(file.error()));
+    if (!size) {
+        lastError_ = FormatText(LoadString(str::kRegFileOpenFailed), {fileName_, size.error()});
         return false;
     }
-    struct stat st {};
-    if (::fstat(fd_.Get(), &st) != 0) {
-        lastError_ = FormatText(LoadString(str::kRegFileOpenFailed), {fileName_, std::strerror(errno)});
-        fd_.Reset();
-        return false;
-    }
-    if (st.st_size == 0) return WriteAll(std::string(kHeader) + kLineEnd);
+    file_ = std::move(*file);
+    if (*size == 0) return WriteAll(std::string(kHeader) + kLineEnd);
 
     // A last line without its line end (a crash, a hand edit, a write cut
     // short that could not be taken back) is ended first, so that the next
     // registration never joins it.
     char last = 0;
-    if (::pread(fd_.Get(), &last, 1, st.st_size - 1) == 1 && last != '\n')
+    if (const auto n = file_.ReadAt(&last, 1, *size - 1); n && *n == 1 && last != '\n')
         return WriteAll(last == '\r' ? "\n" : kLineEnd);
     return true;
 }
@@ -80,17 +71,16 @@ bool C_RegFile::WriteAll(const std::string& bytes) {
     const char* data = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t n = ::write(fd_.Get(), data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            lastError_ = FormatText(LoadString(str::kRegFileWriteFailed), {fileName_, n < 0 ? std::strerror(errno) : "no space written"});
+        const auto n = file_.Write(data, left);
+        if (!n || *n == 0) {
+            lastError_ = FormatText(LoadString(str::kRegFileWriteFailed), {fileName_, n ? "no space written" : n.error()});
             RemovePartialLine(bytes.size() - left);
             // Reopen next time: that also ends a part that could not be removed.
-            fd_.Reset();
+            (void)file_.Close();
             return false;
         }
-        data += n;
-        left -= static_cast<size_t>(n);
+        data += *n;
+        left -= *n;
     }
     return true;
 }
@@ -99,16 +89,15 @@ void C_RegFile::RemovePartialLine(std::size_t written) {
     if (written == 0) return;
     // Only while nobody else has appended behind it: the file then ends
     // with exactly the part this write left.
-    const off_t end = ::lseek(fd_.Get(), 0, SEEK_CUR);
-    struct stat st {};
-    if (end >= static_cast<off_t>(written) && ::fstat(fd_.Get(), &st) == 0 && st.st_size == end &&
-        ::ftruncate(fd_.Get(), end - static_cast<off_t>(written)) != 0) {
-        // Left as it is: the next open ends it with a line end.
-    }
+    // When that fails, the part stays: the next open ends it with a line end.
+    const auto end = file_.Position();
+    const auto size = file_.Size();
+    if (end && size && *end >= written && *size == *end)
+        (void)file_.Truncate(*end - written);
 }
 
 bool C_RegFile::Append(const std::string& line) {
-    if (!fd_.Valid() && !Open()) return false;
+    if (!file_.IsOpen() && !Open()) return false;
     // One write call per line: the kernel appends it as a whole, so readers
     // never see half a registration.
     return WriteAll(line);

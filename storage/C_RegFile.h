@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "ftdi/Messages.h"
-#include "platform/UniqueFd.h"
+#include "platform/system/File.h"
 
 namespace vantix {
 
@@ -49,7 +49,7 @@ public:
     std::size_t Lost() const { return lost_; }
 
     const std::string& FileName() const { return fileName_; }
-    bool IsOpen() const { return fd_.Valid(); }
+    bool IsOpen() const { return file_.IsOpen(); }
     // Why the last open or write failed (empty when it did not).
     const std::string& LastError() const { return lastError_; }
 
@@ -61,7 +61,7 @@ private:
     void RemovePartialLine(std::size_t written);
 
     std::string fileName_;
-    UniqueFd fd_;
+    File file_;
     std::deque<std::string> backlog_;
     std::size_t lost_ = 0;
     std::string lastError_;

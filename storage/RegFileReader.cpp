@@ -1,9 +1,5 @@
 #include "storage/RegFileReader.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <thread>
 #include <cstdio>
@@ -64,12 +60,13 @@ bool IsValidBound(std::string_view t) {
 }
 
 bool RegFileReader::Open(const std::string& path) {
-    fd_ = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    auto file = File::Open(path, File::Mode::Read);
+    file_ = file ? std::move(*file) : File();
     begin_ = end_ = 0;
     eof_ = false;
     overlong_ = 0;
-    if (!fd_.Valid()) {
-        error_ = std::strerror(errno);
+    if (!file) {
+        error_ = file.error();
         return false;
     }
     error_.clear();
@@ -83,21 +80,18 @@ bool RegFileReader::Fill() {
         end_ -= begin_;
         begin_ = 0;
     }
-    for (;;) {
-        const ssize_t n = ::read(fd_.Get(), buffer_.data() + end_, buffer_.size() - end_);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error_ = std::strerror(errno);
-            return false;
-        }
-        if (n == 0) eof_ = true;
-        end_ += static_cast<size_t>(n);
-        return n > 0;
+    const auto n = file_.Read(buffer_.data() + end_, buffer_.size() - end_);
+    if (!n) {
+        error_ = n.error();
+        return false;
     }
+    if (*n == 0) eof_ = true;
+    end_ += *n;
+    return *n > 0;
 }
 
 bool RegFileReader::NextLine(std::string_view& line) {
-    if (!fd_.Valid()) return false;
+    if (!file_.IsOpen()) return false;
     size_t scanned = begin_;
     int tailWaits = 0;
     bool skipping = false; // inside a line that is too long; its start is gone

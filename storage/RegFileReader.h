@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/UniqueFd.h"
+#include "platform/system/File.h"
 
 namespace vantix {
 
@@ -49,7 +49,7 @@ public:
 
     // On failure returns false and Error() holds the system's reason.
     bool Open(const std::string& path);
-    bool IsOpen() const { return fd_.Valid(); }
+    bool IsOpen() const { return file_.IsOpen(); }
     const std::string& Error() const { return error_; }
 
     // The next line; valid until the next call. False at end of file or on a
@@ -61,7 +61,7 @@ public:
 private:
     bool Fill();
 
-    UniqueFd fd_;
+    File file_;
     std::vector<char> buffer_;
     size_t begin_ = 0;
     size_t end_ = 0;

@@ -1,19 +1,15 @@
-#include <csignal>
 #include <filesystem>
 #include <iostream>
 
 #include "storage/RegistrationCall.h"
 #include "storage/RegistrationImport.h"
-#include "platform/FileLocations.h"
+#include "platform/desktop/FileLocations.h"
+#include "platform/system/Console.h"
 #include "tools/Commands.h"
 
 namespace vantixctl {
 
 namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int) { g_interrupted = 1; }
 
 int UsageError(const std::string& reason) {
     std::cerr << "vantixctl import: " << reason << "\n"
@@ -21,24 +17,6 @@ int UsageError(const std::string& reason) {
                  "--conn STRING [--call-syntax exec|call]\n";
     return ExitUsage;
 }
-
-// Restores the previous Ctrl-C handling when the import ends.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previous_);
-        g_interrupted = 0;
-    }
-    ~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-private:
-    struct sigaction previous_ {};
-};
 
 } // namespace
 
@@ -74,14 +52,14 @@ int RunImport(const Args& args) {
     if (request.connectionString.empty()) return UsageError("--conn needs a connection string");
     if (!vantix::ParseCallSyntax(syntaxName, request.syntax)) return UsageError("--call-syntax is exec or call");
 
-    InterruptGuard interrupt;
+    vantix::InterruptFlag interrupt;
     int lines = 0;
     vantix::RegistrationImport import(
         [&](int imported, int counted) {
             // A progress line, rewritten in place; not for every line of a big file.
             if (++lines % 1000 == 0) std::cerr << "\r" << imported << " / " << counted << std::flush;
         },
-        [] { return g_interrupted != 0; });
+        [&interrupt] { return interrupt.Raised(); });
     const vantix::ImportResult result = import.Run(request);
     if (lines > 0) std::cerr << "\r" << result.imported << " / " << result.counted << "\n";
 

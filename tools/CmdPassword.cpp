@@ -3,42 +3,22 @@
 #include <iostream>
 #include <optional>
 #include <string>
-#include <termios.h>
-#include <unistd.h>
 
 #include "settings/PasswordLock.h"
 #include "settings/Profile.h"
 #include "settings/Settings.h"
-#include "platform/FileLocations.h"
+#include "platform/desktop/FileLocations.h"
+#include "platform/system/Console.h"
 #include "tools/Commands.h"
 
 namespace vantixctl {
 
 namespace {
 
-// One line from stdin without its line end; nullopt at end of input.
-std::optional<std::string> ReadLine() {
-    std::string line;
-    if (!std::getline(std::cin, line))
-        return std::nullopt;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
-}
-
 // Asks on the terminal with echo off; the echo comes back whatever happens.
 std::optional<std::string> AskHidden(const char* prompt) {
     std::cerr << prompt << std::flush;
-    termios saved{};
-    const bool terminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
-    if (terminal) {
-        termios quiet = saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
-    }
-    auto line = ReadLine();
-    if (terminal)
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    auto line = vantix::ReadHiddenLine();
     std::cerr << "\n";
     return line;
 }
@@ -58,8 +38,8 @@ int RunPassword(const Args& args) {
     if (iniPath.empty()) {
         // The settings file the program itself uses.
         const auto files = vantix::FileLocations::ForRunningProgram();
-        if (std::string error; !files.CreateDirectories(&error)) {
-            std::cerr << "vantixctl password: " << error << "\n";
+        if (const auto created = files.CreateDirectories(); !created) {
+            std::cerr << "vantixctl password: " << created.error() << "\n";
             return ExitRefused;
         }
         iniPath = files.iniFile;
@@ -72,7 +52,7 @@ int RunPassword(const Args& args) {
     }
 
     std::optional<std::string> password;
-    if (::isatty(STDIN_FILENO)) {
+    if (vantix::InputIsTerminal()) {
         password = AskHidden("New password: ");
         const auto confirm = AskHidden("Confirm new password: ");
         if (password && confirm && *password != *confirm) {
@@ -80,7 +60,7 @@ int RunPassword(const Args& args) {
             return ExitRefused;
         }
     } else {
-        password = ReadLine();
+        password = vantix::ReadInputLine();
     }
     if (!password || password->empty()) {
         std::cerr << "vantixctl password: an empty password is not allowed\n";

@@ -1,10 +1,8 @@
-#include <pthread.h>
-#include <signal.h>
-
 #include <iostream>
 
 #include "platform/d2xx/sim/SimClient.h"
 #include "platform/d2xx/sim/SimControlServer.h"
+#include "platform/system/Console.h"
 #include "tools/Commands.h"
 
 namespace vantixctl {
@@ -19,14 +17,10 @@ int Usage() {
     return ExitUsage;
 }
 
-// Runs a simulator in the foreground until SIGINT or SIGTERM.
+// Runs a simulator in the foreground until Ctrl-C or SIGTERM.
 int Serve(const std::string& path) {
-    // Blocked before the server thread starts, so only sigwait sees them.
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+    // Before the server thread starts, so only the wait below sees them.
+    vantix::StopRequests stopRequests;
     std::string error;
     auto sim = FTDI::CreateServedSimulator(path, error);
     if (!sim) {
@@ -34,8 +28,7 @@ int Serve(const std::string& path) {
         return ExitRefused;
     }
     std::cout << "serving simulated readers on " << path << std::endl;
-    int signal = 0;
-    sigwait(&stop, &signal);
+    stopRequests.Wait();
     return ExitOk;
 }
 

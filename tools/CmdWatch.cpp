@@ -1,10 +1,9 @@
-#include <csignal>
 #include <iostream>
 #include <memory>
-#include <pthread.h>
 
-#include "platform/FileLocations.h"
+#include "platform/desktop/FileLocations.h"
 #include "platform/input/DesktopKeyboard.h"
+#include "platform/system/Console.h"
 #include "tools/Commands.h"
 #include "tools/WatchSession.h"
 
@@ -22,8 +21,8 @@ int RunWatch(const Args& args, const CommonOptions& options) {
                 regFileDir = args[++i];
             } else {
                 const auto files = vantix::FileLocations::ForRunningProgram();
-                if (std::string error; !files.CreateDirectories(&error)) {
-                    std::cerr << "vantixctl: watch --regfile: " << error << "\n";
+                if (const auto created = files.CreateDirectories(); !created) {
+                    std::cerr << "vantixctl: watch --regfile: " << created.error() << "\n";
                     return ExitRefused;
                 }
                 regFileDir = files.dataDirectory;
@@ -35,14 +34,9 @@ int RunWatch(const Args& args, const CommonOptions& options) {
         }
     }
 
-    // The signals are taken by sigwait below. They are blocked before any
-    // thread starts (the simulator and the libftdi backend start their own),
-    // so every thread inherits the mask and none can be killed by them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Before any thread starts (the simulator and the libftdi backend start
+    // their own), so that only the wait below sees Ctrl-C and SIGTERM.
+    vantix::StopRequests stopRequests;
 
     std::string error;
     std::unique_ptr<FTDI::D2xx> d2xx = FTDI::CreateD2xx(options.backend, error);
@@ -78,8 +72,7 @@ int RunWatch(const Args& args, const CommonOptions& options) {
     {
         WatchConsumer consumer(*d2xx, settings, keyboard, printer, regFile.get());
         consumer.Start();
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
+        stopRequests.Wait();
         consumer.Stop();
     }
     return ExitOk;

@@ -159,7 +159,7 @@ TEST(LanguageDialogTest, RestartNoticeRules) {
 TEST(StartupDialogTest, ShowsTheStateAndAppliesTheChoice) {
     test::TempDir root;
     AutostartFolders folders{root.File("all"), root.File("user")};
-    ASSERT_TRUE(CreateAutostartEntry(folders.currentUser, "/x/vantix", nullptr));
+    ASSERT_TRUE(CreateAutostartEntry(folders.currentUser, "/x/vantix"));
     CD_Startup dialog(folders, "/x/vantix");
     EXPECT_EQ(dialog.Choice(), StartupCurrentUser);
     dialog.SetChoice(StartupAllUsers);

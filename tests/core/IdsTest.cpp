@@ -8,7 +8,7 @@
 
 #include "core/Ids.h"
 #include "core/Strings.h"
-#include "platform/SharedLibrary.h"
+#include "platform/system/SharedLibrary.h"
 
 namespace vantix {
 namespace {
@@ -48,9 +48,8 @@ TEST(IdRegistry, EveryIdIsDefinedOnceAndHasItsEnglishText) {
 TEST(IdRegistry, ReportsTheTextsTheSerbianModuleLacks) {
     const char* bin = std::getenv("VANTIX_BIN_DIR");
     ASSERT_NE(bin, nullptr);
-    std::string error;
-    const auto module = SharedLibrary::Open(std::string(bin) + "/vantix-srpski.so", &error);
-    ASSERT_TRUE(module) << error;
+    const auto module = SharedLibrary::Open(std::string(bin) + "/vantix-srpski" + kSharedLibrarySuffix);
+    ASSERT_TRUE(module) << module.error();
     const auto lookup = module->Function<LanguageLookup>("GetStringForVantix");
     ASSERT_NE(lookup, nullptr);
 

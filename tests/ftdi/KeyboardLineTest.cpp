@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <ctime>
+#include <iomanip>
+#include <sstream>
 
 #include "ftdi/KeyboardLine.h"
 #include "ftdi/TextSender.h"
@@ -66,7 +68,9 @@ TEST(KeyboardLine, TimestampReadsTheClockWhenMade) {
     const std::string text = KeyText(KeyTimestamp, ua);
     const std::time_t after = std::time(nullptr);
     std::tm tm{};
-    ASSERT_NE(strptime(text.c_str(), "%Y.%m.%d %H:%M:%S", &tm), nullptr) << text;
+    std::istringstream in(text);
+    in >> std::get_time(&tm, "%Y.%m.%d %H:%M:%S");
+    ASSERT_FALSE(in.fail()) << text;
     tm.tm_isdst = -1;
     const std::time_t stamped = std::mktime(&tm);
     EXPECT_GE(stamped, before);

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/FileLocations.h"
+#include "platform/desktop/FileLocations.h"
 #include "tests/support/TempDir.h"
 
 using vantix::FileLocations;
@@ -37,8 +37,7 @@ TEST_F(FileLocationsTest, AWritableProgramDirectoryKeepsEverything) {
     EXPECT_EQ(files.iniFile, dir + "Vantix.ini");
     EXPECT_EQ(files.dataDirectory, dir);
     EXPECT_EQ(files.moduleDirectories, std::vector<std::string>{dir});
-    std::string error;
-    EXPECT_TRUE(files.CreateDirectories(&error));
+    EXPECT_TRUE(files.CreateDirectories());
     EXPECT_TRUE(fs::is_empty(program.Path())) << "nothing is created in the portable layout";
 }
 
@@ -78,18 +77,19 @@ TEST_F(FileLocationsTest, PerUserDirectoriesAreCreatedPrivate) {
     fs::create_directory(h + "/.config");
     ::chmod((h + "/.config").c_str(), 0755);
     const FileLocations files = FileLocations::PerUser(dir, "");
-    std::string error;
-    EXPECT_TRUE(files.CreateDirectories(&error)) << error;
+    const auto created = files.CreateDirectories();
+    EXPECT_TRUE(created) << created.error();
     EXPECT_EQ(Mode(h + "/.config/Vantix"), 0700u);
     EXPECT_EQ(Mode(h + "/.config"), 0755u) << "an existing directory keeps its mode";
     EXPECT_EQ(Mode(h + "/.local"), 0700u);
     EXPECT_EQ(Mode(h + "/.local/share/Vantix"), 0700u);
-    EXPECT_TRUE(files.CreateDirectories(&error)) << "again: nothing to do";
+    EXPECT_TRUE(files.CreateDirectories()) << "again: nothing to do";
 
     WriteFile(h + "/file", "");
     ::setenv("XDG_DATA_HOME", (h + "/file/data").c_str(), 1);
-    EXPECT_FALSE(FileLocations::PerUser(dir, "").CreateDirectories(&error));
-    EXPECT_NE(error.find(h + "/file"), std::string::npos) << error;
+    const auto refused = FileLocations::PerUser(dir, "").CreateDirectories();
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find(h + "/file"), std::string::npos) << refused.error();
     ::umask(saved);
 }
 

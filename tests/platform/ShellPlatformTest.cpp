@@ -5,10 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/Autostart.h"
-#include "platform/DocumentType.h"
-#include "platform/SingleInstance.h"
-#include "platform/Xdg.h"
+#include "platform/desktop/Autostart.h"
+#include "platform/desktop/DocumentType.h"
+#include "platform/desktop/SingleInstance.h"
+#include "platform/desktop/xdg/Xdg.h"
 #include "tests/support/TempDir.h"
 
 using namespace vantix;
@@ -119,11 +119,10 @@ TEST_F(AutostartTest, AFileInPlaceOfTheFolderIsAFailure) {
 
 TEST(DocumentTypeTest, RegistersTheVtxTypeUnderTheDataDirectoryOnce) {
     TempDir data;
-    bool changed = false;
-    std::string error;
-    ASSERT_TRUE(RegisterDocumentType(data.Path().string(), "/opt/vantix/vantix", &changed, &error)) << error;
-    EXPECT_TRUE(changed);
-    const auto files = DocumentTypeFiles::ForDataDir(data.Path().string());
+    auto changed = RegisterDocumentType(data.Path().string(), "/opt/vantix/vantix");
+    ASSERT_TRUE(changed) << changed.error();
+    EXPECT_TRUE(*changed);
+    const auto files = xdg::DocumentTypeFiles::ForDataDir(data.Path().string());
     const std::string mime = ReadFile(files.mimePackage);
     EXPECT_NE(mime.find("<mime-type type=\"application/x-vantix-document\">"), std::string::npos);
     EXPECT_NE(mime.find("<glob pattern=\"*.vtx\"/>"), std::string::npos);
@@ -131,11 +130,10 @@ TEST(DocumentTypeTest, RegistersTheVtxTypeUnderTheDataDirectoryOnce) {
     EXPECT_NE(desktop.find("Exec=\"/opt/vantix/vantix\" %f\n"), std::string::npos);
     EXPECT_NE(desktop.find("MimeType=application/x-vantix-document;\n"), std::string::npos);
 
-    changed = false;
-    ASSERT_TRUE(RegisterDocumentType(data.Path().string(), "/opt/vantix/vantix", &changed, &error));
-    EXPECT_FALSE(changed) << "unchanged files are not rewritten";
-    ASSERT_TRUE(RegisterDocumentType(data.Path().string(), "/elsewhere/vantix", &changed, &error));
-    EXPECT_TRUE(changed) << "a moved program updates its entry";
+    EXPECT_FALSE(*RegisterDocumentType(data.Path().string(), "/opt/vantix/vantix"))
+        << "unchanged files are not rewritten";
+    EXPECT_TRUE(*RegisterDocumentType(data.Path().string(), "/elsewhere/vantix"))
+        << "a moved program updates its entry";
 }
 
 } // namespace

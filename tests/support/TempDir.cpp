@@ -1,17 +1,24 @@
 #include "tests/support/TempDir.h"
 
-#include <cstdlib>
+#include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 namespace vantix::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantix-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // A name nobody else has: create_directory fails for one that exists.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "vantix-test-%08x", static_cast<unsigned>(random()));
+        path_ = std::filesystem::temp_directory_path() / name;
+        if (std::filesystem::create_directory(path_))
+            return;
+    }
+    throw std::runtime_error("cannot create a temporary directory");
 }
 
 TempDir::~TempDir() {

@@ -14,7 +14,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // With '/' as the program joins its paths (Windows takes both).
+    std::string File(const std::string& name) const { return path_.string() + "/" + name; }
 
 private:
     std::filesystem::path path_;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/UniqueFd.h"
+#include "platform/system/posix/UniqueFd.h"
 
 namespace FTDI {
 

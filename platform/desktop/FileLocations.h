@@ -2,13 +2,16 @@
 #include <string>
 #include <vector>
 
+#include "core/Result.h"
+
 namespace vantix {
 
 // Where the settings file, the registration files and the language modules
 // live. A copy in a directory its user may write to keeps everything there
 // (the portable layout Windows-made INI files expect); an installed copy
-// keeps them in the user's XDG directories, since the installed tree is
-// not the user's to write.
+// keeps them in the user's XDG directories (on Windows: the roaming
+// application data folder), since the installed tree is not the user's to
+// write.
 struct FileLocations {
     bool portable = true;
     std::string iniFile;                        // the settings file
@@ -36,8 +39,8 @@ struct FileLocations {
     static FileLocations ForRunningProgram() { return For(ExecutableDirectory()); }
 
     // The per-user directories, made private to the user where they are
-    // created. False with the reason in error.
-    bool CreateDirectories(std::string* error) const;
+    // created.
+    Result<void> CreateDirectories() const;
 
     // Where the install rules put the language modules for a program
     // installed into this directory (whatever the prefix).

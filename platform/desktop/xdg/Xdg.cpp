@@ -1,9 +1,6 @@
-#include "platform/Xdg.h"
+#include "platform/desktop/xdg/Xdg.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 namespace vantix::xdg {
 
@@ -55,32 +52,6 @@ std::string ExecArgument(std::string_view path) {
         escaped += c;
     }
     return escaped;
-}
-
-bool WriteFileAtomically(const std::string& path, std::string_view text, std::string* error) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::create_directories(fs::path(path).parent_path(), ec);
-    const std::string temp = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            if (error)
-                *error = "cannot write " + temp;
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        if (error)
-            *error = path + ": " + ec.message();
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
 }
 
 } // namespace vantix::xdg

@@ -1,10 +1,9 @@
-#include "platform/FileLocations.h"
+#include "platform/desktop/FileLocations.h"
+#include "platform/system/Utf8Path.h"
 
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "platform/Xdg.h"
+#include "platform/desktop/UserDirectories.h"
 
 // The install rules' module directory relative to their program directory.
 #ifndef VANTIX_MODULE_DIR_FROM_BIN
@@ -21,25 +20,21 @@ constexpr char kIniName[] = "Vantix.ini";
 constexpr char kFolder[] = "Vantix";
 
 std::string WithSlash(std::string dir) {
-    if (dir.empty() || dir.back() != '/')
+    if (dir.empty() || (dir.back() != '/' && dir.back() != '\\'))
         dir += '/';
     return dir;
 }
 
-// Creates a directory and its parents; the ones created are 0700 (the
-// files in them are the user's alone).
-bool MakePrivateDirectory(const fs::path& dir, std::string* error) {
+// Creates a directory and its parents; the ones created are the user's
+// alone (the files in them are).
+Result<void> MakePrivateDirectories(const fs::path& dir) {
     std::error_code ec;
     if (fs::is_directory(dir, ec))
-        return true;
-    if (dir.has_parent_path() && dir.parent_path() != dir && !MakePrivateDirectory(dir.parent_path(), error))
-        return false;
-    if (::mkdir(dir.c_str(), 0700) != 0 && !fs::is_directory(dir, ec)) {
-        if (error)
-            *error = "cannot create " + dir.string() + ": " + std::error_code(errno, std::generic_category()).message();
-        return false;
-    }
-    return true;
+        return {};
+    if (dir.has_parent_path() && dir.parent_path() != dir)
+        if (auto parent = MakePrivateDirectories(dir.parent_path()); !parent)
+            return parent;
+    return userdirs::MakePrivateDirectory(Utf8String(dir));
 }
 
 } // namespace
@@ -50,8 +45,8 @@ FileLocations FileLocations::Portable(const std::string& programDirectory) {
 }
 
 FileLocations FileLocations::PerUser(const std::string& programDirectory, const std::string& installedModuleDirectory) {
-    FileLocations files{false, xdg::ConfigHome() + "/" + kFolder + "/" + kIniName,
-                        xdg::DataHome() + "/" + kFolder + "/",
+    FileLocations files{false, userdirs::SettingsHome() + "/" + kFolder + "/" + kIniName,
+                        userdirs::DataHome() + "/" + kFolder + "/",
                         {WithSlash(programDirectory)}};
     std::error_code ec;
     if (!installedModuleDirectory.empty() && !fs::equivalent(programDirectory, installedModuleDirectory, ec))
@@ -61,16 +56,17 @@ FileLocations FileLocations::PerUser(const std::string& programDirectory, const 
 
 FileLocations FileLocations::For(const std::string& programDirectory, const std::string& installedModuleDirectory) {
     std::error_code ec;
-    if (::access(programDirectory.c_str(), W_OK) == 0 && !fs::is_directory(installedModuleDirectory, ec))
+    if (userdirs::MayWriteTo(programDirectory) && !fs::is_directory(installedModuleDirectory, ec))
         return Portable(programDirectory);
     return PerUser(programDirectory, installedModuleDirectory);
 }
 
-bool FileLocations::CreateDirectories(std::string* error) const {
+Result<void> FileLocations::CreateDirectories() const {
     if (portable)
-        return true;
-    return MakePrivateDirectory(fs::path(iniFile).parent_path(), error) &&
-           MakePrivateDirectory(fs::path(dataDirectory).parent_path(), error);
+        return {};
+    if (auto settings = MakePrivateDirectories(Utf8Path(iniFile).parent_path()); !settings)
+        return settings;
+    return MakePrivateDirectories(Utf8Path(dataDirectory).parent_path());
 }
 
 std::string FileLocations::InstalledModuleDirectory(const std::string& programDirectory) {
@@ -78,9 +74,8 @@ std::string FileLocations::InstalledModuleDirectory(const std::string& programDi
 }
 
 std::string FileLocations::ExecutableDirectory() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : WithSlash(exe.parent_path().string());
+    const std::string directory = userdirs::ExecutableDirectory();
+    return directory.empty() ? directory : WithSlash(directory);
 }
 
 } // namespace vantix

@@ -1,14 +1,16 @@
 #pragma once
-#include <optional>
 #include <string>
+
+#include "core/Result.h"
 
 namespace vantix {
 
-// One dlopen handle, closed when the object goes.
+// One loaded shared library (a .so through dlopen, a .dll through
+// LoadLibraryW), unloaded when the object goes.
 class SharedLibrary {
 public:
-    // nullopt with the loader's reason in error when the file cannot be loaded.
-    static std::optional<SharedLibrary> Open(const std::string& path, std::string* error = nullptr);
+    // The library or the loader's reason why it cannot be loaded.
+    static Result<SharedLibrary> Open(const std::string& path);
 
     SharedLibrary(SharedLibrary&& other) noexcept;
     SharedLibrary& operator=(SharedLibrary&& other) noexcept;
@@ -24,7 +26,11 @@ public:
 
 private:
     explicit SharedLibrary(void* handle) : handle_(handle) {}
+    void Close();
     void* handle_;
 };
+
+// How module files end here: ".so" or ".dll".
+extern const char kSharedLibrarySuffix[];
 
 } // namespace vantix

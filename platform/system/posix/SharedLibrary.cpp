@@ -1,18 +1,15 @@
-#include "platform/SharedLibrary.h"
+#include "platform/system/SharedLibrary.h"
 
 #include <dlfcn.h>
 #include <utility>
 
 namespace vantix {
 
-std::optional<SharedLibrary> SharedLibrary::Open(const std::string& path, std::string* error) {
+Result<SharedLibrary> SharedLibrary::Open(const std::string& path) {
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        if (error) {
-            const char* reason = ::dlerror();
-            *error = reason ? reason : "cannot load " + path;
-        }
-        return std::nullopt;
+        const char* reason = ::dlerror();
+        return Fail(reason ? reason : "cannot load " + path);
     }
     return SharedLibrary(handle);
 }
@@ -21,18 +18,22 @@ SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : handle_(std::exch
 
 SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
     if (this != &other) {
-        if (handle_)
-            ::dlclose(handle_);
+        Close();
         handle_ = std::exchange(other.handle_, nullptr);
     }
     return *this;
 }
 
-SharedLibrary::~SharedLibrary() {
+SharedLibrary::~SharedLibrary() { Close(); }
+
+void SharedLibrary::Close() {
     if (handle_)
         ::dlclose(handle_);
+    handle_ = nullptr;
 }
 
 void* SharedLibrary::Symbol(const char* name) const { return handle_ ? ::dlsym(handle_, name) : nullptr; }
+
+const char kSharedLibrarySuffix[] = ".so";
 
 } // namespace vantix

@@ -14,8 +14,12 @@ std::string FirstConfigDir(); // first of $XDG_CONFIG_DIRS or /etc/xdg
 // the path holds a line break (no entry can express it).
 std::string ExecArgument(std::string_view path);
 
-// Writes text through a temporary file and a rename, creating the
-// directories on the way. False with the reason in error on failure.
-bool WriteFileAtomically(const std::string& path, std::string_view text, std::string* error);
+// The two files that make ".vtx" a document type of the desktop.
+struct DocumentTypeFiles {
+    std::string mimePackage;  // <data>/mime/packages/vantix-document.xml
+    std::string desktopEntry; // <data>/applications/vantix-document.desktop
+
+    static DocumentTypeFiles ForDataDir(const std::string& dataDir);
+};
 
 } // namespace vantix::xdg

@@ -1,18 +1,21 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace vantix {
 
-// The lock that lets one copy of the program run per user: a file named by
-// a fixed GUID, held with flock for the object's life. The kernel releases
-// it when the process dies, so a crash never blocks the next start.
+// The lock that lets one copy of the program run per user, named by a fixed
+// GUID and held for the object's life: a file held with flock on POSIX
+// systems, a named mutex on Windows. The system releases it when the
+// process dies, so a crash never blocks the next start.
 class SingleInstanceLock {
 public:
     static constexpr char kGuid[] = "6B1F3C2A-9D4E-4F7A-B2C8-5E0D1A3F7C94";
 
     enum class State { Acquired, HeldElsewhere, Failed };
 
-    // $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp.
+    // Where the lock lives: a directory ($XDG_RUNTIME_DIR, else $TMPDIR,
+    // else /tmp), or on Windows the mutex name's namespace ("Local").
     static std::string DefaultDirectory();
     static std::string LockPath(const std::string& directory);
 
@@ -26,7 +29,7 @@ public:
     const std::string& Error() const { return error_; }
 
 private:
-    int fd_ = -1;
+    std::intptr_t handle_ = -1; // descriptor or mutex HANDLE
     State state_ = State::Failed;
     std::string error_;
 };

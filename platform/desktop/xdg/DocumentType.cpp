@@ -1,9 +1,10 @@
-#include "platform/DocumentType.h"
+#include "platform/desktop/DocumentType.h"
 
 #include <fstream>
 #include <sstream>
 
-#include "platform/Xdg.h"
+#include "platform/desktop/xdg/Xdg.h"
+#include "platform/system/File.h"
 
 namespace vantix {
 
@@ -16,30 +17,30 @@ std::string ReadAll(const std::string& path) {
     return text.str();
 }
 
-bool WriteIfChanged(const std::string& path, const std::string& text, bool* changed, std::string* error) {
+Result<bool> WriteIfChanged(const std::string& path, const std::string& text) {
     if (ReadAll(path) == text)
-        return true;
-    if (!xdg::WriteFileAtomically(path, text, error))
         return false;
-    if (changed)
-        *changed = true;
+    if (auto written = WriteFileAtomically(path, text); !written)
+        return Fail(written.error());
     return true;
 }
 
 } // namespace
 
-DocumentTypeFiles DocumentTypeFiles::ForDataDir(const std::string& dataDir) {
+xdg::DocumentTypeFiles xdg::DocumentTypeFiles::ForDataDir(const std::string& dataDir) {
     return {dataDir + "/mime/packages/vantix-document.xml", dataDir + "/applications/vantix-document.desktop"};
 }
 
-bool RegisterDocumentType(const std::string& dataDir, const std::string& executable, bool* changed,
-                          std::string* error) {
+std::string DefaultDocumentTypeRoot() { return xdg::DataHome(); }
+
+std::vector<std::pair<std::string, std::string>> DocumentTypeRefreshers(const std::string& dataDir) {
+    return {{"update-mime-database", dataDir + "/mime"}, {"update-desktop-database", dataDir + "/applications"}};
+}
+
+Result<bool> RegisterDocumentType(const std::string& dataDir, const std::string& executable) {
     const std::string exec = xdg::ExecArgument(executable);
-    if (exec.empty()) {
-        if (error)
-            *error = "the program path cannot be written into a desktop entry";
-        return false;
-    }
+    if (exec.empty())
+        return Fail("the program path cannot be written into a desktop entry");
     const std::string mime = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
                                          "  <mime-type type=\"") +
@@ -56,9 +57,14 @@ bool RegisterDocumentType(const std::string& dataDir, const std::string& executa
                                 exec + " %f\n" + "MimeType=" + kDocumentMimeType + ";\n" +
                                 "NoDisplay=true\n"
                                 "Terminal=false\n";
-    const DocumentTypeFiles files = DocumentTypeFiles::ForDataDir(dataDir);
-    return WriteIfChanged(files.mimePackage, mime, changed, error) &&
-           WriteIfChanged(files.desktopEntry, desktop, changed, error);
+    const xdg::DocumentTypeFiles files = xdg::DocumentTypeFiles::ForDataDir(dataDir);
+    const auto mimeChanged = WriteIfChanged(files.mimePackage, mime);
+    if (!mimeChanged)
+        return mimeChanged;
+    const auto entryChanged = WriteIfChanged(files.desktopEntry, desktop);
+    if (!entryChanged)
+        return entryChanged;
+    return *mimeChanged || *entryChanged;
 }
 
 } // namespace vantix

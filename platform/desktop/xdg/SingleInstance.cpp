@@ -1,4 +1,4 @@
-#include "platform/SingleInstance.h"
+#include "platform/desktop/SingleInstance.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -24,12 +24,13 @@ std::string SingleInstanceLock::LockPath(const std::string& directory) {
 
 SingleInstanceLock::SingleInstanceLock(const std::string& directory) {
     const std::string path = LockPath(directory);
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ < 0) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    handle_ = fd;
+    if (fd < 0) {
         error_ = path + ": " + std::strerror(errno);
         return;
     }
-    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         state_ = State::Acquired;
     } else if (errno == EWOULDBLOCK) {
         state_ = State::HeldElsewhere;
@@ -39,8 +40,8 @@ SingleInstanceLock::SingleInstanceLock(const std::string& directory) {
 }
 
 SingleInstanceLock::~SingleInstanceLock() {
-    if (fd_ >= 0)
-        ::close(fd_); // releases the flock
+    if (handle_ >= 0)
+        ::close(static_cast<int>(handle_)); // releases the flock
 }
 
 } // namespace vantix

@@ -1,0 +1,41 @@
+#include "platform/system/windows/Wide.h"
+
+#include <windows.h>
+
+namespace vantix::win {
+
+std::wstring Wide(std::string_view utf8) {
+    if (utf8.empty())
+        return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+    return wide;
+}
+
+std::string Utf8(std::wstring_view wide) {
+    if (wide.empty())
+        return {};
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+std::string ErrorText(unsigned long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = length ? std::wstring(buffer, length) : std::wstring();
+    if (buffer)
+        ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
+        text.pop_back();
+    return text.empty() ? "error " + std::to_string(code) : Utf8(text);
+}
+
+std::string LastErrorText() { return ErrorText(::GetLastError()); }
+
+} // namespace vantix::win

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The Windows build (mingw-w64) and its tests under Wine: the device link,
+# storage, settings, vantixctl and their tests. When a Qt built for Windows
+# is at hand ($VANTIX_QT_WINDOWS, or the prebuilt archive in
+# ../shared/qt6-mingw/), the window program is built too and started and
+# ended once under Wine.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/install-deps.sh"
+build=${VANTIX_WINDOWS_BUILD_DIR:-$here/build-windows}
+cache=${VANTIX_CACHE_DIR:-$here/.cache}
+
+qt=${VANTIX_QT_WINDOWS:-}
+archive=$here/../shared/qt6-mingw/qt6-base-6.4.2-mingw64.tar.xz
+if [ -z "$qt" ] && [ -f "$archive" ]; then
+  qt=$cache/qt6-mingw
+  if [ ! -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ]; then
+    mkdir -p "$cache"
+    tar -xJf "$archive" -C "$cache"
+  fi
+fi
+qt_args=()
+[ -n "$qt" ] && qt_args=(-DVANTIX_QT_WINDOWS="$qt" -DQT_HOST_PATH=/usr)
+
+cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" "${qt_args[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+# Wine's first start (a new prefix takes some seconds) happens here, once,
+# and the server stays up for all tests, so no test pays for it.
+export WINEPREFIX=$build/wine WINEDEBUG=-all
+"$here/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+"$wineserver" -p
+trap '"$wineserver" -k 2>/dev/null || true' EXIT
+(cd "$build" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
