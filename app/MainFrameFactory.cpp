@@ -1,15 +1,12 @@
 #include "app/MainFrameFactory.h"
 
-#include <cstdlib>
-
 #include "app/C_VantixApp.h"
 #include "dialogs/MessageBoxes.h"
 #include "core/Ids.h"
 #include "dialogs/Prompter.h"
 #include "frame/C_VantixFrame.h"
 #include "platform/d2xx/D2xx.h"
-#include "platform/input/DesktopSession.h"
-#include "platform/input/x11/X11KeyboardOutput.h"
+#include "platform/input/DesktopKeyboard.h"
 #include "views/Tr.h"
 
 namespace vantix {
@@ -22,16 +19,11 @@ std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp& app) {
         ShowStop(nullptr, Tr(str::kNoBackend, {QString::fromStdString(error)}));
         return nullptr;
     }
-    if (const char* display = std::getenv("DISPLAY"); !display || !*display) {
-        options.keyboardProblem = "no X display: $DISPLAY is not set";
-    } else {
-        auto keyboard = std::make_unique<FTDI::X11KeyboardOutput>();
-        if (keyboard->Available(error))
-            options.keyboard = std::move(keyboard);
-        else
-            options.keyboardProblem = error;
-    }
-    options.waylandSession = FTDI::IsWaylandSession();
+    if (auto keyboard = FTDI::CreateDesktopKeyboardOutput())
+        options.keyboard = std::move(keyboard).value();
+    else
+        options.keyboardProblem = keyboard.error();
+    options.waylandSession = FTDI::DesktopKeyboardReachesOnlyXWayland();
     options.programDirectory = app.Files().dataDirectory;
     options.app = {app.AboutAction(), app.LanguageAction(), app.HelpAction(), app.DevCheckAction()};
     return std::make_unique<C_VantixFrame>(app.Config(), std::move(options));

@@ -37,7 +37,7 @@ set(qt_free core platform ftdi settings storage tools lang)
 # are chosen where the program is put together; everyone else sees only the
 # interfaces.
 set(backend_users app tools)
-set(backend_folders posix xdg x11 recording vendor libftdi sim)
+set(backend_folders posix xdg x11 windows recording vendor libftdi sim)
 
 set(violations "")
 set(counted_pairs "")

@@ -2,9 +2,8 @@
 #include <memory>
 
 #include "platform/desktop/FileLocations.h"
-#include "platform/input/DesktopSession.h"
+#include "platform/input/DesktopKeyboard.h"
 #include "platform/system/Console.h"
-#include "platform/input/x11/X11KeyboardOutput.h"
 #include "tools/Commands.h"
 #include "tools/WatchSession.h"
 
@@ -45,14 +44,15 @@ int RunWatch(const Args& args, const CommonOptions& options) {
         std::cerr << "vantixctl: " << error << "\n";
         return ExitRefused;
     }
-    std::unique_ptr<FTDI::X11KeyboardOutput> x11;
+    std::unique_ptr<FTDI::KeyboardOutput> desktop;
     if (type) {
-        x11 = std::make_unique<FTDI::X11KeyboardOutput>();
-        if (!x11->Available(error)) {
-            std::cerr << "vantixctl: watch --type: " << error << "\n";
+        auto keyboard = FTDI::CreateDesktopKeyboardOutput();
+        if (!keyboard) {
+            std::cerr << "vantixctl: watch --type: " << keyboard.error() << "\n";
             return ExitRefused;
         }
-        if (FTDI::IsWaylandSession())
+        desktop = std::move(keyboard).value();
+        if (FTDI::DesktopKeyboardReachesOnlyXWayland())
             std::cerr << "vantixctl: watch --type: a Wayland session: lines are typed only into X11 (XWayland) "
                          "windows\n";
     }
@@ -68,7 +68,7 @@ int RunWatch(const Args& args, const CommonOptions& options) {
 
     FTDI::OutputSettings settings;
     JsonLinePrinter printer(std::cout);
-    TypedLineReporter keyboard(printer, x11.get());
+    TypedLineReporter keyboard(printer, desktop.get());
     {
         WatchConsumer consumer(*d2xx, settings, keyboard, printer, regFile.get());
         consumer.Start();
