@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -66,20 +69,32 @@ TEST(WindowsSettingsFile, AReaderSeesTheOldOrTheNewFileNeverAMixture) {
     IniFile ini(path);
     const std::string small(10, 'a'), large(200000, 'b');
     ASSERT_TRUE(ini.WriteString("Settings", "Text", small));
-    std::atomic<bool> done{false};
+    std::mutex mutex;
+    std::condition_variable stop;
+    bool done = false;
     std::atomic<int> torn{0}, reads{0};
     std::thread reader([&] {
-        while (!done) {
+        std::unique_lock lock(mutex);
+        // Reads as fast as a busy program would, leaving the writer a
+        // moment between two reads (a file open for reading cannot be
+        // replaced under Wine).
+        while (!stop.wait_for(lock, std::chrono::milliseconds(1), [&] { return done; })) {
             const std::string text = IniFile(path).GetString("Settings", "Text", "");
             if (text != small && text != large && !text.empty())
                 ++torn;
             ++reads;
         }
     });
+    int written = 0;
     for (int i = 0; i < 40; ++i)
-        ASSERT_TRUE(ini.WriteString("Settings", "Text", i % 2 ? small : large)) << ini.LastWriteError();
-    done = true;
+        written += ini.WriteString("Settings", "Text", i % 2 ? small : large) ? 1 : 0;
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    stop.notify_one();
     reader.join();
+    EXPECT_EQ(written, 40) << ini.LastWriteError();
     EXPECT_GT(reads.load(), 0);
     EXPECT_EQ(torn.load(), 0);
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
