@@ -16,12 +16,13 @@ namespace vantix {
 
 std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp& app) {
     FrameOptions options;
-    std::string error;
-    options.d2xx = FTDI::CreateD2xx(app.Backend(), error);
-    if (!options.d2xx) {
-        ShowStop(nullptr, Tr(str::kNoBackend, {QString::fromStdString(error)}));
+    vantix::Result<std::unique_ptr<FTDI::D2xx>> d2xx = FTDI::CreateD2xx(app.Backend());
+    if (!d2xx) {
+        ShowStop(nullptr, Tr(str::kNoBackend, {QString::fromStdString(d2xx.error())}));
         return nullptr;
     }
+    options.d2xx = std::move(d2xx).value();
+    std::string error;
     if (const char* display = std::getenv("DISPLAY"); !display || !*display) {
         options.keyboardProblem = "no X display: $DISPLAY is not set";
     } else {
