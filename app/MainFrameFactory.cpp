@@ -13,12 +13,12 @@ namespace vantix {
 
 std::unique_ptr<QMainWindow> CreateMainFrame(C_VantixApp& app) {
     FrameOptions options;
-    std::string error;
-    options.d2xx = FTDI::CreateD2xx(app.Backend(), error);
-    if (!options.d2xx) {
-        ShowStop(nullptr, Tr(str::kNoBackend, {QString::fromStdString(error)}));
+    vantix::Result<std::unique_ptr<FTDI::D2xx>> d2xx = FTDI::CreateD2xx(app.Backend());
+    if (!d2xx) {
+        ShowStop(nullptr, Tr(str::kNoBackend, {QString::fromStdString(d2xx.error())}));
         return nullptr;
     }
+    options.d2xx = std::move(d2xx).value();
     if (auto keyboard = FTDI::CreateDesktopKeyboardOutput())
         options.keyboard = std::move(keyboard).value();
     else

@@ -26,14 +26,13 @@ static void BM_SimControlRoundTrip(benchmark::State& state) {
     sim.Plug("B1", "TR-614");
     SimControlServer server(sim);
     const std::string path = "/tmp/vantix-bench-" + std::to_string(getpid()) + ".sock";
-    std::string error, reply;
-    if (!server.Start(path, error)) {
-        state.SkipWithError(error.c_str());
+    if (const vantix::Result<void> started = server.Start(path); !started) {
+        state.SkipWithError(started.error().c_str());
         return;
     }
     for (auto _ : state) {
-        if (!SimRequest(path, "card B1 00000249541F01", reply, error))
-            state.SkipWithError(error.c_str());
+        if (const vantix::Result<std::string> reply = SimRequest(path, "card B1 00000249541F01"); !reply)
+            state.SkipWithError(reply.error().c_str());
         // Keep the queue from growing without bound.
         sim.Unplug("B1");
         sim.Plug("B1", "TR-614");

@@ -8,13 +8,9 @@
 namespace vantixctl {
 
 vantix::Result<std::unique_ptr<FTDI::D2xx>> OpenBackend(const CommonOptions& options) {
-    std::string error;
-    std::unique_ptr<FTDI::D2xx> d2xx = options.backend == FTDI::BackendSimulator
-        ? FTDI::CreateSimClientD2xx(FTDI::DefaultSimSocketPath(), error)
-        : FTDI::CreateD2xx(options.backend, error);
-    if (!d2xx)
-        return vantix::Fail(error.empty() ? "no backend \"" + options.backend + "\"" : error);
-    return d2xx;
+    if (options.backend == FTDI::BackendSimulator)
+        return FTDI::CreateSimClientD2xx(FTDI::DefaultSimSocketPath());
+    return FTDI::CreateD2xx(options.backend);
 }
 
 } // namespace vantixctl

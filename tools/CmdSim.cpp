@@ -21,10 +21,9 @@ int Usage() {
 int Serve(const std::string& path) {
     // Before the server thread starts, so only the wait below sees them.
     vantix::StopRequests stopRequests;
-    std::string error;
-    auto sim = FTDI::CreateServedSimulator(path, error);
+    const auto sim = FTDI::CreateServedSimulator(path);
     if (!sim) {
-        std::cerr << "vantixctl sim serve: " << error << "\n";
+        std::cerr << "vantixctl sim serve: " << sim.error() << "\n";
         return ExitRefused;
     }
     std::cout << "serving simulated readers on " << path << std::endl;
@@ -48,16 +47,16 @@ int RunSim(const Args& args) {
     std::string command;
     for (; i < args.size(); ++i)
         command += (command.empty() ? "" : " ") + args[i];
-    std::string reply, error;
-    if (!FTDI::SimRequest(path, command, reply, error)) {
-        std::cerr << "vantixctl sim: " << error << "\n";
+    const vantix::Result<std::string> reply = FTDI::SimRequest(path, command);
+    if (!reply) {
+        std::cerr << "vantixctl sim: " << reply.error() << "\n";
         return ExitRefused;
     }
-    if (reply.rfind("ok", 0) != 0) {
-        std::cerr << "vantixctl sim: " << reply << "\n";
+    if (reply->rfind("ok", 0) != 0) {
+        std::cerr << "vantixctl sim: " << *reply << "\n";
         return ExitRefused;
     }
-    std::cout << reply << "\n";
+    std::cout << *reply << "\n";
     return ExitOk;
 }
 

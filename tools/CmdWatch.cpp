@@ -38,12 +38,12 @@ int RunWatch(const Args& args, const CommonOptions& options) {
     // their own), so that only the wait below sees Ctrl-C and SIGTERM.
     vantix::StopRequests stopRequests;
 
-    std::string error;
-    std::unique_ptr<FTDI::D2xx> d2xx = FTDI::CreateD2xx(options.backend, error);
-    if (!d2xx) {
-        std::cerr << "vantixctl: " << error << "\n";
+    vantix::Result<std::unique_ptr<FTDI::D2xx>> created = FTDI::CreateD2xx(options.backend);
+    if (!created) {
+        std::cerr << "vantixctl: " << created.error() << "\n";
         return ExitRefused;
     }
+    std::unique_ptr<FTDI::D2xx> d2xx = std::move(created).value();
     std::unique_ptr<FTDI::KeyboardOutput> desktop;
     if (type) {
         auto keyboard = FTDI::CreateDesktopKeyboardOutput();

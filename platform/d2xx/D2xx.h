@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Result.h"
 #include "platform/d2xx/DataSignal.h"
 
 namespace FTDI {
@@ -83,7 +84,7 @@ inline constexpr const char* BackendLibFtdi = "libftdi";
 inline constexpr const char* BackendSimulator = "sim";
 
 // Creates the named backend; an empty name picks the vendor library when it
-// can be loaded, else libftdi1. On failure returns null and sets error.
-std::unique_ptr<D2xx> CreateD2xx(const std::string& backend, std::string& error);
+// can be loaded, else libftdi1.
+vantix::Result<std::unique_ptr<D2xx>> CreateD2xx(const std::string& backend);
 
 } // namespace FTDI

@@ -1,4 +1,7 @@
 #include "platform/d2xx/D2xx.h"
+
+#include <utility>
+
 #ifdef VANTIX_WITH_LIBFTDI
 #include "platform/d2xx/libftdi/LibFtdiD2xx.h"
 #endif
@@ -7,29 +10,32 @@
 
 namespace FTDI {
 
-std::unique_ptr<D2xx> CreateD2xx(const std::string& backend, std::string& error) {
-    if (backend == BackendSimulator)
-        return CreateServedSimulator(DefaultSimSocketPath(), error);
+vantix::Result<std::unique_ptr<D2xx>> CreateD2xx(const std::string& backend) {
+    if (backend == BackendSimulator) {
+        auto sim = CreateServedSimulator(DefaultSimSocketPath());
+        if (!sim)
+            return vantix::Fail(sim.error());
+        return std::unique_ptr<D2xx>(std::move(sim).value());
+    }
     if (backend == BackendVendor)
-        return CreateVendorD2xx(error);
+        return CreateVendorD2xx();
 #ifdef VANTIX_WITH_LIBFTDI
     if (backend == BackendLibFtdi)
-        return CreateLibFtdiD2xx(error);
+        return CreateLibFtdiD2xx();
     if (backend.empty()) {
-        std::string vendorError;
-        if (auto vendor = CreateVendorD2xx(vendorError))
+        auto vendor = CreateVendorD2xx();
+        if (vendor)
             return vendor;
-        auto libftdi = CreateLibFtdiD2xx(error);
+        auto libftdi = CreateLibFtdiD2xx();
         if (!libftdi)
-            error = vendorError + "; " + error;
+            return vantix::Fail(vendor.error() + "; " + libftdi.error());
         return libftdi;
     }
 #else
     if (backend.empty())
-        return CreateVendorD2xx(error);
+        return CreateVendorD2xx();
 #endif
-    error = "unknown device backend \"" + backend + "\" (use d2xx, libftdi or sim)";
-    return nullptr;
+    return vantix::Fail("unknown device backend \"" + backend + "\" (use d2xx, libftdi or sim)");
 }
 
 } // namespace FTDI

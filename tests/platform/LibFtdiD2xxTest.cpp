@@ -103,10 +103,10 @@ TEST_F(ReceiveQueueOnAChip, PausesWithoutLosingBytesAndReportsAnUnpluggedDevice)
 }
 
 TEST(LibFtdiD2xx, WithoutReadersFindsNoneAndOpensNothing) {
-    std::string error;
-    auto d2xx = CreateLibFtdiD2xx(error);
-    if (!d2xx)
-        GTEST_SKIP() << "no USB access here: " << error;
+    const auto created = CreateLibFtdiD2xx();
+    if (!created)
+        GTEST_SKIP() << "no USB access here: " << created.error();
+    D2xx* d2xx = created->get();
     DWORD count = 99;
     ASSERT_EQ(d2xx->FT_CreateDeviceInfoList(&count), FT_OK);
     if (count != 0)
@@ -119,8 +119,8 @@ TEST(LibFtdiD2xx, WithoutReadersFindsNoneAndOpensNothing) {
 
 TEST(LibFtdiD2xx, RefusesABadBaudRate) {
     setenv("VANTIX_FTDI_BAUD", "96OO", 1);
-    std::string error;
-    EXPECT_EQ(CreateLibFtdiD2xx(error), nullptr);
-    EXPECT_NE(error.find("VANTIX_FTDI_BAUD"), std::string::npos);
+    const auto refused = CreateLibFtdiD2xx();
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("VANTIX_FTDI_BAUD"), std::string::npos);
     unsetenv("VANTIX_FTDI_BAUD");
 }

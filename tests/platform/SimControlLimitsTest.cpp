@@ -32,10 +32,9 @@ using State = SimControlSession::State;
 namespace {
 
 ControlSocket Connect(const std::string& path) {
-    std::string error;
-    ControlSocket socket = ConnectControl(path, std::chrono::seconds(10), error);
-    EXPECT_TRUE(socket) << error;
-    return socket;
+    vantix::Result<ControlSocket> socket = ConnectControl(path, std::chrono::seconds(10));
+    EXPECT_TRUE(socket) << socket.error();
+    return socket ? std::move(socket).value() : ControlSocket();
 }
 
 #if !defined(_WIN32)
@@ -136,13 +135,13 @@ TEST(SimControlSession, ACommandWhileTooManyRepliesWaitEndsTheSession) {
 class SimControlHostileClients : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(server.Start(path, error)) << error;
+        const vantix::Result<void> started = server.Start(path);
+        ASSERT_TRUE(started) << started.error();
     }
     std::string Ask(const std::string& command) {
-        std::string reply, error;
-        EXPECT_TRUE(SimRequest(path, command, reply, error)) << error;
-        return reply;
+        const vantix::Result<std::string> reply = SimRequest(path, command);
+        EXPECT_TRUE(reply) << reply.error();
+        return reply ? *reply : std::string();
     }
 
     vantix::test::TempDir dir;

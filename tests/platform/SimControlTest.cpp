@@ -25,9 +25,9 @@ namespace {
 const std::string Area = "5B1234414243202020879B056AC00AFF";
 
 std::string Ask(const std::string& path, const std::string& command) {
-    std::string reply, error;
-    EXPECT_TRUE(SimRequest(path, command, reply, error)) << error;
-    return reply;
+    const vantix::Result<std::string> reply = SimRequest(path, command);
+    EXPECT_TRUE(reply) << reply.error();
+    return reply ? *reply : std::string();
 }
 
 void SetEnv(const char* name, const std::string& value) {
@@ -54,8 +54,8 @@ void LeaveStaleChannel(const std::string& path) {
     {
         SimulatedD2xx sim;
         SimControlServer server(sim);
-        std::string error;
-        ASSERT_TRUE(server.Start(path, error)) << error;
+        const vantix::Result<void> started = server.Start(path);
+        ASSERT_TRUE(started) << started.error();
         portFile = vantix::test::ReadFile(path);
     }
     vantix::test::WriteFile(path, portFile);
@@ -147,18 +147,18 @@ TEST(SimCommands, RefusesBadInputWithAReason) {
 }
 
 TEST(SimReaders, ParsesTheEnvironmentList) {
-    std::vector<SimReader> readers;
-    std::string error;
-    ASSERT_TRUE(ParseSimReaders("A1|TR-614 door;B2|TR-613-3 desk|" + Area + ";", readers, error)) << error;
+    const auto parsed = ParseSimReaders("A1|TR-614 door;B2|TR-613-3 desk|" + Area + ";");
+    ASSERT_TRUE(parsed) << parsed.error();
+    const std::vector<SimReader>& readers = *parsed;
     ASSERT_EQ(readers.size(), 2u);
     EXPECT_EQ(readers[0].description, "TR-614 door");
     EXPECT_FALSE(readers[0].userArea);
     ASSERT_TRUE(readers[1].userArea);
     EXPECT_EQ((*readers[1].userArea)[0], 0x5B);
     for (const char* bad : {"A1", "A1|x|00", "|x", "A1|x|" "5B1234414243202020879B056AC00AFF|more"}) {
-        readers.clear();
-        EXPECT_FALSE(ParseSimReaders(bad, readers, error)) << bad;
-        EXPECT_FALSE(error.empty());
+        const auto refused = ParseSimReaders(bad);
+        ASSERT_FALSE(refused) << bad;
+        EXPECT_FALSE(refused.error().empty());
     }
 }
 
@@ -172,35 +172,36 @@ TEST_F(SimChannel, ServesSeveralCommandsPerConnectionAndCleansUp) {
     {
         SimulatedD2xx sim;
         SimControlServer server(sim);
-        std::string error;
-        ASSERT_TRUE(server.Start(path, error)) << error;
+        const vantix::Result<void> started = server.Start(path);
+        ASSERT_TRUE(started) << started.error();
         EXPECT_EQ(Ask(path, "plug S1 TR-614\r\n\nlist"), "ok plugged S1\nok 1\nS1 FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF 0 TR-614");
         EXPECT_EQ(sim.PluggedSerials(), std::vector<std::string>{"S1"});
     }
     EXPECT_FALSE(std::filesystem::exists(path)) << "the channel goes with its server";
-    std::string reply, error;
-    EXPECT_FALSE(SimRequest(path, "list", reply, error));
-    EXPECT_NE(error.find(path), std::string::npos);
+    const vantix::Result<std::string> reply = SimRequest(path, "list");
+    ASSERT_FALSE(reply);
+    EXPECT_NE(reply.error().find(path), std::string::npos);
 }
 
 TEST_F(SimChannel, RefusesASecondServerButReplacesAStaleSocket) {
     SimulatedD2xx sim;
-    std::string error;
     LeaveStaleChannel(path);
-    std::string reply;
-    EXPECT_FALSE(SimRequest(path, "list", reply, error)) << "nobody serves a stale channel";
-    EXPECT_NE(error.find(path), std::string::npos) << error;
+    const vantix::Result<std::string> reply = SimRequest(path, "list");
+    ASSERT_FALSE(reply) << "nobody serves a stale channel";
+    EXPECT_NE(reply.error().find(path), std::string::npos) << reply.error();
     SimControlServer first(sim);
-    ASSERT_TRUE(first.Start(path, error)) << error;
+    const vantix::Result<void> started = first.Start(path);
+    ASSERT_TRUE(started) << started.error();
     SimControlServer second(sim);
-    EXPECT_FALSE(second.Start(path, error));
-    EXPECT_NE(error.find("already serves"), std::string::npos) << error;
+    const vantix::Result<void> refused = second.Start(path);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("already serves"), std::string::npos) << refused.error();
     EXPECT_EQ(Ask(path, "list"), "ok 0") << "the first server keeps its socket";
 
     const std::string file = dir.File("plain");
     vantix::test::WriteFile(file, "keep me");
     SimControlServer third(sim);
-    EXPECT_FALSE(third.Start(file, error));
+    EXPECT_FALSE(third.Start(file));
     EXPECT_EQ(vantix::test::ReadFile(file), "keep me");
 }
 
@@ -209,10 +210,11 @@ TEST_F(SimChannel, ClientBackendListsAndWritesTheUserArea) {
     sim.Plug("P1", "TR-614 gate");
     sim.Plug("P2", "TR-613-1 desk");
     SimControlServer server(sim);
-    std::string error;
-    ASSERT_TRUE(server.Start(path, error)) << error;
-    auto client = CreateSimClientD2xx(path, error);
-    ASSERT_NE(client, nullptr) << error;
+    const vantix::Result<void> started = server.Start(path);
+    ASSERT_TRUE(started) << started.error();
+    auto connected = CreateSimClientD2xx(path);
+    ASSERT_TRUE(connected) << connected.error();
+    const std::unique_ptr<D2xx>& client = *connected;
     DWORD count = 0;
     ASSERT_EQ(client->FT_CreateDeviceInfoList(&count), FT_OK);
     ASSERT_EQ(count, 2u);
@@ -239,10 +241,10 @@ TEST_F(SimChannel, ClientBackendListsAndWritesTheUserArea) {
 TEST_F(SimChannel, SimBackendStartsWithTheEnvironmentsReaders) {
     SetEnv("VANTIX_SIM_SOCKET", path);
     SetEnv("VANTIX_SIM_READERS", "E1|TR-617 entry|" + Area + ";E2|TR-613-3");
-    std::string error;
     {
-        auto d2xx = CreateD2xx(BackendSimulator, error);
-        ASSERT_NE(d2xx, nullptr) << error;
+        const auto created = CreateD2xx(BackendSimulator);
+        ASSERT_TRUE(created) << created.error();
+        D2xx* d2xx = created->get();
         DWORD count = 0;
         ASSERT_EQ(d2xx->FT_CreateDeviceInfoList(&count), FT_OK);
         EXPECT_EQ(count, 2u);
@@ -250,8 +252,9 @@ TEST_F(SimChannel, SimBackendStartsWithTheEnvironmentsReaders) {
         EXPECT_EQ(Ask(path, "card E2 00000249541F01"), "ok card F400000249541F01");
     }
     SetEnv("VANTIX_SIM_READERS", "broken");
-    EXPECT_EQ(CreateD2xx(BackendSimulator, error), nullptr);
-    EXPECT_NE(error.find("VANTIX_SIM_READERS"), std::string::npos) << error;
+    const auto refused = CreateD2xx(BackendSimulator);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("VANTIX_SIM_READERS"), std::string::npos) << refused.error();
     UnsetEnv("VANTIX_SIM_READERS");
     UnsetEnv("VANTIX_SIM_SOCKET");
 }

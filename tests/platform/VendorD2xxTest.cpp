@@ -9,30 +9,30 @@
 using namespace FTDI;
 
 TEST(VendorD2xx, MissingLibraryIsAClearError) {
-    std::string error;
-    EXPECT_EQ(CreateVendorD2xx(error, "/nonexistent/libftd2xx.so"), nullptr);
-    EXPECT_NE(error.find("/nonexistent/libftd2xx.so"), std::string::npos) << error;
+    const auto refused = CreateVendorD2xx("/nonexistent/libftd2xx.so");
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("/nonexistent/libftd2xx.so"), std::string::npos) << refused.error();
 }
 
 TEST(VendorD2xx, RefusesALibraryWithoutARequiredCall) {
-    std::string error;
-    EXPECT_EQ(CreateVendorD2xx(error, FAKE_D2XX_WITHOUT_OPEN), nullptr);
-    EXPECT_NE(error.find("FT_Open"), std::string::npos) << error;
+    const auto refused = CreateVendorD2xx(FAKE_D2XX_WITHOUT_OPEN);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("FT_Open"), std::string::npos) << refused.error();
 }
 
 TEST(VendorD2xx, RefusesAnOldLibraryWithOtherTypeSizes) {
-    std::string error;
-    EXPECT_EQ(CreateVendorD2xx(error, FAKE_D2XX_OLD), nullptr);
-    EXPECT_NE(error.find("1.0"), std::string::npos) << error;
+    const auto refused = CreateVendorD2xx(FAKE_D2XX_OLD);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("1.0"), std::string::npos) << refused.error();
 }
 
 class VendorD2xxLoaded : public ::testing::Test {
 protected:
     void SetUp() override {
-        d2xx = CreateVendorD2xx(error, FAKE_D2XX);
-        ASSERT_NE(d2xx, nullptr) << error;
+        auto created = CreateVendorD2xx(FAKE_D2XX);
+        ASSERT_TRUE(created) << created.error();
+        d2xx = std::move(created).value();
     }
-    std::string error;
     std::unique_ptr<D2xx> d2xx;
 };
 

@@ -312,22 +312,18 @@ private:
 
 } // namespace
 
-std::unique_ptr<D2xx> CreateLibFtdiD2xx(std::string& error) {
+vantix::Result<std::unique_ptr<D2xx>> CreateLibFtdiD2xx() {
     int baudRate = 9600;
     if (const char* text = std::getenv("VANTIX_FTDI_BAUD"); text && *text) {
         char* end = nullptr;
         const long value = std::strtol(text, &end, 10);
-        if (*end != '\0' || value < 300 || value > 3000000) {
-            error = std::string("VANTIX_FTDI_BAUD is not a baud rate: ") + text;
-            return nullptr;
-        }
+        if (*end != '\0' || value < 300 || value > 3000000)
+            return vantix::Fail(std::string("VANTIX_FTDI_BAUD is not a baud rate: ") + text);
         baudRate = static_cast<int>(value);
     }
-    if (!Context(ftdi_new())) {
-        error = "libftdi1 cannot initialise USB access";
-        return nullptr;
-    }
-    return std::make_unique<LibFtdiD2xx>(baudRate);
+    if (!Context(ftdi_new()))
+        return vantix::Fail("libftdi1 cannot initialise USB access");
+    return std::unique_ptr<D2xx>(std::make_unique<LibFtdiD2xx>(baudRate));
 }
 
 } // namespace FTDI

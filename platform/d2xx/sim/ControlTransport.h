@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/Result.h"
+
 namespace FTDI {
 
 // The transport of the simulator's control channel. Callers name the
@@ -65,9 +67,9 @@ Transfer Receive(const ControlSocket& socket, char* buffer, std::size_t size);
 Transfer Send(const ControlSocket& socket, const char* data, std::size_t size);
 
 // A client's blocking connection to the channel at path; every send and
-// receive on it gives up after timeout. An empty socket with the reason
-// (naming path) when nobody serves it.
-ControlSocket ConnectControl(const std::string& path, std::chrono::milliseconds timeout, std::string& error);
+// receive on it gives up after timeout. The reason (naming path) when
+// nobody serves it.
+vantix::Result<ControlSocket> ConnectControl(const std::string& path, std::chrono::milliseconds timeout);
 // No more bytes from this side; the peer reads end of input.
 void ShutdownSend(const ControlSocket& socket);
 
@@ -82,7 +84,7 @@ public:
     ControlListener(const ControlListener&) = delete;
     ControlListener& operator=(const ControlListener&) = delete;
 
-    bool Listen(const std::string& path, std::string& error);
+    vantix::Result<void> Listen(const std::string& path);
     const ControlSocket& Socket() const { return socket_; }
 
     // A waiting connection (non-blocking), or an empty socket: none waits,
@@ -114,13 +116,14 @@ public:
     ControlPoller(const ControlPoller&) = delete;
     ControlPoller& operator=(const ControlPoller&) = delete;
 
-    // False with the reason when the wake-up channel cannot be made.
-    bool Open(std::string& error);
+    // The reason when the wake-up channel cannot be made.
+    vantix::Result<void> Open();
     // Any thread: the current or next Wait returns with woken set.
     void Wake();
     // Waits until an entry is ready, Wake is called or the timeout passes
-    // (negative: no timeout). False with the reason when waiting failed.
-    bool Wait(std::vector<Entry>& entries, int timeoutMs, bool& woken, std::string& error);
+    // (negative: no timeout). True when Wake was called; the reason when
+    // waiting failed.
+    vantix::Result<bool> Wait(std::vector<Entry>& entries, int timeoutMs);
 
 private:
     ControlSocket wakeRead_;

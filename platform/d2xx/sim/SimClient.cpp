@@ -11,11 +11,12 @@
 
 namespace FTDI {
 
-bool SimRequest(const std::string& path, const std::string& commands, std::string& reply, std::string& error) {
+vantix::Result<std::string> SimRequest(const std::string& path, const std::string& commands) {
     // A simulator that hangs must not hang its client.
-    const ControlSocket socket = ConnectControl(path, std::chrono::seconds(5), error);
-    if (!socket)
-        return false;
+    const vantix::Result<ControlSocket> connected = ConnectControl(path, std::chrono::seconds(5));
+    if (!connected)
+        return vantix::Fail(connected.error());
+    const ControlSocket& socket = *connected;
     const std::string text = commands + "\n";
     std::string sendError;
     for (std::size_t sent = 0; sent < text.size();) {
@@ -31,7 +32,7 @@ bool SimRequest(const std::string& path, const std::string& commands, std::strin
         ShutdownSend(socket);
     // A server that refuses or cuts off a client closes without reading what
     // it sent, but what it said before has arrived all the same.
-    reply.clear();
+    std::string reply;
     char buffer[4096];
     for (;;) {
         const Transfer got = Receive(socket, buffer, sizeof buffer);
@@ -41,16 +42,14 @@ bool SimRequest(const std::string& path, const std::string& commands, std::strin
         }
         if (got.status == Transfer::Closed || !sent || (got.status == Transfer::Reset && !reply.empty()))
             break;
-        error = "no reply from the simulator: " + (got.status == Transfer::WouldBlock ? "timed out" : got.error);
-        return false;
+        return vantix::Fail("no reply from the simulator: " +
+                            (got.status == Transfer::WouldBlock ? "timed out" : got.error));
     }
-    if (!sent && reply.empty()) {
-        error = "cannot send to the simulator: " + sendError;
-        return false;
-    }
+    if (!sent && reply.empty())
+        return vantix::Fail("cannot send to the simulator: " + sendError);
     if (!reply.empty() && reply.back() == '\n')
         reply.pop_back();
-    return true;
+    return reply;
 }
 
 namespace {
@@ -156,8 +155,11 @@ private:
     };
 
     bool Ask(const std::string& command, std::string& reply) {
-        std::string error;
-        return SimRequest(path_, command, reply, error) && reply.rfind("ok", 0) == 0;
+        vantix::Result<std::string> answer = SimRequest(path_, command);
+        if (!answer)
+            return false;
+        reply = std::move(answer).value();
+        return reply.rfind("ok", 0) == 0;
     }
 
     FT_STATUS AskArea(const std::string& command, UserAreaBytes& area) {
@@ -179,11 +181,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<D2xx> CreateSimClientD2xx(const std::string& path, std::string& error) {
-    std::string reply;
-    if (!SimRequest(path, "list", reply, error))
-        return nullptr;
-    return std::make_unique<SimClientD2xx>(path);
+vantix::Result<std::unique_ptr<D2xx>> CreateSimClientD2xx(const std::string& path) {
+    if (auto listed = SimRequest(path, "list"); !listed)
+        return vantix::Fail(listed.error());
+    return std::unique_ptr<D2xx>(std::make_unique<SimClientD2xx>(path));
 }
 
 } // namespace FTDI

@@ -221,7 +221,8 @@ std::string SimCommands::UserArea(const Words& words) {
     return "ok " + vantix::ToHex(area->data(), area->size());
 }
 
-bool ParseSimReaders(const std::string& text, std::vector<SimReader>& readers, std::string& error) {
+vantix::Result<std::vector<SimReader>> ParseSimReaders(const std::string& text) {
+    std::vector<SimReader> readers;
     std::istringstream entries(text);
     for (std::string entry; std::getline(entries, entry, ';');) {
         if (entry.find_first_not_of(" \t") == std::string::npos)
@@ -230,25 +231,19 @@ bool ParseSimReaders(const std::string& text, std::vector<SimReader>& readers, s
         std::istringstream fields(entry);
         for (std::string part; std::getline(fields, part, '|');)
             parts.push_back(part);
-        if (parts.size() < 2 || parts.size() > 3) {
-            error = "\"" + entry + "\" is not SERIAL|DESCRIPTION[|USERAREA]";
-            return false;
-        }
+        if (parts.size() < 2 || parts.size() > 3)
+            return vantix::Fail("\"" + entry + "\" is not SERIAL|DESCRIPTION[|USERAREA]");
         SimReader reader{parts[0], parts[1], std::nullopt};
-        if (std::string reason = CheckSimReader(reader.serial, reader.description); !reason.empty()) {
-            error = "\"" + entry + "\": " + reason;
-            return false;
-        }
+        if (std::string reason = CheckSimReader(reader.serial, reader.description); !reason.empty())
+            return vantix::Fail("\"" + entry + "\": " + reason);
         if (parts.size() == 3) {
             reader.userArea.emplace();
-            if (!ParseArea(parts[2], *reader.userArea)) {
-                error = "\"" + entry + "\": a user area has 32 hex digits";
-                return false;
-            }
+            if (!ParseArea(parts[2], *reader.userArea))
+                return vantix::Fail("\"" + entry + "\": a user area has 32 hex digits");
         }
         readers.push_back(std::move(reader));
     }
-    return true;
+    return readers;
 }
 
 } // namespace FTDI

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Result.h"
 #include "platform/d2xx/sim/SimulatedD2xx.h"
 
 namespace FTDI {
@@ -45,6 +46,6 @@ struct SimReader {
 std::string CheckSimReader(const std::string& serial, const std::string& description);
 
 // "SERIAL|DESCRIPTION[|UAHEX32];..." (the VANTIX_SIM_READERS format).
-bool ParseSimReaders(const std::string& text, std::vector<SimReader>& readers, std::string& error);
+vantix::Result<std::vector<SimReader>> ParseSimReaders(const std::string& text);
 
 } // namespace FTDI

@@ -84,16 +84,16 @@ SimControlServer::~SimControlServer() {
     }
 }
 
-bool SimControlServer::Start(const std::string& path, std::string& error) {
-    if (thread_.joinable()) {
-        error = "the control channel is already open on " + path_;
-        return false;
-    }
-    if (!listener_.Listen(path, error) || !poller_.Open(error))
-        return false;
+vantix::Result<void> SimControlServer::Start(const std::string& path) {
+    if (thread_.joinable())
+        return vantix::Fail("the control channel is already open on " + path_);
+    if (auto listening = listener_.Listen(path); !listening)
+        return listening;
+    if (auto opened = poller_.Open(); !opened)
+        return opened;
     path_ = path;
     thread_ = std::thread(&SimControlServer::Serve, this);
-    return true;
+    return {};
 }
 
 void SimControlServer::Serve() {
@@ -116,13 +116,12 @@ void SimControlServer::Serve() {
         if (wakeAt != Clock::time_point::max())
             timeout = static_cast<int>(
                 std::max<Clock::rep>(0, std::chrono::ceil<std::chrono::milliseconds>(wakeAt - now).count()));
-        bool woken = false;
-        std::string error;
-        if (!poller_.Wait(entries, timeout, woken, error)) {
-            vantix::Trace("sim control: " + error + ", the channel stops");
+        const vantix::Result<bool> woken = poller_.Wait(entries, timeout);
+        if (!woken) {
+            vantix::Trace("sim control: " + woken.error() + ", the channel stops");
             return;
         }
-        if (woken)
+        if (*woken)
             return;
         const Clock::time_point after = Clock::now();
         std::size_t kept = 0;
@@ -200,18 +199,19 @@ bool SimControlServer::Service(Client& client, const ControlPoller::Entry& event
     return now - client.lastProgress < StallTimeout;
 }
 
-std::unique_ptr<ServedSimulatedD2xx> CreateServedSimulator(const std::string& path, std::string& error) {
+vantix::Result<std::unique_ptr<ServedSimulatedD2xx>> CreateServedSimulator(const std::string& path) {
     std::vector<SimReader> readers;
-    if (const char* text = std::getenv("VANTIX_SIM_READERS");
-        text && !ParseSimReaders(text, readers, error)) {
-        error = "VANTIX_SIM_READERS: " + error;
-        return nullptr;
+    if (const char* text = std::getenv("VANTIX_SIM_READERS")) {
+        auto parsed = ParseSimReaders(text);
+        if (!parsed)
+            return vantix::Fail("VANTIX_SIM_READERS: " + parsed.error());
+        readers = std::move(parsed).value();
     }
     auto sim = std::make_unique<ServedSimulatedD2xx>();
     for (const auto& reader : readers)
         sim->Plug(reader.serial, reader.description, reader.userArea);
-    if (!sim->Start(path, error))
-        return nullptr;
+    if (auto started = sim->Start(path); !started)
+        return vantix::Fail(started.error());
     return sim;
 }
 

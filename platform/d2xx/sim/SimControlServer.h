@@ -73,9 +73,8 @@ public:
     SimControlServer& operator=(const SimControlServer&) = delete;
 
     // Opens the channel at path (replacing a stale one) and starts serving.
-    // False with the reason when a live process serves the path or it cannot
-    // be used.
-    bool Start(const std::string& path, std::string& error);
+    // The reason when a live process serves the path or it cannot be used.
+    vantix::Result<void> Start(const std::string& path);
     const std::string& Path() const { return path_; }
 
 private:
@@ -102,13 +101,13 @@ private:
 class ServedSimulatedD2xx : public SimulatedD2xx {
 public:
     ServedSimulatedD2xx() : server_(*this) {}
-    bool Start(const std::string& path, std::string& error) { return server_.Start(path, error); }
+    vantix::Result<void> Start(const std::string& path) { return server_.Start(path); }
 
 private:
     SimControlServer server_;
 };
 
 // The "sim" backend: readers from VANTIX_SIM_READERS, channel on path.
-std::unique_ptr<ServedSimulatedD2xx> CreateServedSimulator(const std::string& path, std::string& error);
+vantix::Result<std::unique_ptr<ServedSimulatedD2xx>> CreateServedSimulator(const std::string& path);
 
 } // namespace FTDI

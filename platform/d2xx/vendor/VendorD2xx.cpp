@@ -57,27 +57,23 @@ public:
     explicit VendorD2xx(vantix::SharedLibrary library)
         : library_(std::move(library)), receiveEvents_(CreateReceiveEvents()) {}
 
-    // Resolves every entry point; false with the missing name in error.
-    bool Resolve(std::string& error) {
-        const bool ok = Need(reload_, "FT_Reload", false, error) && Need(rescan_, "FT_Rescan", false, error) &&
-                        Need(createList_, "FT_CreateDeviceInfoList", true, error) &&
-                        Need(getList_, "FT_GetDeviceInfoList", true, error) && Need(open_, "FT_Open", true, error) &&
-                        Need(close_, "FT_Close", true, error) && Need(read_, "FT_Read", true, error) &&
-                        Need(write_, "FT_Write", true, error) && Need(queue_, "FT_GetQueueStatus", true, error) &&
-                        Need(uaRead_, "FT_EE_UARead", true, error) && Need(uaWrite_, "FT_EE_UAWrite", true, error) &&
-                        Need(latency_, "FT_SetLatencyTimer", false, error) &&
-                        Need(events_, "FT_SetEventNotification", false, error);
-        if (!ok)
-            return false;
+    // Resolves every entry point; the first missing name when one is.
+    vantix::Result<void> Resolve() {
+        for (const vantix::Result<void>& found :
+             {Need(reload_, "FT_Reload", false), Need(rescan_, "FT_Rescan", false),
+              Need(createList_, "FT_CreateDeviceInfoList", true), Need(getList_, "FT_GetDeviceInfoList", true),
+              Need(open_, "FT_Open", true), Need(close_, "FT_Close", true), Need(read_, "FT_Read", true),
+              Need(write_, "FT_Write", true), Need(queue_, "FT_GetQueueStatus", true),
+              Need(uaRead_, "FT_EE_UARead", true), Need(uaWrite_, "FT_EE_UAWrite", true),
+              Need(latency_, "FT_SetLatencyTimer", false), Need(events_, "FT_SetEventNotification", false)})
+            if (!found)
+                return found;
         // 0.4.x libraries used 64-bit DWORDs; our declarations would not match.
         VersionFn version = nullptr;
         DWORD number = 0;
-        if (Need(version, "FT_GetLibraryVersion", false, error) && version && version(&number) == FT_OK &&
-            number < 0x010000) {
-            error = "the D2XX library is older than 1.0 and is not supported";
-            return false;
-        }
-        return true;
+        if (Need(version, "FT_GetLibraryVersion", false) && version && version(&number) == FT_OK && number < 0x010000)
+            return vantix::Fail("the D2XX library is older than 1.0 and is not supported");
+        return {};
     }
 
     // Windows-only calls: absent on Linux, and callers ignore their result.
@@ -148,13 +144,11 @@ public:
 
 private:
     template <typename Fn>
-    bool Need(Fn& fn, const char* name, bool required, std::string& error) {
+    vantix::Result<void> Need(Fn& fn, const char* name, bool required) {
         fn = library_.Function<Fn>(name);
-        if (!fn && required) {
-            error = std::string("the D2XX library lacks ") + name;
-            return false;
-        }
-        return true;
+        if (!fn && required)
+            return vantix::Fail(std::string("the D2XX library lacks ") + name);
+        return {};
     }
 
     vantix::SharedLibrary library_;
@@ -178,18 +172,16 @@ private:
 
 } // namespace
 
-std::unique_ptr<D2xx> CreateVendorD2xx(std::string& error, const std::string& libraryPath) {
+vantix::Result<std::unique_ptr<D2xx>> CreateVendorD2xx(const std::string& libraryPath) {
     const std::string path = libraryPath.empty() ? DefaultLibrary : libraryPath;
     vantix::Result<vantix::SharedLibrary> library = vantix::SharedLibrary::Open(path);
-    if (!library) {
-        error = "the FTDI D2XX library " + path + " cannot be loaded" +
-                (library.error().empty() ? "" : ": " + library.error());
-        return nullptr;
-    }
+    if (!library)
+        return vantix::Fail("the FTDI D2XX library " + path + " cannot be loaded" +
+                            (library.error().empty() ? "" : ": " + library.error()));
     auto d2xx = std::make_unique<VendorD2xx>(std::move(library).value());
-    if (!d2xx->Resolve(error))
-        return nullptr;
-    return d2xx;
+    if (auto resolved = d2xx->Resolve(); !resolved)
+        return vantix::Fail(resolved.error());
+    return std::unique_ptr<D2xx>(std::move(d2xx));
 }
 
 } // namespace FTDI

@@ -8,7 +8,7 @@ namespace FTDI {
 
 // FTDI's own D2XX library, loaded at run time. libraryPath empty: the
 // platform's usual name (libftd2xx.so / ftd2xx.dll) through the loader's
-// search path. Returns null with a reason in error when it cannot be used.
-std::unique_ptr<D2xx> CreateVendorD2xx(std::string& error, const std::string& libraryPath = {});
+// search path. The reason when it cannot be used.
+vantix::Result<std::unique_ptr<D2xx>> CreateVendorD2xx(const std::string& libraryPath = {});
 
 } // namespace FTDI

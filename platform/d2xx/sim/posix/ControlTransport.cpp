@@ -21,18 +21,17 @@ ControlSocket Own(int fd) { return fd < 0 ? ControlSocket() : ControlSocket(stat
 
 std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
 
-// The address of the socket; false with the reason when the path is empty
-// or does not fit.
-bool UnixAddress(const std::string& path, sockaddr_un& address, std::string& error) {
+// The address of the socket, or the reason when the path is empty or does
+// not fit.
+vantix::Result<sockaddr_un> UnixAddress(const std::string& path) {
+    sockaddr_un address;
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path) {
-        error = "the socket path \"" + path + "\" is empty or longer than " +
-                std::to_string(sizeof address.sun_path - 1) + " characters";
-        return false;
-    }
+    if (path.empty() || path.size() >= sizeof address.sun_path)
+        return vantix::Fail("the socket path \"" + path + "\" is empty or longer than " +
+                            std::to_string(sizeof address.sun_path - 1) + " characters");
     std::memcpy(address.sun_path, path.c_str(), path.size());
-    return true;
+    return address;
 }
 
 ControlSocket Connect(const sockaddr_un& address) {
@@ -90,15 +89,13 @@ Transfer Send(const ControlSocket& socket, const char* data, std::size_t size) {
     }
 }
 
-ControlSocket ConnectControl(const std::string& path, std::chrono::milliseconds timeout, std::string& error) {
-    sockaddr_un address;
-    if (!UnixAddress(path, address, error))
-        return {};
-    ControlSocket socket = Connect(address);
-    if (!socket) {
-        error = "no simulator answers on " + path + ": " + std::strerror(errno);
-        return {};
-    }
+vantix::Result<ControlSocket> ConnectControl(const std::string& path, std::chrono::milliseconds timeout) {
+    const vantix::Result<sockaddr_un> address = UnixAddress(path);
+    if (!address)
+        return vantix::Fail(address.error());
+    ControlSocket socket = Connect(*address);
+    if (!socket)
+        return vantix::Fail("no simulator answers on " + path + ": " + std::strerror(errno));
     const timeval limit{static_cast<time_t>(timeout.count() / 1000),
                         static_cast<suseconds_t>(timeout.count() % 1000 * 1000)};
     setsockopt(Fd(socket), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
@@ -115,42 +112,32 @@ ControlListener::~ControlListener() {
         unlink(path_.c_str());
 }
 
-bool ControlListener::Listen(const std::string& path, std::string& error) {
-    sockaddr_un address;
-    if (!UnixAddress(path, address, error))
-        return false;
+vantix::Result<void> ControlListener::Listen(const std::string& path) {
+    const vantix::Result<sockaddr_un> address = UnixAddress(path);
+    if (!address)
+        return vantix::Fail(address.error());
     struct stat info {};
     if (lstat(path.c_str(), &info) == 0) {
-        if (!S_ISSOCK(info.st_mode)) {
-            error = path + " exists and is not a socket";
-            return false;
-        }
-        if (Connect(address)) {
-            error = "another process already serves simulated readers on " + path;
-            return false;
-        }
+        if (!S_ISSOCK(info.st_mode))
+            return vantix::Fail(path + " exists and is not a socket");
+        if (Connect(*address))
+            return vantix::Fail("another process already serves simulated readers on " + path);
         unlink(path.c_str()); // left behind by a process that died
     }
     ControlSocket listener = Own(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!listener) {
-        error = SystemError("cannot create the control socket");
-        return false;
-    }
-    if (bind(Fd(listener), reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0) {
-        error = errno == EADDRINUSE ? "another process already serves simulated readers on " + path
-                                    : SystemError("cannot bind " + path);
-        return false;
-    }
+    if (!listener)
+        return vantix::Fail(SystemError("cannot create the control socket"));
+    if (bind(Fd(listener), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) < 0)
+        return vantix::Fail(errno == EADDRINUSE ? "another process already serves simulated readers on " + path
+                                                : SystemError("cannot bind " + path));
     chmod(path.c_str(), 0600);
     path_ = path;
     if (lstat(path.c_str(), &info) == 0)
         mark_ = std::to_string(info.st_ino);
-    if (listen(Fd(listener), 16) < 0) {
-        error = SystemError("cannot listen on " + path);
-        return false;
-    }
+    if (listen(Fd(listener), 16) < 0)
+        return vantix::Fail(SystemError("cannot listen on " + path));
     socket_ = std::move(listener);
-    return true;
+    return {};
 }
 
 ControlSocket ControlListener::Accept(bool& outOfDescriptors) {
@@ -162,15 +149,13 @@ ControlSocket ControlListener::Accept(bool& outOfDescriptors) {
 ControlPoller::ControlPoller() = default;
 ControlPoller::~ControlPoller() = default;
 
-bool ControlPoller::Open(std::string& error) {
+vantix::Result<void> ControlPoller::Open() {
     int wake[2];
-    if (pipe2(wake, O_CLOEXEC) < 0) {
-        error = SystemError("cannot create the wake-up pipe");
-        return false;
-    }
+    if (pipe2(wake, O_CLOEXEC) < 0)
+        return vantix::Fail(SystemError("cannot create the wake-up pipe"));
     wakeRead_ = Own(wake[0]);
     wakeWrite_ = Own(wake[1]);
-    return true;
+    return {};
 }
 
 void ControlPoller::Wake() {
@@ -179,7 +164,7 @@ void ControlPoller::Wake() {
     }
 }
 
-bool ControlPoller::Wait(std::vector<Entry>& entries, int timeoutMs, bool& woken, std::string& error) {
+vantix::Result<bool> ControlPoller::Wait(std::vector<Entry>& entries, int timeoutMs) {
     std::vector<pollfd> fds{{Fd(wakeRead_), POLLIN, 0}};
     for (const Entry& entry : entries)
         fds.push_back({entry.socket ? Fd(*entry.socket) : -1,
@@ -187,11 +172,8 @@ bool ControlPoller::Wait(std::vector<Entry>& entries, int timeoutMs, bool& woken
     int ready;
     while ((ready = poll(fds.data(), fds.size(), timeoutMs)) < 0 && errno == EINTR) {
     }
-    if (ready < 0) {
-        error = SystemError("poll failed");
-        return false;
-    }
-    woken = fds[0].revents != 0;
+    if (ready < 0)
+        return vantix::Fail(SystemError("poll failed"));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const short events = fds[i + 1].revents;
         entries[i].readable = events & POLLIN;
@@ -199,7 +181,7 @@ bool ControlPoller::Wait(std::vector<Entry>& entries, int timeoutMs, bool& woken
         entries[i].hangUp = events & (POLLHUP | POLLERR);
         entries[i].invalid = events & POLLNVAL;
     }
-    return true;
+    return fds[0].revents != 0;
 }
 
 } // namespace FTDI

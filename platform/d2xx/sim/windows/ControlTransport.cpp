@@ -31,14 +31,14 @@ std::string SystemText(int code) {
 std::string SocketError(const std::string& what) { return what + ": " + SystemText(WSAGetLastError()); }
 
 // Winsock is started once for the process and stays up until it ends.
-bool WinsockReady(std::string& error) {
+vantix::Result<void> WinsockReady() {
     static const int status = [] {
         WSADATA data;
         return WSAStartup(MAKEWORD(2, 2), &data);
     }();
     if (status != 0)
-        error = "cannot start Winsock: " + SystemText(status);
-    return status == 0;
+        return vantix::Fail("cannot start Winsock: " + SystemText(status));
+    return {};
 }
 
 SOCKET Handle(const ControlSocket& socket) { return static_cast<SOCKET>(socket.Get()); }
@@ -101,39 +101,33 @@ PortFile ReadPortFile(const std::string& path, std::uint16_t& port) {
 }
 
 // Writes the file through a temporary one, so a client never reads half of it.
-bool WritePortFile(const std::string& path, const std::string& text, std::string& error) {
+vantix::Result<void> WritePortFile(const std::string& path, const std::string& text) {
     const std::string temporary = path + ".new";
     {
         std::ofstream file(std::filesystem::path(Wide(temporary)), std::ios::binary | std::ios::trunc);
-        if (!(file << text) || !file.flush()) {
-            error = "cannot write " + temporary;
-            return false;
-        }
+        if (!(file << text) || !file.flush())
+            return vantix::Fail("cannot write " + temporary);
     }
     if (!MoveFileExW(Wide(temporary).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        error = "cannot replace " + path + ": " + SystemText(static_cast<int>(GetLastError()));
+        const std::string reason = "cannot replace " + path + ": " + SystemText(static_cast<int>(GetLastError()));
         DeleteFileW(Wide(temporary).c_str());
-        return false;
+        return vantix::Fail(reason);
     }
-    return true;
+    return {};
 }
 
-// A blocking connection to the loopback port, or an empty socket with the
-// reason. Connecting is bounded by timeout: a refused loopback connection
-// can take Windows a second or more to report.
-ControlSocket ConnectPort(std::uint16_t port, std::chrono::milliseconds timeout, std::string& error) {
+// A blocking connection to the loopback port, or the reason. Connecting is
+// bounded by timeout: a refused loopback connection can take Windows a
+// second or more to report.
+vantix::Result<ControlSocket> ConnectPort(std::uint16_t port, std::chrono::milliseconds timeout) {
     ControlSocket socket = NewSocket(SOCK_STREAM);
-    if (!socket) {
-        error = SocketError("cannot create a socket");
-        return {};
-    }
+    if (!socket)
+        return vantix::Fail(SocketError("cannot create a socket"));
     const sockaddr_in address = Loopback(port);
     SetBlocking(socket, false);
     if (connect(Handle(socket), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (WSAGetLastError() != WSAEWOULDBLOCK) {
-            error = SocketError("cannot connect to port " + std::to_string(port));
-            return {};
-        }
+        if (WSAGetLastError() != WSAEWOULDBLOCK)
+            return vantix::Fail(SocketError("cannot connect to port " + std::to_string(port)));
         fd_set writable, failed;
         FD_ZERO(&writable);
         FD_ZERO(&failed);
@@ -146,8 +140,7 @@ ControlSocket ConnectPort(std::uint16_t port, std::chrono::milliseconds timeout,
             int size = sizeof code;
             if (ready > 0)
                 getsockopt(Handle(socket), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &size);
-            error = "cannot connect to port " + std::to_string(port) + ": " + SystemText(code);
-            return {};
+            return vantix::Fail("cannot connect to port " + std::to_string(port) + ": " + SystemText(code));
         }
     }
     SetBlocking(socket, true);
@@ -198,27 +191,23 @@ Transfer Send(const ControlSocket& socket, const char* data, std::size_t size) {
     return {Transfer::Moved, static_cast<std::size_t>(n), {}};
 }
 
-ControlSocket ConnectControl(const std::string& path, std::chrono::milliseconds timeout, std::string& error) {
-    if (!WinsockReady(error))
-        return {};
+vantix::Result<ControlSocket> ConnectControl(const std::string& path, std::chrono::milliseconds timeout) {
+    if (auto ready = WinsockReady(); !ready)
+        return vantix::Fail(ready.error());
     std::uint16_t port = 0;
     switch (ReadPortFile(path, port)) {
     case PortFile::Missing:
-        error = "no simulator answers on " + path + ": the port file does not exist";
-        return {};
+        return vantix::Fail("no simulator answers on " + path + ": the port file does not exist");
     case PortFile::Foreign:
-        error = "no simulator answers on " + path + ": it is not a simulator's port file";
-        return {};
+        return vantix::Fail("no simulator answers on " + path + ": it is not a simulator's port file");
     case PortFile::Port:
         break;
     }
-    std::string reason;
-    ControlSocket socket = ConnectPort(port, timeout, reason);
-    if (!socket) {
-        // A port file left by a server that died names a port nobody serves.
-        error = "no simulator answers on " + path + " (" + reason + ")";
-        return {};
-    }
+    vantix::Result<ControlSocket> connected = ConnectPort(port, timeout);
+    // A port file left by a server that died names a port nobody serves.
+    if (!connected)
+        return vantix::Fail("no simulator answers on " + path + " (" + connected.error() + ")");
+    ControlSocket socket = std::move(connected).value();
     const DWORD limit = static_cast<DWORD>(timeout.count());
     setsockopt(Handle(socket), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
     setsockopt(Handle(socket), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
@@ -234,51 +223,40 @@ ControlListener::~ControlListener() {
         DeleteFileW(Wide(path_).c_str());
 }
 
-bool ControlListener::Listen(const std::string& path, std::string& error) {
-    if (!WinsockReady(error))
-        return false;
-    if (path.empty()) {
-        error = "the control channel's path is empty";
-        return false;
-    }
+vantix::Result<void> ControlListener::Listen(const std::string& path) {
+    if (auto ready = WinsockReady(); !ready)
+        return ready;
+    if (path.empty())
+        return vantix::Fail("the control channel's path is empty");
     std::uint16_t oldPort = 0;
     switch (ReadPortFile(path, oldPort)) {
     case PortFile::Foreign:
-        error = path + " exists and is not a simulator's port file";
-        return false;
-    case PortFile::Port: {
-        std::string ignored;
-        if (ConnectPort(oldPort, std::chrono::seconds(2), ignored)) {
-            error = "another process already serves simulated readers on " + path;
-            return false;
-        }
+        return vantix::Fail(path + " exists and is not a simulator's port file");
+    case PortFile::Port:
+        if (ConnectPort(oldPort, std::chrono::seconds(2)))
+            return vantix::Fail("another process already serves simulated readers on " + path);
         break; // left behind by a process that died: replaced below
-    }
     case PortFile::Missing:
         break;
     }
     ControlSocket listener = NewSocket(SOCK_STREAM);
-    if (!listener) {
-        error = SocketError("cannot create the control socket");
-        return false;
-    }
+    if (!listener)
+        return vantix::Fail(SocketError("cannot create the control socket"));
     // No other program may take over the port while we listen.
     const BOOL exclusive = TRUE;
     setsockopt(Handle(listener), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
                sizeof exclusive);
     const sockaddr_in address = Loopback(0);
     if (bind(Handle(listener), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(Handle(listener), 16) != 0 || !SetBlocking(listener, false)) {
-        error = SocketError("cannot listen on a loopback port");
-        return false;
-    }
+        listen(Handle(listener), 16) != 0 || !SetBlocking(listener, false))
+        return vantix::Fail(SocketError("cannot listen on a loopback port"));
     const std::string text = PortText(PortOf(listener));
-    if (!WritePortFile(path, text, error))
-        return false;
+    if (auto written = WritePortFile(path, text); !written)
+        return written;
     path_ = path;
     mark_ = text;
     socket_ = std::move(listener);
-    return true;
+    return {};
 }
 
 ControlSocket ControlListener::Accept(bool& outOfDescriptors) {
@@ -297,23 +275,19 @@ ControlSocket ControlListener::Accept(bool& outOfDescriptors) {
 ControlPoller::ControlPoller() = default;
 ControlPoller::~ControlPoller() = default;
 
-bool ControlPoller::Open(std::string& error) {
-    if (!WinsockReady(error))
-        return false;
+vantix::Result<void> ControlPoller::Open() {
+    if (auto ready = WinsockReady(); !ready)
+        return ready;
     ControlSocket wake = NewSocket(SOCK_DGRAM);
     sockaddr_in address = Loopback(0);
-    if (!wake || bind(Handle(wake), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        error = SocketError("cannot create the wake-up socket");
-        return false;
-    }
+    if (!wake || bind(Handle(wake), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return vantix::Fail(SocketError("cannot create the wake-up socket"));
     address = Loopback(PortOf(wake));
     if (connect(Handle(wake), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        !SetBlocking(wake, false)) {
-        error = SocketError("cannot create the wake-up socket");
-        return false;
-    }
+        !SetBlocking(wake, false))
+        return vantix::Fail(SocketError("cannot create the wake-up socket"));
     wakeRead_ = std::move(wake);
-    return true;
+    return {};
 }
 
 void ControlPoller::Wake() {
@@ -321,7 +295,7 @@ void ControlPoller::Wake() {
     send(Handle(wakeRead_), &wake, 1, 0);
 }
 
-bool ControlPoller::Wait(std::vector<Entry>& entries, int timeoutMs, bool& woken, std::string& error) {
+vantix::Result<bool> ControlPoller::Wait(std::vector<Entry>& entries, int timeoutMs) {
     std::vector<WSAPOLLFD> fds{{Handle(wakeRead_), POLLRDNORM, 0}};
     std::vector<std::size_t> watched; // entry of each further fd
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -332,11 +306,9 @@ bool ControlPoller::Wait(std::vector<Entry>& entries, int timeoutMs, bool& woken
             watched.push_back(i);
         }
     }
-    if (WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), timeoutMs) == SOCKET_ERROR) {
-        error = SocketError("WSAPoll failed");
-        return false;
-    }
-    woken = fds[0].revents != 0;
+    if (WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), timeoutMs) == SOCKET_ERROR)
+        return vantix::Fail(SocketError("WSAPoll failed"));
+    const bool woken = fds[0].revents != 0;
     if (woken) {
         char drain[16];
         while (recv(Handle(wakeRead_), drain, sizeof drain, 0) > 0) {
@@ -350,7 +322,7 @@ bool ControlPoller::Wait(std::vector<Entry>& entries, int timeoutMs, bool& woken
         entry.hangUp = events & (POLLHUP | POLLERR);
         entry.invalid = events & POLLNVAL;
     }
-    return true;
+    return woken;
 }
 
 } // namespace FTDI
