@@ -52,24 +52,18 @@ void Append(std::string& text, const std::string& part) {
 
 } // namespace
 
-std::unique_ptr<Typist> Typist::Open(const std::string& display, std::string& error) {
+vantix::Result<std::unique_ptr<Typist>> Typist::Open(const std::string& display) {
     std::unique_ptr<Display, CloseDisplay> x(XOpenDisplay(display.empty() ? nullptr : display.c_str()));
-    if (!x) {
-        error = "cannot open the X display " + (display.empty() ? std::string("$DISPLAY") : display);
-        return nullptr;
-    }
+    if (!x)
+        return vantix::Fail("cannot open the X display " + (display.empty() ? std::string("$DISPLAY") : display));
     int event = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(x.get(), &event, &errorBase, &major, &minor)) {
-        error = "the X server lacks the XTEST extension";
-        return nullptr;
-    }
+    if (!XTestQueryExtension(x.get(), &event, &errorBase, &major, &minor))
+        return vantix::Fail("the X server lacks the XTEST extension");
     int opcode = 0;
     major = XkbMajorVersion;
     minor = XkbMinorVersion;
-    if (!XkbQueryExtension(x.get(), &opcode, &event, &errorBase, &major, &minor)) {
-        error = "the X server lacks the XKEYBOARD extension";
-        return nullptr;
-    }
+    if (!XkbQueryExtension(x.get(), &opcode, &event, &errorBase, &major, &minor))
+        return vantix::Fail("the X server lacks the XKEYBOARD extension");
     // Key map replaced or changed; layout group or locks changed (not the
     // modifiers our own keys set).
     XkbSelectEvents(x.get(), XkbUseCoreKbd, XkbNewKeyboardNotifyMask | XkbMapNotifyMask | XkbStateNotifyMask,

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Result.h"
 #include "platform/input/KeyboardOutput.h"
 #include "platform/input/x11/KeyTable.h"
 #include "platform/input/x11/XErrorTrap.h"
@@ -20,8 +21,8 @@ namespace FTDI::x11 {
 // another character or the connection ends.
 class Typist {
 public:
-    // Null, with the reason, when the display cannot be used for typing.
-    static std::unique_ptr<Typist> Open(const std::string& display, std::string& error);
+    // The reason when the display cannot be used for typing.
+    static vantix::Result<std::unique_ptr<Typist>> Open(const std::string& display);
     // Takes over a connection on which XTEST and XKB are ready; xkbEvent is
     // XKB's first event number.
     Typist(Display* display, int xkbEvent);

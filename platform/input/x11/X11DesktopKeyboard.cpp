@@ -11,8 +11,8 @@ vantix::Result<std::unique_ptr<KeyboardOutput>> CreateDesktopKeyboardOutput() {
     if (const char* display = std::getenv("DISPLAY"); !display || !*display)
         return vantix::Fail("no X display: $DISPLAY is not set");
     auto keyboard = std::make_unique<X11KeyboardOutput>();
-    if (std::string error; !keyboard->Available(error))
-        return vantix::Fail(error);
+    if (auto available = keyboard->Available(); !available)
+        return vantix::Fail(available.error());
     return std::unique_ptr<KeyboardOutput>(std::move(keyboard));
 }
 

@@ -13,18 +13,20 @@ X11KeyboardOutput::X11KeyboardOutput(std::string display) : display_(std::move(d
 
 X11KeyboardOutput::~X11KeyboardOutput() = default;
 
-bool X11KeyboardOutput::Available(std::string& error) const {
-    return x11::Typist::Open(display_, error) != nullptr;
+vantix::Result<void> X11KeyboardOutput::Available() const {
+    if (auto typist = x11::Typist::Open(display_); !typist)
+        return vantix::Fail(typist.error());
+    return {};
 }
 
 x11::Typist* X11KeyboardOutput::ThisThreadTypist() {
     std::lock_guard lock(mutex_);
     const auto [it, opened] = typists_.try_emplace(std::this_thread::get_id());
     if (opened) {
-        std::string error;
-        it->second = x11::Typist::Open(display_, error);
-        if (!it->second)
-            vantix::Trace("Keyboard output: " + error + "\n");
+        if (auto typist = x11::Typist::Open(display_))
+            it->second = std::move(typist).value();
+        else
+            vantix::Trace("Keyboard output: " + typist.error() + "\n");
     }
     return it->second.get();
 }

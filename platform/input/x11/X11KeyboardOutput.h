@@ -24,7 +24,7 @@ public:
     ~X11KeyboardOutput() override;
 
     // False (with the reason) when the display cannot be used for typing.
-    bool Available(std::string& error) const;
+    vantix::Result<void> Available() const;
 
     FocusTarget Focus() override;
     bool BeginLine() override;
