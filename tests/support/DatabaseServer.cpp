@@ -38,12 +38,13 @@ std::pair<char, int> ProcState(const std::filesystem::path& stat) {
     return {state, ppid};
 }
 
-// Every thread of the process is stopped (or the process is gone).
+// Every thread of the process is stopped (or the process is gone, or a
+// zombie: a backend that ended just then never runs again).
 bool Stopped(pid_t pid) {
     std::error_code error;
     for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
         const char state = ProcState(task.path() / "stat").first;
-        if (state != 0 && state != 'T' && state != 't') return false;
+        if (state != 0 && state != 'T' && state != 't' && state != 'Z' && state != 'X') return false;
     }
     return true;
 }
@@ -62,8 +63,10 @@ void DatabaseServer::Suspend(bool stop) const {
     // server answer one more request unless we wait for it to be stopped.
     if (stop)
         for (pid_t pid : pids)
-            if (!WaitFor([pid] { return Stopped(pid); }))
+            if (!WaitFor([pid] { return Stopped(pid); })) {
+                for (pid_t started : pids) ::kill(started, SIGCONT); // never leave it half stopped
                 throw std::runtime_error("server process " + std::to_string(pid) + " did not stop");
+            }
 }
 
 std::string RunCommand(const std::string& command) {
