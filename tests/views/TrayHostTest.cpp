@@ -75,8 +75,13 @@ TEST(TrayHost, IconAppearsWithTheHostReturnsAfterItsRestartAndDoubleClickRestore
     ASSERT_EQ(std::sscanf(shown->c_str(), "tray 1 %dx%d+%d+%d", &w, &h, &x, &y), 4);
     const std::string click = "xdotool mousemove " + std::to_string(x + w / 2) + " " + std::to_string(y + h / 2) +
                               " click --repeat 2 --delay 80 1";
-    ASSERT_EQ(std::system(click.c_str()), 0);
-    const auto command = probe.WaitForLine("cmd ", 5000);
+    // On a busy machine the two clicks may arrive too far apart to count as
+    // a double click: like a user, click again.
+    std::optional<std::string> command;
+    for (int attempt = 0; attempt < 3 && !command; ++attempt) {
+        ASSERT_EQ(std::system(click.c_str()), 0);
+        command = probe.WaitForLine("cmd ", 3000);
+    }
     ASSERT_TRUE(command);
     EXPECT_EQ(*command, "cmd 32771");
 
