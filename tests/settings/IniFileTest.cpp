@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <filesystem>
@@ -16,6 +18,7 @@ using vantix::test::ReadFile;
 using vantix::test::TempDir;
 using vantix::test::WriteFile;
 
+#ifndef _WIN32
 namespace {
 // While set, every write() of this program takes at most one byte, as a
 // write to a slow or nearly full device may.
@@ -25,6 +28,7 @@ std::atomic<bool> shortWrites{false};
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
     return ::syscall(SYS_write, fd, data, shortWrites && size > 1 ? 1 : size);
 }
+#endif
 
 namespace {
 
@@ -171,6 +175,7 @@ TEST_F(IniFileTest, AByteOrderMarkDoesNotHideTheFirstSection) {
     EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF[Settings]\r\nPassword=12\r\n") << "kept, so a second mark stays a mark";
 }
 
+#ifndef _WIN32
 TEST_F(IniFileTest, ShortWritesAreContinuedUntilTheWholeFileIsWritten) {
     WriteFile(path, "[Settings]\r\nDelay=3\r\n");
     shortWrites = true;
@@ -179,6 +184,7 @@ TEST_F(IniFileTest, ShortWritesAreContinuedUntilTheWholeFileIsWritten) {
     ASSERT_TRUE(written) << ini.LastWriteError();
     EXPECT_EQ(ReadFile(path), "[Settings]\r\nDelay=3\r\nConnStr=DSN=vantix\r\n");
 }
+#endif
 
 TEST_F(IniFileTest, BinaryValuesCarryAChecksumByte) {
     const std::uint8_t data[] = {0x01, 0xAB, 0xFF};
