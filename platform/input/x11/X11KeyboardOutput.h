@@ -5,6 +5,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "core/Result.h"
 #include "platform/input/KeyboardOutput.h"
 
 namespace FTDI {
