@@ -28,10 +28,17 @@ cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake
 cmake --build "$build" -j"$(nproc)"
 
 # Wine's first start (a new prefix takes some seconds) happens here, once,
-# and the server stays up for all tests, so no test pays for it.
+# and the server stays up for all tests, so no test pays for it. Wine's
+# desktop (with the notification area the window program needs) lives on
+# an X server of the suite's own, started first.
 export WINEPREFIX=$build/wine WINEDEBUG=-all
+exec 3< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+xvfb=$!
+read -r -t 30 display <&3
+export DISPLAY=:$display
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-"$wineserver" -p 2>/dev/null || true # one that still runs for this prefix serves as well
-trap '"$wineserver" -k 2>/dev/null || true' EXIT
+"$wineserver" -k 2>/dev/null || true # a desktop left from an earlier run may lack the display
+"$wineserver" -p
+trap '"$wineserver" -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 "$here/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1
 (cd "$build" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
