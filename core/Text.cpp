@@ -1,6 +1,7 @@
 #include "core/Text.h"
 
 #include <cstddef>
+#include <cstdio>
 
 namespace vantix {
 
@@ -96,6 +97,16 @@ std::string AnsiToUtf8(std::string_view text) {
         AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte);
     }
     return out;
+}
+
+std::string CodePointList(const std::u32string& characters) {
+    std::string text;
+    for (const char32_t c : characters) {
+        char point[16];
+        std::snprintf(point, sizeof point, "U+%04X", static_cast<unsigned>(c));
+        text += (text.empty() ? "" : ", ") + std::string(point);
+    }
+    return text;
 }
 
 } // namespace vantix

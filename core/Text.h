@@ -16,4 +16,8 @@ std::string ToWindows1252(std::string_view utf8Text);
 // valid UTF-8 already stays as it is, any other is converted byte by byte.
 std::string AnsiToUtf8(std::string_view text);
 
+// Characters as a list of code points ("U+00E9, U+20AC"), for messages
+// about characters that cannot be shown or typed.
+std::string CodePointList(const std::u32string& characters);
+
 } // namespace vantix

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/Text.h"
 #include "core/Trace.h"
 
 namespace FTDI {
@@ -26,16 +27,6 @@ constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
 // values beyond Unicode are no characters at all.
 bool IsTypeable(char32_t c) {
     return c >= 0x20 && !(c >= 0x7F && c <= 0x9F) && !(c >= 0xD800 && c <= 0xDFFF) && c <= 0x10FFFF;
-}
-
-std::string CodePoints(const std::u32string& characters) {
-    std::string text;
-    for (const char32_t c : characters) {
-        char point[16];
-        std::snprintf(point, sizeof point, "U+%04X", static_cast<unsigned>(c));
-        text += (text.empty() ? "" : ", ") + std::string(point);
-    }
-    return text;
 }
 
 void Append(std::string& text, const std::string& part) {
@@ -244,7 +235,7 @@ std::string SendInputKeyboardOutput::LineDone() {
                                  : dropped_ > 1 ? "; " + std::to_string(dropped_) + " characters were not typed"
                                                 : "");
     if (!untypeable_.empty())
-        Append(problem, "cannot type " + CodePoints(untypeable_) + " (not a printable character)");
+        Append(problem, "cannot type " + vantix::CodePointList(untypeable_) + " (not a printable character)");
     released_.clear();
     untypeable_.clear();
     sendProblem_.clear();

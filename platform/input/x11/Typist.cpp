@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/Text.h"
 #include "platform/input/x11/WindowOwner.h"
 
 namespace FTDI::x11 {
@@ -19,16 +20,6 @@ std::string ModifierNames(unsigned modifiers) {
     for (int bit = 0; bit < 8; ++bit)
         if (modifiers & (1u << bit))
             text += (text.empty() ? "" : ", ") + std::string(names[bit]);
-    return text;
-}
-
-std::string CodePoints(const std::u32string& characters) {
-    std::string text;
-    for (const char32_t c : characters) {
-        char point[16];
-        std::snprintf(point, sizeof point, "U+%04X", static_cast<unsigned>(c));
-        text += (text.empty() ? "" : ", ") + std::string(point);
-    }
     return text;
 }
 
@@ -227,7 +218,7 @@ std::string Typist::LineDone() {
     XSync(X(), False);
     std::string problem = refusal_;
     if (!untypeable_.empty())
-        Append(problem, "cannot type " + CodePoints(untypeable_) +
+        Append(problem, "cannot type " + vantix::CodePointList(untypeable_) +
                             " (not in the keyboard layout and no spare key code to bind)");
     Append(problem, trap_.Take());
     return problem;

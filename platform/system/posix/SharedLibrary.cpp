@@ -1,7 +1,6 @@
 #include "platform/system/SharedLibrary.h"
 
 #include <dlfcn.h>
-#include <utility>
 
 namespace vantix {
 
@@ -13,18 +12,6 @@ Result<SharedLibrary> SharedLibrary::Open(const std::string& path) {
     }
     return SharedLibrary(handle);
 }
-
-SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-
-SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
-
-SharedLibrary::~SharedLibrary() { Close(); }
 
 void SharedLibrary::Close() {
     if (handle_)

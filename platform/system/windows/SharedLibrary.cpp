@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <utility>
 
 #include "platform/system/windows/Wide.h"
 
@@ -17,18 +16,6 @@ Result<SharedLibrary> SharedLibrary::Open(const std::string& path) {
         return Fail(path + ": " + win::LastErrorText());
     return SharedLibrary(module);
 }
-
-SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-
-SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
-
-SharedLibrary::~SharedLibrary() { Close(); }
 
 void SharedLibrary::Close() {
     if (handle_)
