@@ -37,6 +37,7 @@ xvfb=$!
 read -r -t 30 display <&3
 export DISPLAY=:$display
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+mkdir -p "$WINEPREFIX" # the server lives in the prefix; wineboot fills it
 "$wineserver" -k 2>/dev/null || true # a desktop left from an earlier run may lack the display
 "$wineserver" -p
 trap '"$wineserver" -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
