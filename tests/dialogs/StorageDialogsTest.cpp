@@ -1,46 +1,46 @@
+// The database, connection-string, import and progress dialogs, and the
+// program's message boxes, as users meet them.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
+#include <filesystem>
 
-#include "settings/Configuration.h"
+#include "app/AboutDialog.h"
 #include "dialogs/CD_DatabaseMR.h"
 #include "dialogs/CD_ImportReg.h"
 #include "dialogs/CD_Progress.h"
 #include "dialogs/ConnectionStringDialog.h"
 #include "dialogs/ImportRegistrations.h"
+#include "settings/Configuration.h"
+#include "tests/dialogs/DialogTestSupport.h"
 #include "tests/support/PgServer.h"
 #include "tests/support/TempDir.h"
 
-using namespace vantix;
-using testing::HasSubstr;
-
+namespace vantix {
 namespace {
 
-[[maybe_unused]] auto* const kServerEnvironment =
-    ::testing::AddGlobalTestEnvironment(new vantix::test::PgServerEnvironment); // gtest owns it
+using testing::HasSubstr;
 
-// Closes the next modal dialog (the connection-string builder) with `accept`
-// after letting `edit` change it.
-void AnswerNextModal(bool accept, std::function<void(QDialog*)> edit = nullptr) {
-    QTimer::singleShot(0, [accept, edit] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        if (edit) edit(dialog);
-        accept ? dialog->accept() : dialog->reject();
-    });
-}
+[[maybe_unused]] auto* const kServerEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::PgServerEnvironment); // gtest owns it
+
+const TimeWindow kFebruary{"2016-02-01 00:00:00", "2016-02-29 23:59:59"};
 
 class ImportDialogForTest : public CD_ImportReg {
 public:
@@ -51,24 +51,48 @@ protected:
     void ShowFileError(const QString& text) override { errors << text; }
 };
 
+CD_Progress* VisibleProgress() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* progress = qobject_cast<CD_Progress*>(w); progress && progress->isVisible())
+            return progress;
+    return nullptr;
+}
+
 class StorageDialogs : public ::testing::Test {
 protected:
+    // A registration file of `lines` February lines for the shared server,
+    // emptied first.
+    ImportRequest February(int lines, const std::string& header = "") {
+        std::string content = header;
+        for (int i = 0; i < lines; ++i)
+            content += "0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001\r\n";
+        const std::string file = dir_.File("Vantix-201602.vtxreg");
+        test::WriteFile(file, content);
+        test::PgServer::Shared().Clear();
+        return {file, kFebruary, test::PgServer::Shared().ConnectionString(), CallSyntax::Call};
+    }
+
     test::TempDir dir_;
     Configuration config_{dir_.File("Vantix.ini")};
 };
 
-} // namespace
-
-TEST_F(StorageDialogs, DatabaseDialogEnablesEditAndBuildWithTheCheckBox) {
+TEST_F(StorageDialogs, DatabaseSwitchEnablesTheStringAndOnlyOkStoresIt) {
+    {
+        CD_DatabaseMR cancelled;
+        cancelled.show();
+        EXPECT_FALSE(cancelled.ConnectionEdit()->isEnabled());
+        cancelled.UseBox()->click();
+        EXPECT_TRUE(cancelled.ConnectionEdit()->isEnabled());
+        EXPECT_TRUE(cancelled.BuildButton()->isEnabled());
+        cancelled.ConnectionEdit()->setPlainText("DSN=other;");
+        cancelled.reject();
+        EXPECT_EQ(cancelled.connectionString, "");
+    }
     CD_DatabaseMR dialog;
     dialog.useDatabase = 1;
     dialog.connectionString = "DSN=vantix;";
     dialog.show();
-    EXPECT_TRUE(dialog.UseBox()->isChecked());
-    EXPECT_TRUE(dialog.ConnectionEdit()->isEnabled());
-    EXPECT_TRUE(dialog.BuildButton()->isEnabled());
     EXPECT_EQ(dialog.ConnectionEdit()->toPlainText(), "DSN=vantix;");
-
     dialog.UseBox()->click();
     EXPECT_FALSE(dialog.ConnectionEdit()->isEnabled());
     EXPECT_FALSE(dialog.BuildButton()->isEnabled());
@@ -77,39 +101,29 @@ TEST_F(StorageDialogs, DatabaseDialogEnablesEditAndBuildWithTheCheckBox) {
     EXPECT_EQ(dialog.connectionString, "DSN=vantix;") << "OK with the box unticked keeps the string";
 }
 
-TEST_F(StorageDialogs, DatabaseDialogCancelKeepsTheFields) {
-    CD_DatabaseMR dialog;
-    dialog.show();
-    EXPECT_FALSE(dialog.ConnectionEdit()->isEnabled());
-    dialog.UseBox()->click();
-    EXPECT_TRUE(dialog.ConnectionEdit()->isEnabled());
-    dialog.ConnectionEdit()->setPlainText("DSN=other;");
-    dialog.reject();
-    EXPECT_EQ(dialog.connectionString, "");
-}
-
-TEST_F(StorageDialogs, BuildStartsFromTheStringAndCancelLeavesItUnchanged) {
+TEST_F(StorageDialogs, TheBuilderStartsFromTheTypedStringAndOnlyOkReplacesIt) {
     CD_DatabaseMR dialog;
     dialog.useDatabase = 1;
-    dialog.connectionString = "Driver={PostgreSQL Unicode};Server=db;";
+    dialog.connectionString = "DSN=old;";
     dialog.show();
-    QStringList seen;
-    AnswerNextModal(false, [&](QDialog* d) {
-        auto* builder = qobject_cast<ConnectionStringDialog*>(d);
-        ASSERT_NE(builder, nullptr);
-        seen << QString::fromStdString(builder->ConnectionString());
-        builder->UseSource("DSN", "elsewhere");
-    });
-    QTest::mouseClick(dialog.BuildButton(), Qt::LeftButton);
-    EXPECT_EQ(seen, QStringList{"Driver=PostgreSQL Unicode;Server=db;"});
+    dialog.ConnectionEdit()->setPlainText("Driver={PostgreSQL Unicode};Server=db;");
+    const auto build = [&dialog](bool ok) {
+        QString seen;
+        test::WhenModal<ConnectionStringDialog>([&seen, ok](ConnectionStringDialog* builder) {
+            seen = QString::fromStdString(builder->ConnectionString());
+            builder->UseSource("DSN", "elsewhere");
+            ok ? builder->accept() : builder->reject();
+        });
+        QTest::mouseClick(dialog.BuildButton(), Qt::LeftButton);
+        return seen;
+    };
+    EXPECT_EQ(build(false), "Driver=PostgreSQL Unicode;Server=db;");
     EXPECT_EQ(dialog.ConnectionEdit()->toPlainText(), "Driver={PostgreSQL Unicode};Server=db;");
-
-    AnswerNextModal(true, [](QDialog* d) { qobject_cast<ConnectionStringDialog*>(d)->UseSource("DSN", "elsewhere"); });
-    QTest::mouseClick(dialog.BuildButton(), Qt::LeftButton);
+    build(true);
     EXPECT_EQ(dialog.ConnectionEdit()->toPlainText(), "DSN=elsewhere;Server=db;");
 }
 
-TEST_F(StorageDialogs, BuilderListsDriversAndTestsTheConnection) {
+TEST_F(StorageDialogs, BuilderListsDriversAndTestsTheConnectionWithTheDriversReason) {
     ConnectionStringDialog builder(test::PgServer::Shared().ConnectionString(), nullptr);
     EXPECT_FALSE(builder.Drivers()->findItems("PostgreSQL Unicode", Qt::MatchExactly).isEmpty());
     EXPECT_TRUE(builder.TestConnection()) << builder.TestResult()->text().toStdString();
@@ -117,9 +131,38 @@ TEST_F(StorageDialogs, BuilderListsDriversAndTestsTheConnection) {
     builder.Pairs()->item(1, 1)->setText("127.0.0.2x"); // Server
     EXPECT_FALSE(builder.TestConnection());
     EXPECT_THAT(builder.TestResult()->text().toStdString(), HasSubstr("CADODataBase Error"));
+
+    // Nothing listens on port 1: the driver says the connection was refused.
+    ConnectionStringDialog refused("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=vantix;", nullptr);
+    EXPECT_FALSE(refused.TestConnection());
+    EXPECT_THAT(refused.TestResult()->text().toStdString(), HasSubstr("refused"));
 }
 
-TEST_F(StorageDialogs, ImportDialogDefaultsAndRememberedPath) {
+TEST_F(StorageDialogs, ANewPairRowIsInViewAndTabMovesFromKeyToValue) {
+    ConnectionStringDialog builder("Driver={PostgreSQL Unicode};Server=db;Port=5432;Database=vantix;UID=u;", nullptr);
+    builder.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&builder));
+    QTableWidget* pairs = builder.Pairs();
+    QTest::mouseClick(builder.findChild<QPushButton*>("addPair"), Qt::LeftButton);
+    const int row = pairs->rowCount() - 1;
+    EXPECT_TRUE(pairs->viewport()->rect().contains(pairs->visualItemRect(pairs->item(row, 1))))
+        << "the whole new row shows";
+
+    QPointer<QWidget> keyEditor = QApplication::focusWidget();
+    ASSERT_TRUE(qobject_cast<QLineEdit*>(keyEditor));
+    QTest::keyClicks(keyEditor, "SSLmode");
+    QTest::keyClick(keyEditor, Qt::Key_Tab);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keyEditor.isNull(); }, 2000)) << "the key's editor closes";
+    QWidget* valueEditor = QApplication::focusWidget();
+    ASSERT_TRUE(qobject_cast<QLineEdit*>(valueEditor)) << "the value is edited next";
+    ASSERT_TRUE(pairs->isAncestorOf(valueEditor));
+    QTest::keyClicks(valueEditor, "disable");
+    QTest::keyClick(valueEditor, Qt::Key_Tab);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pairs->item(row, 1)->text() == "disable"; }, 2000));
+    EXPECT_THAT(builder.ConnectionString(), HasSubstr("SSLmode=disable"));
+}
+
+TEST_F(StorageDialogs, ImportDialogOffersTheLastThirtyDaysAndTheRememberedPath) {
     config_.Write(ini::FilePath, "/remembered/Vantix-201602.vtxreg");
     CD_ImportReg dialog(config_);
     dialog.show();
@@ -161,6 +204,26 @@ TEST_F(StorageDialogs, ImportDialogTrimsChecksAndRemembersThePath) {
     EXPECT_EQ(config_.Get(ini::FilePath), file);
 }
 
+TEST_F(StorageDialogs, TheFileBrowserStartsAtTheRememberedFileElseInTheProgramFolder) {
+    const std::filesystem::path month = dir_.Path() / "2016";
+    std::filesystem::create_directory(month);
+    auto browsedFolder = [this](const std::string& remembered) {
+        config_.Write(ini::FilePath, remembered);
+        CD_ImportReg dialog(config_);
+        dialog.show();
+        QString folder;
+        test::WhenModal<QFileDialog>([&folder](QFileDialog* browser) {
+            folder = browser->directory().absolutePath();
+            browser->reject();
+        });
+        QTest::mouseClick(dialog.findChild<QPushButton*>("browse"), Qt::LeftButton);
+        return folder.toStdString();
+    };
+    EXPECT_EQ(browsedFolder((month / "Vantix-201602.vtxreg").string()), month.string());
+    EXPECT_EQ(browsedFolder("/no/such/folder/Vantix-201602.vtxreg"), dir_.Path().string());
+    EXPECT_EQ(browsedFolder(""), dir_.Path().string());
+}
+
 TEST_F(StorageDialogs, ProgressReportsOneCancelPerClickBeforeAPoll) {
     QWidget owner;
     owner.show();
@@ -168,8 +231,6 @@ TEST_F(StorageDialogs, ProgressReportsOneCancelPerClickBeforeAPoll) {
     progress.Create(&owner);
     EXPECT_FALSE(owner.isEnabled());
     auto* cancel = progress.findChild<QPushButton*>("cancel");
-    ASSERT_NE(cancel, nullptr);
-    EXPECT_TRUE(cancel->isEnabled());
     QTest::mouseClick(cancel, Qt::LeftButton);
     QTest::mouseClick(cancel, Qt::LeftButton);
     EXPECT_TRUE(progress.PollCancel());
@@ -180,37 +241,76 @@ TEST_F(StorageDialogs, ProgressReportsOneCancelPerClickBeforeAPoll) {
 }
 
 TEST_F(StorageDialogs, ImportWithProgressDisablesTheOwnerAndCancelRollsBack) {
-    test::PgServer& server = test::PgServer::Shared();
-    server.Clear();
-    std::string content;
-    for (int i = 0; i < 300; ++i) content += "0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001\r\n";
-    const std::string file = dir_.File("Vantix-201602.vtxreg");
-    test::WriteFile(file, content);
+    const ImportRequest request = February(300);
     QWidget owner;
     owner.show();
     bool ownerWasDisabled = false;
     QTimer::singleShot(0, [&] {
         ownerWasDisabled = !owner.isEnabled();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* progress = qobject_cast<CD_Progress*>(w); progress && progress->isVisible())
-                QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+        if (CD_Progress* progress = VisibleProgress())
+            QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
     });
-    const ImportResult result = RunImportWithProgress(
-        &owner, {file, {"2016-02-01 00:00:00", "2016-02-29 23:59:59"}, server.ConnectionString(), CallSyntax::Call});
+    const ImportResult result = RunImportWithProgress(&owner, request);
     EXPECT_TRUE(ownerWasDisabled);
     EXPECT_TRUE(owner.isEnabled());
     EXPECT_EQ(result.outcome, ImportResult::Outcome::Cancelled);
     EXPECT_LT(result.counted, 300);
-    EXPECT_EQ(server.RowCount(), 0);
-}
+    EXPECT_EQ(test::PgServer::Shared().RowCount(), 0);
 
-TEST_F(StorageDialogs, ImportWithProgressEnablesTheOwnerAfterAFailedConnection) {
-    QWidget owner;
-    owner.show();
-    const ImportResult result =
-        RunImportWithProgress(&owner, {dir_.File("x.vtxreg"), {"2016-02-01 00:00:00", "2016-02-29 23:59:59"},
-                                       "DSN=NoSuchSource;", CallSyntax::Call});
-    EXPECT_EQ(result.outcome, ImportResult::Outcome::Failed);
-    EXPECT_THAT(result.errorText, HasSubstr("Unable to connect to the database."));
+    ImportRequest unreachable = request;
+    unreachable.connectionString = "DSN=NoSuchSource;";
+    const ImportResult failed = RunImportWithProgress(&owner, unreachable);
+    EXPECT_EQ(failed.outcome, ImportResult::Outcome::Failed);
+    EXPECT_THAT(failed.errorText, HasSubstr("Unable to connect to the database."));
     EXPECT_TRUE(owner.isEnabled());
 }
+
+TEST_F(StorageDialogs, ImportProgressShowsTheFilesTotal) {
+    const ImportRequest request = February(40, "MediaID,DateTime,Date,Time,ID,Code,Serial\r\n");
+    QWidget owner;
+    owner.show();
+    QStringList statuses;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (CD_Progress* progress = VisibleProgress())
+            for (QLabel* label : progress->findChildren<QLabel*>())
+                if (!label->text().isEmpty() && (statuses.isEmpty() || statuses.back() != label->text()))
+                    statuses << label->text();
+    });
+    poll.start(0);
+    EXPECT_EQ(RunImportWithProgress(&owner, request).imported, 40);
+    ASSERT_FALSE(statuses.isEmpty());
+    const QRegularExpression ofTotal("^\\d+ / \\d+ of 40$");
+    for (const QString& status : statuses)
+        EXPECT_TRUE(ofTotal.match(status).hasMatch()) << status.toStdString();
+}
+
+TEST_F(StorageDialogs, MessageBoxesCarryTheProgramsNameAndTheirIcon) {
+    Prompter& prompter = DefaultPrompter();
+    const struct {
+        std::function<void()> show;
+        QMessageBox::Icon icon;
+    } boxes[] = {{[&] { prompter.Plain(nullptr, "The character ! is not allowed."); }, QMessageBox::NoIcon},
+                 {[&] { prompter.Inform(nullptr, "Please enter an integer."); }, QMessageBox::Information},
+                 {[&] { prompter.Error(nullptr, "Device FT01 not found."); }, QMessageBox::Critical}};
+    for (const auto& box : boxes) {
+        QString title;
+        QMessageBox::Icon icon{};
+        test::WhenModal<QMessageBox>([&](QMessageBox* shown) {
+            title = shown->windowTitle();
+            icon = shown->icon();
+            shown->accept();
+        });
+        box.show();
+        EXPECT_EQ(title, "Vantix");
+        EXPECT_EQ(icon, box.icon);
+    }
+    CAboutDlg about;
+    bool hasIcon = false;
+    for (QLabel* label : about.findChildren<QLabel*>())
+        hasIcon = hasIcon || !label->pixmap().isNull();
+    EXPECT_TRUE(hasIcon) << "the About box shows the program icon";
+}
+
+} // namespace
+} // namespace vantix
