@@ -1,6 +1,6 @@
 // The windows on a desktop as users run them: Xvfb with the openbox window
-// manager and a tray host. Screenshots of the main window and the reader
-// dialogs are left in the build directory (artefacts/desktop/) for a look.
+// manager and a tray host. Screenshots of the main window and the ID list
+// are left in the build directory (artefacts/desktop/) for a look.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -12,16 +12,11 @@
 #include <QTest>
 #include <QWindow>
 #include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "dialogs/CD_Delay.h"
 #include "dialogs/CD_Edit.h"
-#include "dialogs/CD_Edit1Track.h"
-#include "dialogs/CD_Edit2Tracks.h"
 #include "dialogs/CD_Mouse.h"
-#include "dialogs/CD_UnknownDevice.h"
 #include "dialogs/DialogIds.h"
 #include "tests/frame/FrameTestSupport.h"
 #include "tests/support/Desktop.h"
@@ -112,28 +107,6 @@ TEST_F(MainWindowOnADesktop, PanesShowEveryHeadingAndValueWhole) {
     ASSERT_GT(frame->Panes().Log().RowCount(), 0);
     ExpectNothingClipped(frame->Panes().Log(), "log", 1); // messages may run past the window
     Screenshot(*frame, "main-window");
-}
-
-TEST(DeviceDialogsOnADesktop, AreScreenshotted) {
-    const FTDI::UserArea proximity("Office", 7, 9, 6, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0x0F, FTDI::KeyNewLine, 12,
-                                   12, 12, 0x0E, FTDI::DeviceTypeProximity);
-    test::RecordingPrompter prompter;
-    CD_Edit edit(nullptr, prompter);
-    edit.FillFrom(proximity, "FT8A1B2C");
-    CD_Edit1Track oneTrack(nullptr, prompter);
-    oneTrack.FillFrom(proximity, "FT8A1B2C");
-    CD_Edit2Tracks twoTracks(nullptr, prompter);
-    twoTracks.FillFrom(proximity, "FT8A1B2C");
-    CD_Delay delay(nullptr, prompter);
-    CD_UnknownDevice unknown("FT8A1B2C (TR-614 Door)", nullptr);
-    const std::pair<QWidget*, QString> dialogs[] = {{&edit, "proximity"},       {&oneTrack, "one-track"},
-                                                    {&twoTracks, "two-tracks"}, {&delay, "delay"},
-                                                    {&unknown, "unknown-device"}};
-    for (auto& [dialog, name] : dialogs) {
-        ASSERT_TRUE(ShownByTheWindowManager(*dialog)) << name.toStdString();
-        Screenshot(*dialog, name);
-        dialog->hide();
-    }
 }
 
 TEST(DeviceDialogsOnADesktop, IdAndEcListsOpenWithAFewRows) {

@@ -1,6 +1,7 @@
 // The frame with its real device-link threads on simulated readers: a card
 // read from reader to pane, a full edit of a reader, the unknown-device
-// question and shutting down while it is open.
+// question and shutting down while it is open; a reader's name bytes read
+// the same in the device pane, the popup and the configuration dialog.
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
@@ -19,8 +20,8 @@
 #include "dialogs/DialogIds.h"
 #include "frame/CFTDIConsumer.h"
 #include "tests/frame/FrameTestSupport.h"
-#include "tests/support/AreaBytes.h"
 #include "tests/support/QtWait.h"
+#include "views/CTaskbarNotifier.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
@@ -29,16 +30,8 @@
 namespace vantix {
 namespace {
 
-using test::AreaBytes;
 using test::Control;
 using test::FrameFixture;
-
-// Name, ID 7, EC 9, beep 6 (two beeps), format 0, keyboard and database on,
-// the prefixes masked off, Enter as the only suffix.
-FTDI::UserArea Area(const std::string& name) {
-    return FTDI::UserArea(name, 7, 9, 6, 0, 1, 1, -1, -1, -1, 0, 1, 2, 3, 0x0F, FTDI::KeyNewLine, 12, 12, 12, 0x0E,
-                          FTDI::DeviceTypeProximity);
-}
 
 class FrameRun : public FrameFixture {
 protected:
@@ -46,19 +39,20 @@ protected:
     bool WaitForDeviceRows(int rows) {
         return test::WaitForEvents([&] { return devices().RowCount() == rows; }, 5000);
     }
-    // A frame with the reader FT01 listed and selected.
-    void StartWithSelectedReader() {
+    // A frame with the reader FT01 (ABC) listed.
+    void StartWithReader() {
         MakeFrame();
-        sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
+        sim->Plug("FT01", "TR-614 Door", test::ReaderBytes("ABC"));
         ASSERT_TRUE(WaitForDeviceRows(1));
+    }
+    void StartWithSelectedReader() {
+        ASSERT_NO_FATAL_FAILURE(StartWithReader());
         devices().topLevelItem(0)->setSelected(true);
     }
 };
 
 TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
-    MakeFrame();
-    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
-    ASSERT_TRUE(WaitForDeviceRows(1));
+    ASSERT_NO_FATAL_FAILURE(StartWithReader());
     EXPECT_EQ(devices().Text(0, CV_Device::ColName), "ABC");
 
     ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
@@ -76,9 +70,7 @@ TEST_F(FrameRun, ACardReadIsTypedFiledAndListed) {
 }
 
 TEST_F(FrameRun, EveryCardReadBeforeTheEndIsFiled) {
-    MakeFrame();
-    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
-    ASSERT_TRUE(WaitForDeviceRows(1));
+    ASSERT_NO_FATAL_FAILURE(StartWithReader());
     const std::string file = frame->Pipeline().File().FileName();
     constexpr int kCards = 5;
     for (int i = 0; i < kCards; ++i)
@@ -103,7 +95,7 @@ TEST_F(FrameRun, TypingProblemsAndAWaylandSessionAreLogged) {
     ASSERT_EQ(log.RowCount(), 2);
     EXPECT_EQ(log.Text(1, 1).toStdString(), "Wayland session: card data is typed only into X11 (XWayland) windows. "
                                             "Log in to an X11 session to type into every window.");
-    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
+    sim->Plug("FT01", "TR-614 Door", test::ReaderBytes("ABC"));
     ASSERT_TRUE(WaitForDeviceRows(1));
     CV_Registrations& registrations = frame->Panes().Registrations();
 
@@ -137,7 +129,7 @@ TEST_F(FrameRun, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
     });
     frame->EditDevice();
 
-    EXPECT_EQ(sim->UserAreaOf("FT01"), AreaBytes(Area("NEW"))) << "the reader's EEPROM holds the new bytes";
+    EXPECT_EQ(sim->UserAreaOf("FT01"), test::ReaderBytes("NEW")) << "the reader's EEPROM holds the new bytes";
     ASSERT_TRUE(test::WaitForEvents([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
     EXPECT_TRUE(prompter.errors.isEmpty());
 }
@@ -160,7 +152,7 @@ TEST_F(FrameRun, EditingAReaderThatHasGoneShowsTheError) {
 TEST_F(FrameRun, AReaderThatCannotBeOpenedIsLoggedOnce) {
     MakeFrame();
     sim->FailNext("FT_Open");
-    sim->Plug("FT01", "TR-614 Door", AreaBytes(Area("ABC")));
+    sim->Plug("FT01", "TR-614 Door", test::ReaderBytes("ABC"));
     CV_Log2& log = frame->Panes().Log();
     ASSERT_TRUE(test::WaitForEvents([&] { return log.RowCount() == 2; }, 5000));
     EXPECT_EQ(log.Text(1, 1), "Unable to use the device FT01 (TR-614 Door): FT_Open failed with status 4.");
@@ -198,7 +190,7 @@ TEST_F(FrameRun, TheDeviceCheckItemReachesTheDeviceLink) {
     appCommands.deviceCheck = &deviceCheckItem;
     MakeFrame();
     // Serials of their own: a refused reader stays ignored for the process.
-    sim->Plug("FT15", "Mystery reader", AreaBytes(Area("MYS")));
+    sim->Plug("FT15", "Mystery reader", test::ReaderBytes("MYS"));
     // A second listing pass means the first one, which met the reader, is over.
     ASSERT_TRUE(test::WaitForEvents([&] { return sim->CallCount("FT_GetDeviceInfoList") >= 2; }));
     QCoreApplication::processEvents();
@@ -210,7 +202,7 @@ TEST_F(FrameRun, TheDeviceCheckItemReachesTheDeviceLink) {
         dialog->reject();
     });
     deviceCheckItem.setChecked(true);
-    sim->Plug("FT16", "Another mystery", AreaBytes(Area("MYS")));
+    sim->Plug("FT16", "Another mystery", test::ReaderBytes("MYS"));
     EXPECT_TRUE(test::WaitForEvents([&] { return asked; }, 5000));
 }
 
@@ -221,7 +213,7 @@ TEST_F(FrameRun, UnknownReaderIsAddedWithTheTypeTheUserChooses) {
         dialog->findChild<QComboBox*>()->setCurrentIndex(1); // iButton or RF tag reader
         dialog->accept();
     });
-    sim->Plug("FT05", "Mystery reader", AreaBytes(Area("MYS")));
+    sim->Plug("FT05", "Mystery reader", test::ReaderBytes("MYS"));
     ASSERT_TRUE(WaitForDeviceRows(1));
     EXPECT_EQ(devices().Text(0, CV_Device::ColName), "MYS");
 }
@@ -237,7 +229,7 @@ TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
         // What the end of the event loops does to the open dialog.
         dialog->reject();
     });
-    sim->Plug("FT07", "Mystery reader", AreaBytes(Area("MYS")));
+    sim->Plug("FT07", "Mystery reader", test::ReaderBytes("MYS"));
     ASSERT_TRUE(test::WaitForEvents([&] { return asked; }, 5000));
     EXPECT_EQ(quits, 1);
     const auto start = std::chrono::steady_clock::now();
@@ -248,7 +240,7 @@ TEST_F(FrameRun, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
 TEST_F(FrameRun, DeletingTheFrameWhileTheMonitorWaitsForAnAnswerDoesNotHang) {
     deviceCheck = true;
     MakeFrame();
-    sim->Plug("FT08", "Mystery reader", AreaBytes(Area("MYS")));
+    sim->Plug("FT08", "Mystery reader", test::ReaderBytes("MYS"));
     // The monitor asks right after the listing that shows the reader; the
     // question is posted but never handled: no events are processed.
     ASSERT_TRUE(test::WaitFor([&] { return sim->CallCount("FT_GetDeviceInfoList") >= 1; }))
@@ -256,6 +248,38 @@ TEST_F(FrameRun, DeletingTheFrameWhileTheMonitorWaitsForAnAnswerDoesNotHang) {
     const auto start = std::chrono::steady_clock::now();
     frame.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST_F(FrameRun, PanePopupAndDialogShowTheSameLatin1Name) {
+    MakeFrame();
+    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
+    // Readers of the first search come without a popup; the ones below come later.
+    sim->Plug("FT00", "TR-614 Door", test::ReaderBytes("FIRST"));
+    ASSERT_TRUE(WaitForDeviceRows(1));
+    const struct {
+        std::string serial, bytes;
+        QString shown;
+    } readers[] = {{"FT01", "\xFF\xFF\xFF\xFF\xFF\xFF", QString(6, QChar(0xFF))}, // blank EEPROM bytes
+                   {"FT02", "Jos\xE9\xA7", QStringLiteral("Jos\u00E9\u00A7")}};
+    for (const auto& r : readers) {
+        sim->Plug(r.serial, "TR-614 Door", test::ReaderBytes(r.bytes));
+        const QString popup = "Device " + QString::fromStdString(r.serial) + " (" + r.shown + ") connected.";
+        ASSERT_TRUE(test::WaitForEvents([&] { return frame->Notifier().Text() == popup; }, 5000))
+            << frame->Notifier().Text().toStdString();
+        const int row = devices().FindRow(r.serial);
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(devices().Text(row, CV_Device::ColName), r.shown);
+
+        devices().clearSelection();
+        devices().topLevelItem(row)->setSelected(true);
+        QString inDialog;
+        test::WhenModal<CD_Edit>([&inDialog](CD_Edit* dialog) {
+            inDialog = Control<QLineEdit>(dialog, ids::kNameBox)->text();
+            dialog->reject();
+        });
+        frame->EditDevice();
+        EXPECT_EQ(inDialog, r.shown);
+    }
 }
 
 } // namespace
