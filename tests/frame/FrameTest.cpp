@@ -1,14 +1,25 @@
-// The main frame driven by device-link events, in a temporary program
-// directory.
+// The main frame in a temporary program directory: driven by device-link
+// events, and with its real device-link threads on simulated readers.
+#include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTest>
+#include <QPushButton>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <chrono>
 #include <map>
+#include <sstream>
 
 #include "core/Ids.h"
 #include "dialogs/CD_DatabaseMR.h"
+#include "dialogs/CD_Delay.h"
+#include "dialogs/CD_Edit.h"
+#include "dialogs/CD_UnknownDevice.h"
+#include "dialogs/DialogIds.h"
+#include "frame/CFTDIConsumer.h"
 #include "frame/DeviceLinkEvent.h"
 #include "tests/frame/FrameTestSupport.h"
 #include "tests/storage/SampleRegistration.h"
@@ -23,7 +34,7 @@
 namespace vantix {
 namespace {
 
-using test::FrameFixture;
+using test::Control;
 using test::PasswordAnswerer;
 using testing::ElementsAre;
 using testing::HasSubstr;
@@ -46,12 +57,14 @@ void Send(QObject* frame, unsigned number, std::uintptr_t wParam, const std::str
     QCoreApplication::sendEvent(frame, &event);
 }
 
-void SendRegistration(QObject* frame, const FTDI::MessageRegistration& r) {
-    DeviceLinkEvent event(FTDI::MsgRegistration, 0, r);
+void Send(QObject* frame, unsigned number, const DeviceLinkMessage& message = {}) {
+    DeviceLinkEvent event(number, 0, message);
     QCoreApplication::sendEvent(frame, &event);
 }
 
-class Frame : public FrameFixture {
+using Clock = std::chrono::steady_clock;
+
+class Frame : public test::FrameFixture {
 protected:
     CV_Device& devices() { return frame->Panes().Devices(); }
     CV_Registrations& registrations() { return frame->Panes().Registrations(); }
@@ -63,27 +76,109 @@ protected:
         return texts;
     }
     std::string RegFile() { return test::ReadFile(frame->Pipeline().File().FileName()); }
+    void Register() { Send(frame.get(), FTDI::MsgRegistration, test::SampleRegistration()); }
     // The database calls end on the worker; their results arrive as events.
-    bool WaitForLogRows(int rows) {
-        return test::WaitForEvents([&] { return log().RowCount() >= rows; }, 20000);
+    bool WaitForLogRows(int rows) { return test::WaitForEvents([&] { return log().RowCount() >= rows; }, 20000); }
+    bool WaitForDeviceRows(int rows) {
+        return test::WaitForEvents([&] { return devices().RowCount() == rows; }, 5000);
     }
-    bool WaitForDatabaseRows(test::PgServer& server, int rows) {
-        return test::WaitForEvents([&] { return server.RowCount() == rows; }, 20000);
+    bool WaitForRegistrations(int rows) {
+        return test::WaitForEvents([&] { return registrations().RowCount() == rows; }, 5000);
+    }
+    // A frame with the reader FT01 (ABC) listed, selected when asked.
+    void StartWithReader(bool selected = false) {
+        MakeFrame();
+        sim->Plug("FT01", "TR-614 Door", test::ReaderBytes("ABC"));
+        ASSERT_TRUE(WaitForDeviceRows(1));
+        devices().topLevelItem(0)->setSelected(selected);
+    }
+    // Three registrations, then a fourth once the database has given up:
+    // one log line, every row and file line, and the database off for good.
+    void ExpectLoggedOnceAndSwitchedOff(const char* logged) {
+        for (int i = 0; i < 3; ++i)
+            Register();
+        ASSERT_TRUE(WaitForLogRows(2));
+        EXPECT_TRUE(test::WaitForEvents([&] { return frame->Pipeline().Database().Outstanding() == 0; }, 20000));
+        Register();
+        QCoreApplication::processEvents();
+        EXPECT_THAT(LogTexts(), ElementsAre("Using database.", logged));
+        EXPECT_EQ(log().ImageOf(1), LogError);
+        EXPECT_EQ(registrations().RowCount(), 4) << "rows are added whatever the database does";
+        const std::string file = RegFile();
+        EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 5);
+        frame.reset();
+        EXPECT_EQ(IniValue("UseMRDB"), "0");
     }
 };
 
 // --- the registration pipeline ----------------------------------------------
 
-// The file line and the row of a registration without the database are
-// followed from reader to pane in FrameRunTest.
+TEST_F(Frame, ACardReadIsTypedFiledAndListed) {
+    ASSERT_NO_FATAL_FAILURE(StartWithReader());
+    ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
+    ASSERT_TRUE(WaitForRegistrations(1));
+    EXPECT_EQ(registrations().Text(0, 0), "0249541F");
+    EXPECT_EQ(registrations().Text(0, 2), "7");
+    EXPECT_EQ(registrations().Text(0, 3), "9");
+    EXPECT_EQ(registrations().Text(0, 4), "FT01");
+    ASSERT_EQ(keys->Lines().size(), 1u);
+    EXPECT_TRUE(keys->Lines().front() == U"0249541F\n") << "the prefixes are masked, Enter is the suffix";
+    EXPECT_THAT(RegFile(), testing::MatchesRegex("MediaID,DateTime,Date,Time,ID,Code,Serial\r\n"
+                                                 "0249541F,[-0-9]{10} [0-9:]{5}:00,[-0-9]{10},[0-9:]{5}:00,7,9,FT01\r\n"));
+    EXPECT_THAT(LogTexts(), ElementsAre("Not using database."));
+}
+
+TEST_F(Frame, EveryCardReadBeforeTheEndIsFiled) {
+    ASSERT_NO_FATAL_FAILURE(StartWithReader());
+    const std::string file = frame->Pipeline().File().FileName();
+    constexpr int kCards = 5;
+    for (int i = 0; i < kCards; ++i)
+        ASSERT_TRUE(sim->PresentCard("FT01", "00000000000" + std::to_string(i) + "01"));
+    // Read and beeped (two beeps each), while this thread handles no event:
+    // the registrations wait in the queues when the frame goes.
+    const size_t beeps = 2 * kCards * 3;
+    test::WaitFor([&] { return sim->Written("FT01").size() >= beeps; }, std::chrono::seconds(10));
+    ASSERT_EQ(sim->Written("FT01").size(), beeps);
+    frame.reset();
+    std::vector<std::string> ids;
+    std::istringstream lines(test::ReadFile(file));
+    for (std::string line; std::getline(lines, line);)
+        ids.push_back(line.substr(0, line.find(',')));
+    EXPECT_EQ(ids, (std::vector<std::string>{"MediaID", "00000000", "00000001", "00000002", "00000003", "00000004"}));
+}
+
+TEST_F(Frame, TypingProblemsAndAWaylandSessionAreLogged) {
+    waylandSession = true;
+    ASSERT_NO_FATAL_FAILURE(StartWithReader());
+    EXPECT_EQ(LogTexts().at(1), "Wayland session: card data is typed only into X11 (XWayland) windows. "
+                                "Log in to an X11 session to type into every window.");
+    keys->SetUntypeable(U"F");
+    ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
+    ASSERT_TRUE(WaitForRegistrations(1));
+    ASSERT_EQ(log().RowCount(), 3) << "reported before the registration arrives";
+    EXPECT_EQ(LogTexts()[2], "Card data was not typed as read: cannot type U+0046.");
+    EXPECT_EQ(log().ImageOf(2), LogWarning);
+
+    // A card read while the program's own window has the focus is not typed,
+    // and the log says so once for the whole spell.
+    keys->SetFocus(FTDI::FocusTarget::OwnWindow);
+    for (int card = 2; card <= 3; ++card) {
+        ASSERT_TRUE(sim->PresentCard("FT01", "00000249541F01"));
+        ASSERT_TRUE(WaitForRegistrations(card));
+    }
+    EXPECT_EQ(log().RowCount(), 4);
+    EXPECT_EQ(LogTexts()[3], "Card data is not typed while a Vantix window has the keyboard focus.");
+    EXPECT_EQ(keys->Lines().size(), 1u);
+}
+
 TEST_F(Frame, RegistrationReachesAWorkingDatabase) {
     test::PgServer& server = test::PgServer::Shared();
     server.Clear();
     MakeFrame("UseMRDB=1\r\nCallSyntax=call\r\nConnStr=" + server.ConnectionString() + "\r\n");
-    SendRegistration(frame.get(), test::SampleRegistration());
-    SendRegistration(frame.get(), test::SampleRegistration("0249541E"));
+    Register();
+    Send(frame.get(), FTDI::MsgRegistration, test::SampleRegistration("0249541E"));
     EXPECT_EQ(registrations().RowCount(), 2);
-    EXPECT_TRUE(WaitForDatabaseRows(server, 2));
+    EXPECT_TRUE(test::WaitForEvents([&] { return server.RowCount() == 2; }, 20000));
     EXPECT_THAT(LogTexts(), ElementsAre("Using database."));
     frame.reset();
     EXPECT_EQ(IniValue("UseMRDB"), "1");
@@ -92,41 +187,21 @@ TEST_F(Frame, RegistrationReachesAWorkingDatabase) {
 TEST_F(Frame, UnreachableDatabaseIsLoggedOnceAndSwitchedOffForGood) {
     MakeFrame("UseMRDB=7\r\nCallSyntax=call\r\n"
               "ConnStr=Driver=PostgreSQL Unicode;Server=127.0.0.1;Port=1;Database=none;Uid=x\r\n");
-    for (int i = 0; i < 3; ++i)
-        SendRegistration(frame.get(), test::SampleRegistration());
-    ASSERT_TRUE(WaitForLogRows(2));
-    EXPECT_TRUE(test::WaitForEvents([&] { return frame->Pipeline().Database().Outstanding() == 0; }, 20000));
-    SendRegistration(frame.get(), test::SampleRegistration());
-    QCoreApplication::processEvents();
-    EXPECT_THAT(LogTexts(), ElementsAre("Using database.", "Unable to connect to database."));
-    EXPECT_EQ(log().ImageOf(1), LogError);
-    EXPECT_EQ(registrations().RowCount(), 4) << "rows are added whatever the database does";
-    const std::string file = RegFile();
-    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 5);
-    EXPECT_FALSE(frame->Pipeline().UseDatabase());
-    frame.reset();
-    EXPECT_EQ(IniValue("UseMRDB"), "0");
+    ExpectLoggedOnceAndSwitchedOff("Unable to connect to database.");
 }
 
 TEST_F(Frame, FailingProcedureCallIsLoggedOnceAndDisconnects) {
-    test::PgServer& server = test::PgServer::Shared();
-    server.Clear();
+    test::PgServer::Shared().Clear();
     // PostgreSQL knows no "exec": every call fails.
-    MakeFrame("UseMRDB=1\r\nCallSyntax=exec\r\nConnStr=" + server.ConnectionString() + "\r\n");
-    SendRegistration(frame.get(), test::SampleRegistration());
-    SendRegistration(frame.get(), test::SampleRegistration());
-    ASSERT_TRUE(WaitForLogRows(2));
-    EXPECT_THAT(LogTexts(), ElementsAre("Using database.", "Unable to execute spVantixReg. Disconnecting."));
-    EXPECT_EQ(registrations().RowCount(), 2);
-    frame.reset();
-    EXPECT_EQ(IniValue("UseMRDB"), "0");
+    MakeFrame("UseMRDB=1\r\nCallSyntax=exec\r\nConnStr=" + test::PgServer::Shared().ConnectionString() + "\r\n");
+    ExpectLoggedOnceAndSwitchedOff("Unable to execute spVantixReg. Disconnecting.");
 }
 
 TEST_F(Frame, EmptyConnectionStringNeverReusesAnEarlierOne) {
     test::PgServer& server = test::PgServer::Shared();
     server.Clear();
     MakeFrame("UseMRDB=1\r\nCallSyntax=call\r\nConnStr=" + server.ConnectionString() + "\r\n");
-    SendRegistration(frame.get(), test::SampleRegistration());
+    Register();
     // As after the database dialog with the string erased.
     test::WhenModal<CD_DatabaseMR>([](CD_DatabaseMR* dialog) {
         dialog->ConnectionEdit()->setPlainText("");
@@ -136,8 +211,8 @@ TEST_F(Frame, EmptyConnectionStringNeverReusesAnEarlierOne) {
         PasswordAnswerer answer(true);
         frame->OnCommand(cmd::kDatabase);
     }
-    SendRegistration(frame.get(), test::SampleRegistration());
-    EXPECT_TRUE(WaitForDatabaseRows(server, 1));
+    Register();
+    EXPECT_TRUE(test::WaitForEvents([&] { return server.RowCount() == 1; }, 20000));
     EXPECT_THAT(LogTexts(), ElementsAre("Using database.", "Using database.", "Unable to connect to database."));
 }
 
@@ -145,14 +220,14 @@ TEST_F(Frame, UnwritableRegistrationFileIsLoggedAndTheRowStillAdded) {
     // A directory in the file's place: every open fails.
     std::filesystem::create_directory(C_RegFile::FileNameFor(dir.Path().string() + "/", std::time(nullptr)));
     MakeFrame();
-    SendRegistration(frame.get(), test::SampleRegistration());
+    Register();
     EXPECT_EQ(registrations().RowCount(), 1);
     ASSERT_EQ(log().RowCount(), 2);
-    EXPECT_THAT(log().Text(1, 1).toStdString(), HasSubstr("Unable to open the registration file"));
+    EXPECT_THAT(LogTexts()[1], HasSubstr("Unable to open the registration file"));
     EXPECT_EQ(log().ImageOf(1), LogError);
 }
 
-// --- device rows and popups ---------------------------------------------------
+// --- device rows, popups and faults ---------------------------------------------
 
 TEST_F(Frame, DeviceRowsAndPopups) {
     MakeFrame();
@@ -163,7 +238,6 @@ TEST_F(Frame, DeviceRowsAndPopups) {
     Send<FTDI::MessageDeviceAdded>(frame.get(), FTDI::MsgDeviceAdded, 0, "FT02", Reader("DOOR", 7));
     ASSERT_EQ(devices().RowCount(), 1);
     EXPECT_EQ(frame->Notifier().AnimationState(), CTaskbarNotifier::State::Idle) << "wParam 0: no popup";
-    EXPECT_EQ(devices().Text(0, CV_Device::ColName), "DOOR");
 
     Send<FTDI::MessageDeviceAdded>(frame.get(), FTDI::MsgDeviceAdded, 1, "FT01", Reader("GATE", 0));
     EXPECT_EQ(frame->Notifier().Text(), "Device FT01 (GATE) connected.");
@@ -185,38 +259,173 @@ TEST_F(Frame, DeviceRowsAndPopups) {
     EXPECT_EQ(devices().Text(0, CV_Device::ColSerial), "FT01");
 }
 
+TEST_F(Frame, PanePopupAndDialogShowTheSameLatin1Name) {
+    MakeFrame();
+    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
+    // Readers of the first search come without a popup; the ones below come later.
+    sim->Plug("FT00", "TR-614 Door", test::ReaderBytes("FIRST"));
+    ASSERT_TRUE(WaitForDeviceRows(1));
+    const struct {
+        std::string serial, bytes;
+        QString shown;
+    } readers[] = {{"FT01", "\xFF\xFF\xFF\xFF\xFF\xFF", QString(6, QChar(0xFF))}, // blank EEPROM bytes
+                   {"FT02", "Jos\xE9\xA7", QStringLiteral("Jos\u00E9\u00A7")}};
+    for (const auto& r : readers) {
+        sim->Plug(r.serial, "TR-614 Door", test::ReaderBytes(r.bytes));
+        const QString popup = "Device " + QString::fromStdString(r.serial) + " (" + r.shown + ") connected.";
+        ASSERT_TRUE(test::WaitForEvents([&] { return frame->Notifier().Text() == popup; }, 5000))
+            << frame->Notifier().Text().toStdString();
+        const int row = devices().FindRow(r.serial);
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(devices().Text(row, CV_Device::ColName), r.shown);
+
+        devices().clearSelection();
+        devices().topLevelItem(row)->setSelected(true);
+        QString inDialog;
+        test::WhenModal<CD_Edit>([&inDialog](CD_Edit* dialog) {
+            inDialog = Control<QLineEdit>(dialog, ids::kNameBox)->text();
+            dialog->reject();
+        });
+        frame->EditDevice();
+        EXPECT_EQ(inDialog, r.shown);
+    }
+}
+
 TEST_F(Frame, DeviceFaultsReachTheEventLogWithTheBackendsTextAndWhatToDo) {
     MakeFrame();
-    const auto post = [&](FTDI::DeviceFault fault) {
-        DeviceFaultEvent event(std::move(fault));
+    sim->FailNext("FT_Open");
+    sim->Plug("FT01", "TR-614 Door", test::ReaderBytes("ABC"));
+    ASSERT_TRUE(WaitForLogRows(2));
+    EXPECT_EQ(LogTexts()[1], "Unable to use the device FT01 (TR-614 Door): FT_Open failed with status 4.");
+    EXPECT_EQ(log().ImageOf(1), LogError);
+    ASSERT_TRUE(WaitForDeviceRows(1)) << "opened on the next pass";
+    EXPECT_EQ(log().RowCount(), 2) << "logged once";
+
+    for (const FTDI::DeviceFault& fault :
+         {FTDI::DeviceFault{FTDI::DeviceFault::Kind::CallFailed, "FT05", "TR-614", "FT_Open",
+                            FTDI::FT_DEVICE_NOT_OPENED, "usb_open() failed"},
+          FTDI::DeviceFault{FTDI::DeviceFault::Kind::NoAccess, "", "", "FT_GetDeviceInfoList", FTDI::FT_OK, ""}}) {
+        DeviceFaultEvent event(fault);
         QCoreApplication::sendEvent(frame.get(), &event);
-    };
-    post({FTDI::DeviceFault::Kind::CallFailed, "FT05", "TR-614", "FT_Open", FTDI::FT_DEVICE_NOT_OPENED,
-          "usb_open() failed"});
-    post({FTDI::DeviceFault::Kind::NoAccess, "", "", "FT_GetDeviceInfoList", FTDI::FT_OK, ""});
-    const auto texts = LogTexts();
-    ASSERT_GE(texts.size(), 2u);
-    EXPECT_EQ(texts[texts.size() - 2],
+    }
+    EXPECT_EQ(LogTexts()[2],
               "Unable to use the device FT05 (TR-614): FT_Open failed with status 3. (usb_open() failed)");
-    EXPECT_THAT(texts.back(), ::testing::HasSubstr("TAG+=\"uaccess\""));
-    EXPECT_THAT(texts.back(), ::testing::HasSubstr("plugdev"));
+    EXPECT_THAT(LogTexts()[3], HasSubstr("TAG+=\"uaccess\""));
+    EXPECT_THAT(LogTexts()[3], HasSubstr("plugdev"));
 }
 
 TEST_F(Frame, StateMessagesPopUpAndATooOldDriverEndsTheRunWithoutThePassword) {
     MakeFrame();
-    DeviceLinkEvent loading(FTDI::MsgLoadingDevices, 0, {});
-    QCoreApplication::sendEvent(frame.get(), &loading);
+    Send(frame.get(), FTDI::MsgLoadingDevices);
     EXPECT_EQ(frame->Notifier().Text(), "Loading devices...");
-    DeviceLinkEvent commError(FTDI::MsgCommError, 0, {});
-    QCoreApplication::sendEvent(frame.get(), &commError);
+    Send(frame.get(), FTDI::MsgCommError);
     EXPECT_EQ(frame->Notifier().Text(), "Communication error, please wait...");
-
-    DeviceLinkEvent tooOld(FTDI::MsgDriverTooOld, 0, {});
-    QCoreApplication::sendEvent(frame.get(), &tooOld);
+    Send(frame.get(), FTDI::MsgDriverTooOld);
     ASSERT_EQ(prompter.errors.size(), 1);
     EXPECT_TRUE(prompter.errors[0].startsWith("Bad device driver version."));
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(IniValue("M1"), "0") << "the window's settings are written at once";
+}
+
+// --- editing, beeping and the unknown-device question -----------------------------
+
+TEST_F(Frame, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
+    ASSERT_NO_FATAL_FAILURE(StartWithReader(true));
+    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
+    test::WhenModal<CD_Edit>([](CD_Edit* dialog) {
+        EXPECT_EQ(Control<QLineEdit>(dialog, ids::kSerialBox)->text(), "FT01");
+        Control<QLineEdit>(dialog, ids::kNameBox)->setText("NEW");
+        dialog->findChild<QPushButton*>("IDOK")->click();
+    });
+    frame->EditDevice();
+    EXPECT_EQ(sim->UserAreaOf("FT01"), test::ReaderBytes("NEW")) << "the reader's EEPROM holds the new bytes";
+    ASSERT_TRUE(test::WaitForEvents([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
+    EXPECT_TRUE(prompter.errors.isEmpty());
+}
+
+TEST_F(Frame, BuzzBeepsTheSelectedReaderAndAReaderThatHasGoneShowsTheError) {
+    ASSERT_NO_FATAL_FAILURE(StartWithReader(true));
+    frame->Buzz(); // not behind the password
+    const FTDI::SimulatedD2xx::Bytes beep{0x01, 0x2A, 0x31};
+    FTDI::SimulatedD2xx::Bytes three;
+    for (int i = 0; i < 3; ++i)
+        three.insert(three.end(), beep.begin(), beep.end());
+    EXPECT_EQ(sim->Written("FT01"), three);
+    EXPECT_TRUE(prompter.errors.isEmpty());
+
+    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
+    // Unplugged and gone from the device table, still listed: the removal
+    // has not been handled yet. An unplugged reader is not found again.
+    sim->Unplug("FT01");
+    frame->Consumer().RemoveAll(0);
+    frame->EditDevice();
+    frame->Buzz();
+    EXPECT_EQ(prompter.errors, QStringList({"Device FT01 not found.", "Device FT01 not found."}));
+}
+
+TEST_F(Frame, DelayCommandChangesTheTypingDelayAndItIsSavedAtExit) {
+    MakeFrame();
+    test::WhenModal<CD_Delay>([](CD_Delay* dialog) {
+        Control<QLineEdit>(dialog, ids::kDelayBox)->setText("25");
+        dialog->accept();
+    });
+    frame->OnCommand(cmd::kDelay); // not behind the password
+    EXPECT_EQ(frame->Output().intercharacterDelay, 25);
+    frame.reset();
+    EXPECT_EQ(IniValue("Delay"), "25");
+}
+
+TEST_F(Frame, TheDeviceCheckItemAsksAboutUnknownReadersAndAddsThemWithTheChosenType) {
+    QAction deviceCheckItem;
+    deviceCheckItem.setCheckable(true);
+    appCommands.deviceCheck = &deviceCheckItem;
+    MakeFrame();
+    // Serials of their own: a refused reader stays ignored for the process.
+    sim->Plug("FT15", "Mystery reader", test::ReaderBytes("MYS"));
+    // A second listing pass means the first one, which met the reader, is over.
+    ASSERT_TRUE(test::WaitForEvents([&] { return sim->CallCount("FT_GetDeviceInfoList") >= 2; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(devices().RowCount(), 0) << "ignored while the check is off";
+
+    test::WhenModal<CD_UnknownDevice>([](CD_UnknownDevice* dialog) {
+        dialog->findChild<QComboBox*>()->setCurrentIndex(1); // iButton or RF tag reader
+        dialog->accept();
+    });
+    deviceCheckItem.setChecked(true);
+    sim->Plug("FT16", "Another mystery", test::ReaderBytes("MYS"));
+    ASSERT_TRUE(WaitForDeviceRows(1));
+    EXPECT_EQ(devices().Text(0, CV_Device::ColSerial), "FT16");
+}
+
+TEST_F(Frame, ExitWhileTheUnknownDeviceQuestionIsOpenEndsPromptly) {
+    deviceCheck = true;
+    MakeFrame();
+    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
+    bool asked = false;
+    test::WhenModal<CD_UnknownDevice>([&](CD_UnknownDevice* dialog) {
+        asked = true;
+        EXPECT_TRUE(frame->Exit());
+        // What the end of the event loops does to the open dialog.
+        dialog->reject();
+    });
+    sim->Plug("FT07", "Mystery reader", test::ReaderBytes("MYS"));
+    ASSERT_TRUE(test::WaitForEvents([&] { return asked; }, 5000));
+    EXPECT_EQ(quits, 1);
+    const auto start = Clock::now();
+    frame.reset();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST_F(Frame, DeletingTheFrameWhileTheMonitorWaitsForAnAnswerDoesNotHang) {
+    deviceCheck = true;
+    MakeFrame();
+    sim->Plug("FT08", "Mystery reader", test::ReaderBytes("MYS"));
+    // The monitor asks right after the listing that shows the reader; the
+    // question is posted but never handled: no events are processed.
+    ASSERT_TRUE(test::WaitFor([&] { return sim->CallCount("FT_GetDeviceInfoList") >= 1; }));
+    const auto start = Clock::now();
+    frame.reset();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
 }
 
 // --- closing, hiding, restoring -------------------------------------------------
@@ -224,18 +433,17 @@ TEST_F(Frame, StateMessagesPopUpAndATooOldDriverEndsTheRunWithoutThePassword) {
 // Their order in the file is checked with the whole file in AppStartTest.
 TEST_F(Frame, ClosingWritesTheCurrentValueOfEveryKey) {
     MakeFrame("DeviceSplitSize=123\r\nRegSplitSize=234\r\nUseMRDB=1\r\nConnStr=DSN=old\r\nSX=11\r\nSY=12\r\n");
-    frame->Output().intercharacterDelay = 25;
     frame->Output().clickAfter = 1;
     frame->Output().clickAfterX = 300;
     frame->Output().clickAfterY = 301;
     frame.reset();
     for (const auto& [key, value] : std::map<std::string, std::string>{
              {"DeviceSplitSize", "123"}, {"RegSplitSize", "234"}, {"EX", "300"}, {"EY", "301"}, {"M1", "0"},
-             {"M2", "1"}, {"Delay", "25"}, {"SX", "11"}, {"SY", "12"}, {"UseMRDB", "1"}, {"ConnStr", "DSN=old"}})
+             {"M2", "1"}, {"SX", "11"}, {"SY", "12"}, {"UseMRDB", "1"}, {"ConnStr", "DSN=old"}})
         EXPECT_EQ(IniValue(key), value) << key;
 }
 
-TEST_F(Frame, CloseBoxHidesToTheTrayAndRestoreBringsTheWindowBack) {
+TEST_F(Frame, CloseBoxAndMinimisingHideToTheTrayAndRestoreBringsTheWindowBack) {
     MakeFrame();
     EXPECT_FALSE(frame->isVisible());
     frame->OnCommand(cmd::kRestore);
@@ -249,12 +457,6 @@ TEST_F(Frame, CloseBoxHidesToTheTrayAndRestoreBringsTheWindowBack) {
 
     frame->Restore();
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_FALSE(frame->isMinimized());
-}
-
-TEST_F(Frame, MinimisingHidesToTheTray) {
-    MakeFrame();
-    frame->Restore();
     frame->showMinimized();
     EXPECT_TRUE(test::WaitForEvents([&] { return !frame->isVisible(); }, 1000));
     frame->Restore();
@@ -326,10 +528,8 @@ TEST_F(Frame, MenuItemsFollowTheLockTheSelectionAndTheDatabase) {
     FrameMenus& menus = frame->Menus();
     menus.Update();
     EXPECT_TRUE(menus.Action(cmd::kUnlock)->isEnabled());
-    EXPECT_FALSE(menus.Action(cmd::kLock)->isEnabled());
-    EXPECT_FALSE(menus.Action(cmd::kPassword)->isEnabled());
-    EXPECT_FALSE(menus.Action(cmd::kEditDevice)->isEnabled());
-    EXPECT_FALSE(menus.Action(cmd::kImportRegistrations)->isEnabled());
+    for (int locked : {cmd::kLock, cmd::kPassword, cmd::kEditDevice, cmd::kImportRegistrations})
+        EXPECT_FALSE(menus.Action(locked)->isEnabled()) << locked;
 
     Send<FTDI::MessageDeviceAdded>(frame.get(), FTDI::MsgDeviceAdded, 0, "FT01", Reader("GATE", 0));
     devices().topLevelItem(0)->setSelected(true);
