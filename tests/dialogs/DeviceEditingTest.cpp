@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <future>
 #include <optional>
+#include <vector>
 
 #include "core/Hex.h"
 
@@ -17,11 +17,7 @@
 #include "dialogs/CD_UnknownDevice.h"
 #include "dialogs/DeviceEditing.h"
 #include "dialogs/DialogIds.h"
-#include "dialogs/UnknownDeviceQuestion.h"
-#include "ftdi/Exception.h"
-#include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "tests/dialogs/DialogTestSupport.h"
-#include "tests/support/AreaBytes.h"
 
 namespace vantix {
 namespace {
@@ -97,38 +93,6 @@ TEST(UnknownDeviceDialog, ShowsTheDeviceAndOnlyOkGivesTheChosenType) {
     }
 }
 
-// The question's dialog runs in a nested event loop of the waiting
-// WaitForEvents, so the tests answer it from there.
-TEST(UnknownDeviceQuestionTest, AnotherThreadWaitsForTheUsersAnswer) {
-    UnknownDeviceQuestion question;
-    std::future<int> answer;
-    WhenModal<CD_UnknownDevice>([&](CD_UnknownDevice* dialog) {
-        EXPECT_EQ(question.OpenDialog(), dialog);
-        EXPECT_EQ(dialog->message, "The type of device B2 (TR-999)  is not recognized.");
-        EXPECT_EQ(answer.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
-        Control<QComboBox>(dialog, ids::kUnknownList)->setCurrentIndex(1);
-        dialog->accept();
-    });
-    answer = std::async(std::launch::async, [&] { return question.Ask("B2 (TR-999)"); });
-    ASSERT_TRUE(WaitForEvents([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
-    EXPECT_EQ(answer.get(), FTDI::DeviceTypeProximity);
-    EXPECT_EQ(question.OpenDialog(), nullptr);
-}
-
-TEST(UnknownDeviceQuestionTest, ShutdownReleasesAWaitingThreadAndClosesTheDialog) {
-    UnknownDeviceQuestion question;
-    WhenModal<CD_UnknownDevice>([&](CD_UnknownDevice* dialog) {
-        Control<QComboBox>(dialog, ids::kUnknownList)->setCurrentIndex(2);
-        question.Shutdown(); // the program exits while the question is open
-    });
-    auto answer = std::async(std::launch::async, [&] { return question.Ask("C3 (X)"); });
-    ASSERT_TRUE(WaitForEvents([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
-    EXPECT_EQ(answer.get(), -1);
-    EXPECT_TRUE(WaitForEvents([&] { return question.OpenDialog() == nullptr; }));
-    // Later questions get no dialog at all.
-    EXPECT_EQ(std::async(std::launch::async, [&] { return question.Ask("D4 (Y)"); }).get(), -1);
-}
-
 class MouseDialog : public ::testing::Test {
 protected:
     MouseDialog() {
@@ -195,10 +159,8 @@ protected:
         clicks.clickBeforeY = 20;
     }
     void ExpectClicksUntouched() {
-        EXPECT_EQ(clicks.clickBefore, 1);
-        EXPECT_EQ(clicks.clickBeforeX, 10);
-        EXPECT_EQ(clicks.clickBeforeY, 20);
-        EXPECT_EQ(clicks.clickAfter, 0);
+        EXPECT_EQ((std::vector<int>{clicks.clickBefore, clicks.clickBeforeX, clicks.clickBeforeY, clicks.clickAfter}),
+                  (std::vector<int>{1, 10, 20, 0}));
     }
 
     FTDI::OutputSettings clicks;
@@ -219,8 +181,7 @@ TEST_F(EditUserAreaTest, SuccessfulWriteCopiesTheClicks) {
     ASSERT_TRUE(written);
     EXPECT_EQ(written->Name(), "NEW");
     EXPECT_EQ(written->deviceType, 0);
-    EXPECT_EQ(clicks.clickAfter, 1);
-    EXPECT_EQ(clicks.clickBefore, 1);
+    EXPECT_EQ((std::vector<int>{clicks.clickBefore, clicks.clickAfter}), (std::vector<int>{1, 1}));
 }
 
 TEST_F(EditUserAreaTest, CancelAfterChangeLeavesTheClickSettings) {
@@ -257,56 +218,6 @@ TEST_F(EditUserAreaTest, UnsupportedTypeIsRefused) {
     EXPECT_FALSE(EditUserArea(nullptr, "SER9", device, clicks, write, prompter));
     EXPECT_EQ(prompter.errors, QStringList{"This type of device is not supported by application."});
     EXPECT_FALSE(written);
-}
-
-// The edit against a simulated reader: what OK builds is what its EEPROM holds.
-class SimulatedReaderEdit : public EditUserAreaTest {
-protected:
-    SimulatedReaderEdit() {
-        sim.Plug("SIM1", "TR-614 reader", test::AreaBytes(Device(0).userArea));
-        EXPECT_EQ(sim.FT_Open(0, &handle), FTDI::FT_OK);
-        FTDI::UserArea area;
-        FTDI::DWORD read = 0;
-        EXPECT_EQ(sim.FT_EE_UARead(handle, area.bytes, 16, &read), FTDI::FT_OK);
-        area.Decode(FTDI::DetectDeviceType("TR-614 reader"));
-        device = FTDI::DevData(handle, area, "TR-614 reader");
-        toReader = [this](const FTDI::UserArea& updated) {
-            FTDI::UserArea copy = updated;
-            if (sim.FT_EE_UAWrite(handle, copy.bytes, 16) != FTDI::FT_OK)
-                throw FTDI::Exception("Unable to write user area to device SIM1.");
-        };
-    }
-    ~SimulatedReaderEdit() override { sim.FT_Close(handle); }
-
-    static void PressDefaultThenOk() {
-        WhenModal<CD_Edit>([](CD_Edit* dialog) {
-            Control<QPushButton>(dialog, ids::kDefaultButton)->click();
-            dialog->accept();
-        });
-    }
-
-    FTDI::SimulatedD2xx sim;
-    FTDI::FT_HANDLE handle = nullptr;
-    FTDI::DevData device;
-    UserAreaWriter toReader;
-};
-
-TEST_F(SimulatedReaderEdit, DefaultThenOkReachesTheEeprom) {
-    PressDefaultThenOk();
-    EXPECT_TRUE(EditUserArea(nullptr, "SIM1", device, clicks, toReader, prompter));
-    const auto bytes = *sim.UserAreaOf("SIM1");
-    EXPECT_EQ(vantix::ToHex(bytes.data(), 16), "6E010152445220202000000FB0000EFF"); // the whole default record
-    EXPECT_EQ(clicks.clickBefore, 0); // the defaults switch both clicks off
-}
-
-TEST_F(SimulatedReaderEdit, FailedWriteLeavesTheEepromAndTheClicks) {
-    const auto before = *sim.UserAreaOf("SIM1");
-    sim.FailNext("FT_EE_UAWrite");
-    PressDefaultThenOk();
-    EXPECT_FALSE(EditUserArea(nullptr, "SIM1", device, clicks, toReader, prompter));
-    EXPECT_EQ(prompter.errors, QStringList{"Unable to write user area to device SIM1."});
-    EXPECT_EQ(*sim.UserAreaOf("SIM1"), before);
-    ExpectClicksUntouched();
 }
 
 } // namespace

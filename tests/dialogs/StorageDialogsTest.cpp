@@ -1,5 +1,5 @@
-// The database, connection-string, import and progress dialogs, and the
-// program's message boxes, as users meet them.
+// The database, connection-string, import and progress dialogs as users
+// meet them.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,18 +10,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimeEdit>
 #include <QTimer>
 #include <filesystem>
 
-#include "app/AboutDialog.h"
 #include "dialogs/CD_DatabaseMR.h"
 #include "dialogs/CD_ImportReg.h"
 #include "dialogs/CD_Progress.h"
@@ -162,15 +159,12 @@ TEST_F(StorageDialogs, ANewPairRowIsInViewAndTabMovesFromKeyToValue) {
     EXPECT_THAT(builder.ConnectionString(), HasSubstr("SSLmode=disable"));
 }
 
-TEST_F(StorageDialogs, ImportDialogOffersTheLastThirtyDaysAndTheRememberedPath) {
+TEST_F(StorageDialogs, ImportDialogOffersTheRememberedPathAndGivesTheWindowsBounds) {
     config_.Write(ini::FilePath, "/remembered/Vantix-201602.vtxreg");
     CD_ImportReg dialog(config_);
     dialog.show();
     EXPECT_EQ(dialog.PathEdit()->text(), "/remembered/Vantix-201602.vtxreg");
     EXPECT_EQ(dialog.FromDateEdit()->date(), QDate::currentDate().addDays(-30));
-    EXPECT_EQ(dialog.FromTimeEdit()->time(), QTime(0, 0, 0));
-    EXPECT_EQ(dialog.ToDateEdit()->date(), QDate::currentDate());
-    EXPECT_EQ(dialog.ToTimeEdit()->time(), QTime(23, 59, 59));
     dialog.fromDate = QDate(2016, 2, 1);
     dialog.fromTime = QTime(0, 0, 0);
     dialog.toDate = QDate(2016, 2, 22);
@@ -283,33 +277,6 @@ TEST_F(StorageDialogs, ImportProgressShowsTheFilesTotal) {
     const QRegularExpression ofTotal("^\\d+ / \\d+ of 40$");
     for (const QString& status : statuses)
         EXPECT_TRUE(ofTotal.match(status).hasMatch()) << status.toStdString();
-}
-
-TEST_F(StorageDialogs, MessageBoxesCarryTheProgramsNameAndTheirIcon) {
-    Prompter& prompter = DefaultPrompter();
-    const struct {
-        std::function<void()> show;
-        QMessageBox::Icon icon;
-    } boxes[] = {{[&] { prompter.Plain(nullptr, "The character ! is not allowed."); }, QMessageBox::NoIcon},
-                 {[&] { prompter.Inform(nullptr, "Please enter an integer."); }, QMessageBox::Information},
-                 {[&] { prompter.Error(nullptr, "Device FT01 not found."); }, QMessageBox::Critical}};
-    for (const auto& box : boxes) {
-        QString title;
-        QMessageBox::Icon icon{};
-        test::WhenModal<QMessageBox>([&](QMessageBox* shown) {
-            title = shown->windowTitle();
-            icon = shown->icon();
-            shown->accept();
-        });
-        box.show();
-        EXPECT_EQ(title, "Vantix");
-        EXPECT_EQ(icon, box.icon);
-    }
-    CAboutDlg about;
-    bool hasIcon = false;
-    for (QLabel* label : about.findChildren<QLabel*>())
-        hasIcon = hasIcon || !label->pixmap().isNull();
-    EXPECT_TRUE(hasIcon) << "the About box shows the program icon";
 }
 
 } // namespace

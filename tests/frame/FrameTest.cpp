@@ -13,6 +13,7 @@
 #include <map>
 #include <sstream>
 
+#include "core/Hex.h"
 #include "core/Ids.h"
 #include "dialogs/CD_DatabaseMR.h"
 #include "dialogs/CD_Delay.h"
@@ -341,6 +342,29 @@ TEST_F(Frame, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
     EXPECT_EQ(sim->UserAreaOf("FT01"), test::ReaderBytes("NEW")) << "the reader's EEPROM holds the new bytes";
     ASSERT_TRUE(test::WaitForEvents([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
     EXPECT_TRUE(prompter.errors.isEmpty());
+}
+
+// Default then OK writes the whole default record and switches the clicks
+// off; a write the reader refuses changes neither.
+TEST_F(Frame, DefaultRecordReachesTheEepromAndAFailedWriteChangesNothing) {
+    ASSERT_NO_FATAL_FAILURE(StartWithReader(true));
+    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
+    frame->Output().clickBefore = 1;
+    const auto defaultThenOk = [this] {
+        test::WhenModal<CD_Edit>([](CD_Edit* dialog) {
+            Control<QPushButton>(dialog, ids::kDefaultButton)->click();
+            dialog->accept();
+        });
+        frame->EditDevice();
+    };
+    sim->FailNext("FT_EE_UAWrite");
+    defaultThenOk();
+    EXPECT_EQ(prompter.errors, QStringList{"Unable to write user area to device FT01."});
+    EXPECT_EQ(sim->UserAreaOf("FT01"), test::ReaderBytes("ABC"));
+    EXPECT_EQ(frame->Output().clickBefore, 1);
+    defaultThenOk();
+    EXPECT_EQ(ToHex(sim->UserAreaOf("FT01")->data(), 16), "6E010141424320202000000FB0000EFF");
+    EXPECT_EQ(frame->Output().clickBefore, 0);
 }
 
 TEST_F(Frame, BuzzBeepsTheSelectedReaderAndAReaderThatHasGoneShowsTheError) {
