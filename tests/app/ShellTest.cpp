@@ -8,7 +8,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <functional>
 #include <filesystem>
 #include <sys/stat.h>
@@ -21,6 +20,7 @@
 #include "dialogs/StartupDialog.h"
 #include "settings/IniKeys.h"
 #include "core/Strings.h"
+#include "tests/dialogs/DialogTestSupport.h"
 #include "tests/settings/ShellTestSupport.h"
 #include "settings/PasswordLock.h"
 #include "frame/C_VantixFrame.h"
@@ -235,25 +235,23 @@ TEST_F(AppStartTest, AnInstalledCopyAsksForAFirstPasswordAndKeepsTheUsersFilesPr
     Lock();
 }
 
-// Runs action on the next modal window that opens (a dialog's exec or a
-// message box), from the event loop that window runs.
-void OnNextModal(std::function<void(QWidget*)> action, QWidget* notThis = nullptr) {
-    auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, [timer, action, notThis] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal != notThis) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start(5);
+using test::WhenModal;
+
+void Answer(QDialog* prompt, const QString& password, bool ok) {
+    prompt->findChild<QLineEdit*>()->setText(password);
+    ok ? prompt->accept() : prompt->reject();
 }
 
-void Answer(QWidget* modal, const QString& password, bool ok) {
-    modal->findChild<QLineEdit*>()->setText(password);
-    auto* dialog = qobject_cast<QDialog*>(modal);
-    ok ? dialog->accept() : dialog->reject();
+// The text of the message box that `action` opens before it returns,
+// answered at once.
+QString BoxShownBy(const std::function<void()>& action) {
+    auto shown = std::make_shared<QString>();
+    WhenModal<QMessageBox>([shown](QMessageBox* box) {
+        *shown = box->text();
+        box->accept();
+    });
+    action();
+    return *shown;
 }
 
 struct PasswordDialogsTest : ::testing::Test, test::ConfigurationFixture {
@@ -261,25 +259,18 @@ struct PasswordDialogsTest : ::testing::Test, test::ConfigurationFixture {
         WriteFile(iniPath, "[Settings]\r\nPassword=" + std::to_string(static_cast<int>(PasswordHash("vantix"))) + "\r\n");
         Lock();
     }
+    std::uint32_t Stored() { return static_cast<std::uint32_t>(IniFile(iniPath).GetInt("Settings", "Password", 0)); }
 };
 
 TEST_F(PasswordDialogsTest, TheGateAsksOnlyWhileLocked) {
-    OnNextModal([](QWidget* m) { Answer(m, "vantix", false); });
+    WhenModal<CD_Password>([](CD_Password* prompt) { Answer(prompt, "vantix", false); });
     EXPECT_FALSE(EnsureUnlocked(config, nullptr)) << "Cancel";
     EXPECT_FALSE(IsUnlocked());
 
-    bool badShown = false;
-    OnNextModal([&](QWidget* m) {
-        OnNextModal([&](QWidget* box) {
-            badShown = qobject_cast<QMessageBox*>(box)->text() == "Bad password";
-            qobject_cast<QDialog*>(box)->accept();
-        }, m);
-        Answer(m, "wrong", true);
-    });
-    EXPECT_FALSE(EnsureUnlocked(config, nullptr));
-    EXPECT_TRUE(badShown);
+    WhenModal<CD_Password>([](CD_Password* prompt) { Answer(prompt, "wrong", true); });
+    EXPECT_EQ(BoxShownBy([&] { EXPECT_FALSE(EnsureUnlocked(config, nullptr)); }), "Bad password");
 
-    OnNextModal([](QWidget* m) { Answer(m, "vantix", true); });
+    WhenModal<CD_Password>([](CD_Password* prompt) { Answer(prompt, "vantix", true); });
     EXPECT_TRUE(EnsureUnlocked(config, nullptr));
     EXPECT_TRUE(IsUnlocked());
     EXPECT_TRUE(EnsureUnlocked(config, nullptr)) << "no prompt while unlocked";
@@ -287,28 +278,20 @@ TEST_F(PasswordDialogsTest, TheGateAsksOnlyWhileLocked) {
 
 TEST_F(PasswordDialogsTest, TheChangeDialogStaysOpenUntilItsRulesHold) {
     CD_PasswordNew dialog(config);
-    QString shown;
     const auto tryOk = [&](const char* oldText, const char* newText, const char* confirm) {
         dialog.OldField()->setText(oldText);
         dialog.NewField()->setText(newText);
         dialog.ConfirmField()->setText(confirm);
         dialog.setResult(-1);
-        shown.clear();
-        OnNextModal([&](QWidget* box) {
-            shown = qobject_cast<QMessageBox*>(box)->text();
-            qobject_cast<QDialog*>(box)->accept();
-        });
-        dialog.accept();
-        return dialog.result();
+        const QString shown = BoxShownBy([&] { dialog.accept(); });
+        EXPECT_EQ(dialog.result(), -1);
+        return shown;
     };
-    EXPECT_EQ(tryOk("bad", "a", "a"), -1);
-    EXPECT_EQ(shown, "Bad password");
-    EXPECT_EQ(tryOk("vantix", "a", "b"), -1);
-    EXPECT_EQ(shown, "Bad new password");
+    EXPECT_EQ(tryOk("bad", "a", "a"), "Bad password");
+    EXPECT_EQ(tryOk("vantix", "a", "b"), "Bad new password");
     EXPECT_EQ(dialog.OldText(), "vantix") << "the texts stay";
 
-    OnNextModal([](QWidget* m) {
-        auto* d = qobject_cast<CD_PasswordNew*>(m);
+    WhenModal<CD_PasswordNew>([](CD_PasswordNew* d) {
         d->OldField()->setText("vantix");
         d->NewField()->setText("next");
         d->ConfirmField()->setText("next");
@@ -316,27 +299,23 @@ TEST_F(PasswordDialogsTest, TheChangeDialogStaysOpenUntilItsRulesHold) {
     });
     EXPECT_TRUE(ChangePassword(config, nullptr));
     EXPECT_TRUE(IsUnlocked());
-    EXPECT_EQ(static_cast<std::uint32_t>(IniFile(iniPath).GetInt("Settings", "Password", 0)), PasswordHash("next"));
+    EXPECT_EQ(Stored(), PasswordHash("next"));
 
     // The first password of new settings: no old one to give, the same
     // rules for the new one, nothing stored by the dialog itself.
-    OnNextModal([&](QWidget* m) {
-        auto* d = qobject_cast<CD_PasswordNew*>(m);
+    QString shown;
+    WhenModal<CD_PasswordNew>([&shown](CD_PasswordNew* d) {
         EXPECT_FALSE(d->OldField()->isVisibleTo(d));
         d->NewField()->setText("first");
         d->ConfirmField()->setText("frist");
-        OnNextModal([&](QWidget* box) {
-            shown = qobject_cast<QMessageBox*>(box)->text();
-            qobject_cast<QDialog*>(box)->accept();
-        }, d);
-        d->accept();
+        shown = BoxShownBy([d] { d->accept(); });
         EXPECT_TRUE(d->isVisible()) << "still open";
         d->ConfirmField()->setText("first");
         d->accept();
     });
     EXPECT_EQ(AskFirstPassword(config, nullptr), std::optional<std::string>("first"));
     EXPECT_EQ(shown, "Bad new password");
-    EXPECT_EQ(static_cast<std::uint32_t>(IniFile(iniPath).GetInt("Settings", "Password", 0)), PasswordHash("next"));
+    EXPECT_EQ(Stored(), PasswordHash("next"));
 }
 
 TEST(LanguageDialogTest, SortsAndSelectsByCaseInsensitivePrefix) {

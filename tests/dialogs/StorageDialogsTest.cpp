@@ -13,7 +13,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -59,8 +58,8 @@ class StorageDialogs : public ::testing::Test {
 protected:
     // A registration file of `lines` February lines for the shared server,
     // emptied first.
-    ImportRequest February(int lines, const std::string& header = "") {
-        std::string content = header;
+    ImportRequest February(int lines) {
+        std::string content;
         for (int i = 0; i < lines; ++i)
             content += "0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001\r\n";
         const std::string file = dir_.File("Vantix-201602.vtxreg");
@@ -218,22 +217,6 @@ TEST_F(StorageDialogs, TheFileBrowserStartsAtTheRememberedFileElseInTheProgramFo
     EXPECT_EQ(browsedFolder(""), dir_.Path().string());
 }
 
-TEST_F(StorageDialogs, ProgressReportsOneCancelPerClickBeforeAPoll) {
-    QWidget owner;
-    owner.show();
-    CD_Progress progress;
-    progress.Create(&owner);
-    EXPECT_FALSE(owner.isEnabled());
-    auto* cancel = progress.findChild<QPushButton*>("cancel");
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    EXPECT_TRUE(progress.PollCancel());
-    EXPECT_FALSE(progress.PollCancel());
-    EXPECT_TRUE(progress.isVisible()) << "Cancel only asks; the owner of the run closes the window";
-    progress.Destroy();
-    EXPECT_TRUE(owner.isEnabled());
-}
-
 TEST_F(StorageDialogs, ImportWithProgressDisablesTheOwnerAndCancelRollsBack) {
     const ImportRequest request = February(300);
     QWidget owner;
@@ -257,26 +240,6 @@ TEST_F(StorageDialogs, ImportWithProgressDisablesTheOwnerAndCancelRollsBack) {
     EXPECT_EQ(failed.outcome, ImportResult::Outcome::Failed);
     EXPECT_THAT(failed.errorText, HasSubstr("Unable to connect to the database."));
     EXPECT_TRUE(owner.isEnabled());
-}
-
-TEST_F(StorageDialogs, ImportProgressShowsTheFilesTotal) {
-    const ImportRequest request = February(40, "MediaID,DateTime,Date,Time,ID,Code,Serial\r\n");
-    QWidget owner;
-    owner.show();
-    QStringList statuses;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (CD_Progress* progress = VisibleProgress())
-            for (QLabel* label : progress->findChildren<QLabel*>())
-                if (!label->text().isEmpty() && (statuses.isEmpty() || statuses.back() != label->text()))
-                    statuses << label->text();
-    });
-    poll.start(0);
-    EXPECT_EQ(RunImportWithProgress(&owner, request).imported, 40);
-    ASSERT_FALSE(statuses.isEmpty());
-    const QRegularExpression ofTotal("^\\d+ / \\d+ of 40$");
-    for (const QString& status : statuses)
-        EXPECT_TRUE(ofTotal.match(status).hasMatch()) << status.toStdString();
 }
 
 } // namespace

@@ -135,18 +135,6 @@ TEST(LogView, KeepsTheLast300WithTimeAndSymbol) {
     EXPECT_TRUE(view.topLevelItem(299)->icon(0).isNull());
 }
 
-TEST(LogView, SymbolsAreCutFromTheStripWithMagentaTransparent) {
-    CV_Log2 view;
-    view.AddLog("error", LogError);
-    view.AddLog("info", LogInformation);
-    view.AddLog("warning", LogWarning);
-    const auto image = [&](int row) { return view.topLevelItem(row)->icon(0).pixmap(16, 16).toImage(); };
-    EXPECT_EQ(qAlpha(image(0).pixel(0, 0)), 0); // corner is magenta in the strip
-    EXPECT_GT(qRed(image(0).pixel(7, 2)), 150);  // red disc
-    EXPECT_GT(qBlue(image(1).pixel(5, 1)), 200);  // white bubble
-    EXPECT_GT(qGreen(image(2).pixel(5, 12)), 150); // yellow triangle
-}
-
 // Two empty panes, shown at the given size; its bar can be moved like a drag does.
 class DraggableSplitter : public CRBSplitterWnd {
 public:
