@@ -135,41 +135,6 @@ TEST(LogView, KeepsTheLast300WithTimeAndSymbol) {
     EXPECT_TRUE(view.topLevelItem(299)->icon(0).isNull());
 }
 
-// Two empty panes, shown at the given size; its bar can be moved like a drag does.
-class DraggableSplitter : public CRBSplitterWnd {
-public:
-    DraggableSplitter(Qt::Orientation orientation, int mode, int remembered, QSize size)
-        : CRBSplitterWnd(orientation, mode, remembered) {
-        addWidget(new QWidget);
-        addWidget(new QWidget);
-        resize(size);
-        show();
-    }
-    void Drag(int position) { moveSplitter(position, 1); }
-};
-
-TEST(Splitter, RowModeKeepsTheBottomPaneAndADragChangesIt) {
-    DraggableSplitter splitter(Qt::Vertical, 1, 150, QSize(300, 500));
-    EXPECT_EQ(splitter.FirstPaneSize(), 350);
-    splitter.resize(300, 800);
-    EXPECT_EQ(splitter.FirstPaneSize(), 650);
-    EXPECT_EQ(splitter.widget(1)->height(), 150 - splitter.handleWidth());
-    splitter.Drag(500);
-    EXPECT_EQ(splitter.RememberedSize(), 300);
-    splitter.resize(300, 600);
-    EXPECT_EQ(splitter.FirstPaneSize(), 300);
-    splitter.resize(300, 100); // smaller than the kept pane: the first gets nothing
-    EXPECT_EQ(splitter.FirstPaneSize(), 0);
-}
-
-TEST(Splitter, ColumnModeKeepsTheRightPane) {
-    DraggableSplitter splitter(Qt::Horizontal, 0, 120, QSize(400, 100));
-    splitter.resize(900, 100);
-    EXPECT_EQ(splitter.FirstPaneSize(), 780);
-    splitter.Drag(600);
-    EXPECT_EQ(splitter.RememberedSize(), 300);
-}
-
 // A never-shown layout giving back its heights is checked where the frame
 // writes them (FrameTest, AppStartTest).
 TEST(PaneLayout, UpperPanesKeepTheirHeightsAndTheLogTakesTheRest) {

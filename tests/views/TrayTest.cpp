@@ -1,5 +1,4 @@
 // The tray icon without a tray host (TrayHostTest has one) and its popup.
-#include <QEnterEvent>
 #include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
@@ -141,26 +140,6 @@ TEST_F(NotifierTest, ShowWhileDisappearingBringsItBackAtOnce) {
     ASSERT_TRUE(WaitFor(State::Idle, 5000));
 }
 
-TEST_F(NotifierTest, HoverStateAndClick) {
-    notifier.SetTextColor(Qt::white, Qt::yellow);
-    UseAreas(kBottomTaskbar);
-    notifier.Show("hover", 100, 60000, 100);
-    ASSERT_TRUE(WaitFor(State::Waiting));
-    const QImage normal = notifier.grab().toImage();
-    QEnterEvent enter(QPointF(80, 30), QPointF(80, 30), QPointF(80, 30));
-    QApplication::sendEvent(&notifier, &enter);
-    EXPECT_TRUE(notifier.MouseOver());
-    EXPECT_NE(notifier.grab().toImage(), normal);
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(&notifier, &leave);
-    EXPECT_FALSE(notifier.MouseOver());
-
-    QSignalSpy clicked(&notifier, &CTaskbarNotifier::clicked);
-    QTest::mouseClick(&notifier, Qt::LeftButton, {}, QPoint(80, 30));
-    EXPECT_EQ(clicked.count(), 1);
-    EXPECT_EQ(notifier.AnimationState(), State::Waiting);
-}
-
 TEST_F(NotifierTest, TextIsDrawnOnlyInsideTheTextRect) {
     UseAreas(kBottomTaskbar);
     notifier.Show("A rather long message that has to wrap over several lines and still does not fit in the box",
@@ -203,7 +182,6 @@ TEST(Tray, MenuItemsAndTheBoldDefaultItemChosenByDoubleClickGiveTheirCommands) {
     commands.clear();
 
     EXPECT_FALSE(tray.SetDefaultMenuItem(12345, false));
-    EXPECT_FALSE(tray.SetDefaultMenuItem(3, true));
     ASSERT_TRUE(tray.SetDefaultMenuItem(cmd::kRestore, false));
     QAction* restore = tray.Menu().actions()[0];
     EXPECT_EQ(tray.Menu().defaultAction(), restore);
@@ -212,11 +190,6 @@ TEST(Tray, MenuItemsAndTheBoldDefaultItemChosenByDoubleClickGiveTheirCommands) {
     emit tray.Icon().activated(QSystemTrayIcon::Trigger);
     ASSERT_EQ(commands.count(), 1);
     EXPECT_EQ(commands[0][0].toInt(), cmd::kRestore);
-
-    // By position; the former default loses its bold face.
-    ASSERT_TRUE(tray.SetDefaultMenuItem(1, true));
-    EXPECT_EQ(tray.DefaultCommand(), cmd::kAbout);
-    EXPECT_FALSE(restore->font().bold());
 }
 
 TEST(Tray, WithoutTrayHostCreateSaysSoButKeepsTheIcon) {
