@@ -29,7 +29,9 @@ struct LanguageManagerTest : ::testing::Test, test::ConfigurationFixture {
     std::string Dir() const { return dir.Path().string(); }
 };
 
-TEST_F(LanguageManagerTest, WithoutModulesOnlyEnglishIsKnown) {
+TEST_F(LanguageManagerTest, WithoutModulesOnlyEnglishIsKnownAndNothingIsWrittenWithoutALoad) {
+    { LanguageManager unused; }
+    EXPECT_FALSE(fs::exists(iniPath));
     LanguageManager languages;
     languages.Load(config, LanguageManager::kNameFunction, Dir());
     EXPECT_EQ(languages.GetLanguages(), (std::map<std::string, std::string>{{"English", ""}}));
@@ -82,11 +84,6 @@ TEST_F(LanguageManagerTest, AConfiguredLanguageWithoutModuleKeepsItsName) {
         EXPECT_EQ(LoadString(171), "Bad password");
     }
     EXPECT_EQ(config.Get(ini::Language), "Klingon");
-}
-
-TEST_F(LanguageManagerTest, NothingIsWrittenWhenLoadNeverRan) {
-    { LanguageManager languages; }
-    EXPECT_FALSE(fs::exists(iniPath));
 }
 
 } // namespace

@@ -78,7 +78,6 @@ TEST_F(AppStartTest, StartsHiddenWithItsSettingsAndWritesThemBackInOrder) {
     {
         C_VantixApp app(Options());
         ASSERT_EQ(app.InitInstance(), C_VantixApp::StartResult::Started);
-        ASSERT_NE(app.MainWindow(), nullptr);
         EXPECT_FALSE(app.MainWindow()->isVisible());
         EXPECT_TRUE(app.DevCheck());
         EXPECT_TRUE(app.DevCheckAction()->isChecked());
@@ -90,10 +89,9 @@ TEST_F(AppStartTest, StartsHiddenWithItsSettingsAndWritesThemBackInOrder) {
         EXPECT_FALSE(app.DevCheck());
         app.Languages().SetCurrent("English");
         app.ExitInstance();
-        EXPECT_EQ(Saved(ini).Get(ini::DevCheck), 0);
-        EXPECT_EQ(Saved(ini).Get(ini::Language), "English") << "the language is written last";
     }
-    // The frame's keys follow in the order it wrote them; the clicks default
+    // The language is written last of the program's keys; the frame's keys
+    // follow in the order it wrote them; the clicks default
     // to the middle of the (800 x 800 offscreen) screen.
     EXPECT_EQ(ReadFile(ini), "[Settings]\r\nPassword=1234\r\nDevCheck=0\r\nLanguage=English\r\n"
                              "DeviceSplitSize=100\r\nRegSplitSize=200\r\nSX=400\r\nSY=400\r\nEX=400\r\nEY=400\r\n"

@@ -230,6 +230,12 @@ protected:
     }
     bool Enabled(int id) { return dialog.findChild<QWidget*>(QString::number(id))->isEnabled(); }
     void Click(int id) { Control<QCheckBox>(&dialog, id)->click(); }
+    // Both tracks, second track bit and sentinel omission of what OK builds.
+    std::vector<int> TrackBits() {
+        dialog.accept();
+        const FTDI::UserArea area = dialog.BuildUserArea();
+        return {area.bothTracks, area.secondTrackBit, area.omitSentinel};
+    }
 
     test::RecordingPrompter prompter;
     CD_Edit2Tracks dialog{nullptr, prompter};
@@ -248,11 +254,7 @@ TEST_F(TwoTrackDialog, OnlyTrackTwoEnablesTrackTwoControls) {
 
     Click(ids::kSentinel2Switch); // track 2 sentinel now dropped
     EXPECT_EQ(BoxText(&dialog, ids::kTrack2Box), "DATA");
-    dialog.accept();
-    const FTDI::UserArea area = dialog.BuildUserArea();
-    EXPECT_EQ(area.bothTracks, 0);
-    EXPECT_EQ(area.secondTrackBit, 1);
-    EXPECT_EQ(area.omitSentinel, 1);
+    EXPECT_EQ(TrackBits(), (std::vector<int>{0, 1, 1}));
 }
 
 TEST_F(TwoTrackDialog, BothTracksEnableBothGroups) {
@@ -265,11 +267,7 @@ TEST_F(TwoTrackDialog, BothTracksEnableBothGroups) {
     EXPECT_EQ(BoxText(&dialog, ids::kTrack1Box), "%DATA");
     EXPECT_EQ(BoxText(&dialog, ids::kTrack2Box), "DATA"); // the other sentinel stays off
     Click(ids::kSentinel1Switch);
-    dialog.accept();
-    const FTDI::UserArea area = dialog.BuildUserArea();
-    EXPECT_EQ(area.bothTracks, 1);
-    EXPECT_EQ(area.omitSentinel, 1);
-    EXPECT_EQ(area.secondTrackBit, 1);
+    EXPECT_EQ(TrackBits(), (std::vector<int>{1, 1, 1}));
 }
 
 TEST_F(TwoTrackDialog, MaskBitsPerTrack) {
