@@ -336,41 +336,33 @@ TEST_F(Frame, StateMessagesPopUpAndATooOldDriverEndsTheRunWithoutThePassword) {
 
 // --- editing, beeping and the unknown-device question -----------------------------
 
-TEST_F(Frame, EditingAReaderWritesItsEepromAndRefreshesItsRow) {
-    ASSERT_NO_FATAL_FAILURE(StartWithReader(true));
-    ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
-    test::WhenModal<CD_Edit>([](CD_Edit* dialog) {
-        EXPECT_EQ(Control<QLineEdit>(dialog, ids::kSerialBox)->text(), "FT01");
-        Control<QLineEdit>(dialog, ids::kNameBox)->setText("NEW");
-        dialog->findChild<QPushButton*>("IDOK")->click();
-    });
-    frame->EditDevice();
-    EXPECT_EQ(sim->UserAreaOf("FT01"), test::ReaderBytes("NEW")) << "the reader's EEPROM holds the new bytes";
-    ASSERT_TRUE(test::WaitForEvents([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
-    EXPECT_TRUE(prompter.errors.isEmpty());
-}
-
-// Default then OK writes the whole default record and switches the clicks
-// off; a write the reader refuses changes neither.
-TEST_F(Frame, DefaultRecordReachesTheEepromAndAFailedWriteChangesNothing) {
+// A write the reader refuses changes neither its EEPROM nor the clicks; an
+// accepted one writes the whole record, switches the clicks off as the
+// default does, and the reader's row follows.
+TEST_F(Frame, EditingAReaderWritesItsEepromOrNothingAndRefreshesItsRow) {
     ASSERT_NO_FATAL_FAILURE(StartWithReader(true));
     ASSERT_TRUE(CheckPassword(config, test::kPassword, true));
     frame->Output().clickBefore = 1;
-    const auto defaultThenOk = [this] {
-        test::WhenModal<CD_Edit>([](CD_Edit* dialog) {
+    const auto editToDefaults = [this](const char* name) {
+        test::WhenModal<CD_Edit>([name](CD_Edit* dialog) {
+            EXPECT_EQ(Control<QLineEdit>(dialog, ids::kSerialBox)->text(), "FT01");
             Control<QPushButton>(dialog, ids::kDefaultButton)->click();
-            dialog->accept();
+            Control<QLineEdit>(dialog, ids::kNameBox)->setText(name);
+            dialog->findChild<QPushButton*>("IDOK")->click();
         });
         frame->EditDevice();
     };
     sim->FailNext("FT_EE_UAWrite");
-    defaultThenOk();
+    editToDefaults("NEW");
     EXPECT_EQ(prompter.errors, QStringList{"Unable to write user area to device FT01."});
     EXPECT_EQ(sim->UserAreaOf("FT01"), test::ReaderBytes("ABC"));
     EXPECT_EQ(frame->Output().clickBefore, 1);
-    defaultThenOk();
-    EXPECT_EQ(ToHex(sim->UserAreaOf("FT01")->data(), 16), "6E010141424320202000000FB0000EFF");
+
+    editToDefaults("NEW");
+    EXPECT_EQ(ToHex(sim->UserAreaOf("FT01")->data(), 16), "6E01014E455720202000000FB0000EFF");
     EXPECT_EQ(frame->Output().clickBefore, 0);
+    ASSERT_TRUE(test::WaitForEvents([&] { return devices().Text(0, CV_Device::ColName) == "NEW"; }, 5000));
+    EXPECT_EQ(prompter.errors.size(), 1);
 }
 
 TEST_F(Frame, BuzzBeepsTheSelectedReaderAndAReaderThatHasGoneShowsTheError) {
