@@ -457,21 +457,7 @@ protected:
     UserAreaWriter write = [this](const FTDI::UserArea& area) { written = area; };
 };
 
-TEST_F(EditUserAreaTest, SuccessfulWriteCopiesTheClicks) {
-    WhenModal<CD_Edit>([](CD_Edit* dialog) {
-        EXPECT_EQ(Control<QCheckBox>(dialog, ids::kClickBeforeSwitch)->text(),
-                  "Do a mouse click on coordinates 10, 20 before data sending");
-        Control<QCheckBox>(dialog, ids::kClickAfterSwitch)->click();
-        Control<QLineEdit>(dialog, ids::kNameBox)->setText("NEW");
-        dialog->findChild<QPushButton*>("IDOK")->click();
-    });
-    EXPECT_TRUE(EditUserArea(nullptr, "SER1", Device(0), clicks, write, prompter));
-    ASSERT_TRUE(written);
-    EXPECT_EQ(written->Name(), "NEW");
-    EXPECT_EQ(written->deviceType, 0);
-    EXPECT_EQ((std::vector<int>{clicks.clickBefore, clicks.clickAfter}), (std::vector<int>{1, 1}));
-}
-
+// An accepted edit copies the clicks: followed through the frame (FrameTest).
 TEST_F(EditUserAreaTest, CancelAfterChangeLeavesTheClickSettings) {
     WhenModal<CD_Edit>([](CD_Edit* dialog) {
         WhenModal<CD_Mouse>([](CD_Mouse* mouse) {
