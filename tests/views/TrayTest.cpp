@@ -1,5 +1,4 @@
 // The tray icon without a tray host (TrayHostTest has one) and its popup.
-#include <QTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -164,6 +163,5 @@ TEST(Tray, WithoutTrayHostCreateSaysSoButKeepsTheIcon) {
     ASSERT_FALSE(CSystemTray::TrayHostAvailable());
     CSystemTray tray;
     EXPECT_FALSE(tray.Create("Vantix", QIcon(ResourcePath(ResTrayIcon))));
-    EXPECT_EQ(tray.Icon().toolTip(), "Vantix");
     EXPECT_FALSE(tray.Icon().icon().isNull());
 }
