@@ -76,17 +76,11 @@ KeyWindow::KeyWindow(const std::string& display) : x_(std::make_unique<Connectio
         if (e.type == MapNotify)
             break;
     }
-    TakeFocus();
+    XSetInputFocus(d, x_->window, RevertToParent, CurrentTime);
+    XSync(d, False);
 }
 
 KeyWindow::~KeyWindow() = default;
-
-unsigned long KeyWindow::Id() const { return x_->window; }
-
-void KeyWindow::TakeFocus() {
-    XSetInputFocus(x_->d(), x_->window, RevertToParent, CurrentTime);
-    XSync(x_->d(), False);
-}
 
 void KeyWindow::SetOwnerProcess(pid_t pid, const std::string& host) {
     Display* d = x_->d();
@@ -124,10 +118,6 @@ std::u32string KeyWindow::ReadLines(int lines, std::chrono::milliseconds timeout
         }
     }
     return text;
-}
-
-std::u32string KeyWindow::ReadFor(std::chrono::milliseconds time) {
-    return ReadLines(1 << 30, time);
 }
 
 } // namespace vantix::test
