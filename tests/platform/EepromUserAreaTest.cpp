@@ -63,80 +63,67 @@ TEST(EepromChecksum, MatchesTheChipsRuleAndDetectsAChangedByte) {
     EXPECT_FALSE(EepromUserArea::ChecksumValid(image));
 }
 
-TEST(EepromUserArea, FT232RStartsAfterThePlugAndPlayBytes) {
-    for (const std::string serial : {"A", "FT123456", "FTABCDEFGHIJKLMN"}) {
-        const Image image = MakeImage(Chip::FT232R, "FTDI", "TR-614 reader", serial);
+TEST(EepromUserArea, StartsAfterTheStringsAndTheFT232RsPlugAndPlayBytes) {
+    const struct {
+        Chip chip;
+        const char* product;
+        const char* serial;
+        std::size_t offset, size;
+    } cases[] = {
+        // FT232R: 0x18 + 6 + 2 * characters + 4 plug-and-play bytes; 46 characters at most.
+        {Chip::FT232R, "TR-614 reader", "A", 70, 56},
+        {Chip::FT232R, "TR-614 reader", "FT123456", 84, 42},
+        {Chip::FT232R, "TR-614 reader", "FTABCDEFGHIJKLMN", 100, 26},
+        // BM: right after the serial, up to the checksum.
+        {Chip::FT232BM, "TR-613-2", "FT42", 58, 68},
+    };
+    for (const auto& c : cases) {
+        Image image = MakeImage(c.chip, "FTDI", c.product, c.serial);
         EepromUserArea::Place place;
-        ASSERT_EQ(EepromUserArea::Locate(image, Chip::FT232R, place), Result::Ok);
-        const std::size_t chars = 4 + 13 + serial.size();
-        EXPECT_EQ(place.offset, 0x18 + 6 + 2 * chars + 4) << serial;
-        EXPECT_EQ(place.size, (46 - chars) * 2) << serial;
-        EXPECT_EQ(image[place.offset - 4], 0x02);
+        ASSERT_EQ(EepromUserArea::Locate(image, c.chip, place), Result::Ok) << c.serial;
+        EXPECT_EQ(place.offset, c.offset) << c.serial;
+        EXPECT_EQ(place.size, c.size) << c.serial;
+        // A string pointer without its flag bit points to the same place.
+        image[0x12] &= 0x7F;
+        const std::uint16_t sum = EepromUserArea::Checksum(image);
+        image[0x7E] = static_cast<std::uint8_t>(sum);
+        image[0x7F] = static_cast<std::uint8_t>(sum >> 8);
+        ASSERT_EQ(EepromUserArea::Locate(image, c.chip, place), Result::Ok) << c.serial;
+        EXPECT_EQ(place.offset, c.offset) << c.serial;
     }
 }
 
-TEST(EepromUserArea, BMStartsRightAfterTheSerial) {
-    const Image image = MakeImage(Chip::FT232BM, "FTDI", "TR-613-2", "FT42");
-    EepromUserArea::Place place;
-    ASSERT_EQ(EepromUserArea::Locate(image, Chip::FT232BM, place), Result::Ok);
-    EXPECT_EQ(place.offset, 0x14 + 6 + 2 * (4 + 8 + 4));
-    EXPECT_EQ(place.offset + place.size, 0x7Eu);
-}
-
-TEST(EepromUserArea, PointerWithoutTheFlagBitGivesTheSamePlace) {
-    Image image = MakeImage(Chip::FT232R, "FTDI", "TR-617", "S1");
-    EepromUserArea::Place flagged;
-    ASSERT_EQ(EepromUserArea::Locate(image, Chip::FT232R, flagged), Result::Ok);
-    image[0x12] &= 0x7F;
-    const std::uint16_t sum = EepromUserArea::Checksum(image);
-    image[0x7E] = static_cast<std::uint8_t>(sum);
-    image[0x7F] = static_cast<std::uint8_t>(sum >> 8);
-    EepromUserArea::Place plain;
-    ASSERT_EQ(EepromUserArea::Locate(image, Chip::FT232R, plain), Result::Ok);
-    EXPECT_EQ(plain.offset, flagged.offset);
-}
-
-TEST(EepromUserArea, RefusesBlankCorruptAndFullImages) {
-    EepromUserArea::Place place;
-    EXPECT_EQ(EepromUserArea::Locate(Image(0x80, 0xFF), Chip::FT232R, place), Result::NotProgrammed);
-    EXPECT_EQ(EepromUserArea::Locate(Image(0x20, 0x00), Chip::FT232R, place), Result::NotProgrammed);
-
-    Image image = MakeImage(Chip::FT232R, "FTDI", "TR-614", "FT1");
-    image[0x7E] ^= 0xFF;
-    EXPECT_EQ(EepromUserArea::Locate(image, Chip::FT232R, place), Result::BadChecksum);
-    std::vector<std::uint8_t> out;
-    EXPECT_EQ(EepromUserArea::Read(image, Chip::FT232R, 16, out), Result::BadChecksum);
-
-    // 46 characters fill an FT232R: nothing is left for the area.
-    Image full = MakeImage(Chip::FT232R, "FTDI", std::string(34, 'P'), "FT123456");
-    ASSERT_EQ(EepromUserArea::Locate(full, Chip::FT232R, place), Result::Ok);
-    EXPECT_EQ(place.size, 0u);
-    const Image before = full;
-    EXPECT_EQ(EepromUserArea::Patch(full, Chip::FT232R, Area, 16), Result::NoRoom);
-    EXPECT_EQ(full, before);
-    // 39 characters leave 14 bytes: too few for 16, to read or to write.
-    Image tight = MakeImage(Chip::FT232R, "FTDI", std::string(27, 'P'), "FT123456");
-    EXPECT_EQ(EepromUserArea::Patch(tight, Chip::FT232R, Area, 16), Result::NoRoom);
-    out.clear();
-    EXPECT_EQ(EepromUserArea::Read(tight, Chip::FT232R, 16, out), Result::NoRoom);
-    EXPECT_EQ(EepromUserArea::Read(full, Chip::FT232R, 16, out), Result::NoRoom);
-    EXPECT_TRUE(out.empty()) << "a refused read reports no bytes";
-}
-
-TEST(EepromUserArea, StringsReachingTheChecksumLeaveNoArea) {
-    // The serial descriptor ends at 0x7E or 0x7C: the FT232R's plug-and-play
-    // bytes would put the area at 130 or 128, past the end of a 128-byte
-    // image. Neither may be read as an empty area.
-    for (const std::size_t serialChars : {38u, 37u}) {
-        Image image = MakeImage(Chip::FT232R, "FTDI", "TR-614", std::string(serialChars, 'S'));
-        EepromUserArea::Place place;
-        EXPECT_EQ(EepromUserArea::Locate(image, Chip::FT232R, place), Result::NoRoom) << serialChars;
+TEST(EepromUserArea, RefusesBlankCorruptAndFullImagesWithoutTouchingThem) {
+    Image corrupt = MakeImage(Chip::FT232R, "FTDI", "TR-614", "FT1");
+    corrupt[0x7E] ^= 0xFF;
+    const struct {
+        Image image;
+        Result result; // of Read and Patch
+    } cases[] = {
+        {Image(0x80, 0xFF), Result::NotProgrammed},
+        {Image(0x20, 0x00), Result::NotProgrammed},
+        {corrupt, Result::BadChecksum},
+        // 46 characters fill an FT232R; 39 leave 14 bytes, too few for 16.
+        {MakeImage(Chip::FT232R, "FTDI", std::string(34, 'P'), "FT123456"), Result::NoRoom},
+        {MakeImage(Chip::FT232R, "FTDI", std::string(27, 'P'), "FT123456"), Result::NoRoom},
+        // The serial ends at 0x7E or 0x7C: the plug-and-play bytes would put
+        // the area past the end; it may not be read as an empty area.
+        {MakeImage(Chip::FT232R, "FTDI", "TR-614", std::string(38, 'S')), Result::NoRoom},
+        {MakeImage(Chip::FT232R, "FTDI", "TR-614", std::string(37, 'S')), Result::NoRoom},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::vector<std::uint8_t> out;
-        EXPECT_EQ(EepromUserArea::Read(image, Chip::FT232R, 16, out), Result::NoRoom) << serialChars;
-        const Image before = image;
-        EXPECT_EQ(EepromUserArea::Patch(image, Chip::FT232R, Area, 16), Result::NoRoom);
-        EXPECT_EQ(image, before);
+        EXPECT_EQ(EepromUserArea::Read(cases[i].image, Chip::FT232R, 16, out), cases[i].result) << i;
+        EXPECT_TRUE(out.empty()) << "a refused read reports no bytes";
+        Image patched = cases[i].image;
+        EXPECT_EQ(EepromUserArea::Patch(patched, Chip::FT232R, Area, 16), cases[i].result) << i;
+        EXPECT_EQ(patched, cases[i].image) << i;
     }
+    EepromUserArea::Place place;
+    EXPECT_EQ(EepromUserArea::Locate(cases[3].image, Chip::FT232R, place), Result::Ok);
+    EXPECT_EQ(place.size, 0u);
+    EXPECT_EQ(EepromUserArea::Locate(cases[5].image, Chip::FT232R, place), Result::NoRoom);
+    EXPECT_EQ(EepromUserArea::Locate(cases[6].image, Chip::FT232R, place), Result::NoRoom);
 }
 
 TEST(EepromUserArea, PatchTouchesOnlyTheAreaAndTheChecksum) {
