@@ -27,17 +27,11 @@ char32_t CharacterOf(KeySym keysym) {
 } // namespace
 
 struct KeyWindow::Connection {
-    struct Close {
-        void operator()(Display* d) const { XCloseDisplay(d); }
-    };
-    struct FreeMap {
-        void operator()(XkbDescPtr map) const { XkbFreeKeyboard(map, 0, True); }
-    };
-    std::unique_ptr<Display, Close> display;
+    std::unique_ptr<Display, int (*)(Display*)> display{nullptr, XCloseDisplay};
     Window window = 0;
     int xkbEvent = 0;
     // The key map as this client last fetched it, as toolkits keep theirs.
-    std::unique_ptr<XkbDescRec, FreeMap> map;
+    std::unique_ptr<XkbDescRec, void (*)(XkbDescPtr)> map{nullptr, [](XkbDescPtr m) { XkbFreeKeyboard(m, 0, True); }};
 
     void FetchMap() { map.reset(XkbGetMap(d(), XkbAllClientInfoMask, XkbUseCoreKbd)); }
 

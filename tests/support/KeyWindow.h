@@ -22,8 +22,6 @@ public:
 
     explicit KeyWindow(const std::string& display);
     ~KeyWindow();
-    KeyWindow(const KeyWindow&) = delete;
-    KeyWindow& operator=(const KeyWindow&) = delete;
 
     // Gives the window the _NET_WM_PID and WM_CLIENT_MACHINE a toolkit sets.
     void SetOwnerProcess(pid_t pid, const std::string& host);
