@@ -39,12 +39,10 @@ TEST(SingleInstanceLockTest, OneHolderAtATimeAndReleasedWithTheObject) {
     SingleInstanceLock again(dir.Path().string());
     EXPECT_EQ(again.GetState(), SingleInstanceLock::State::Acquired);
     EXPECT_NE(SingleInstanceLock::LockPath("/run").find(SingleInstanceLock::kGuid), std::string::npos);
-}
-
-TEST(SingleInstanceLockTest, AMissingDirectoryIsReportedNotFatal) {
-    SingleInstanceLock lock("/nonexistent/dir");
-    EXPECT_EQ(lock.GetState(), SingleInstanceLock::State::Failed);
-    EXPECT_FALSE(lock.Error().empty());
+    // A missing directory is reported, not fatal.
+    SingleInstanceLock missing("/nonexistent/dir");
+    EXPECT_EQ(missing.GetState(), SingleInstanceLock::State::Failed);
+    EXPECT_FALSE(missing.Error().empty());
 }
 
 TEST(XdgTest, ExecArgumentQuotesAndEscapes) {
@@ -98,7 +96,7 @@ TEST_F(AutostartTest, ChoicesCreateMoveAndRemoveEntries) {
     EXPECT_TRUE(ApplyStartupChoice(folders, 7, exe).empty()) << "anything else means never";
 }
 
-TEST_F(AutostartTest, AnExistingEntryIsLeftAsItIs) {
+TEST_F(AutostartTest, AnExistingEntryIsLeftAsItIsAndAFileForAFolderFails) {
     fs::create_directories(folders.currentUser);
     fs::create_directories(folders.allUsers);
     WriteFile(AutostartEntryPath(folders.currentUser), "mine");
@@ -107,10 +105,8 @@ TEST_F(AutostartTest, AnExistingEntryIsLeftAsItIs) {
     EXPECT_TRUE(ApplyStartupChoice(folders, StartupCurrentUser, exe).empty());
     EXPECT_FALSE(AllUsers());
     EXPECT_EQ(ReadFile(AutostartEntryPath(folders.currentUser)), "mine");
-}
-
-TEST_F(AutostartTest, AFileInPlaceOfTheFolderIsAFailure) {
-    fs::create_directories(root.File("etc/xdg"));
+    // A file in place of the folder is a failure.
+    fs::remove_all(folders.allUsers);
     WriteFile(folders.allUsers, "a file, not a folder");
     const auto failures = ApplyStartupChoice(folders, StartupAllUsers, exe);
     ASSERT_EQ(failures.size(), 1u);

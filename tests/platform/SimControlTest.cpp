@@ -240,12 +240,9 @@ TEST_F(SimChannel, ServesSeveralCommandsPerConnectionAndCleansUp) {
     ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     close(fd);
 #endif
+    // A second server on a live channel is refused by vantixctl's tests.
     Serve(); // replaces the stale channel
-    SimControlServer second(sim);
-    const vantix::Result<void> refused = second.Start(path);
-    ASSERT_FALSE(refused);
-    EXPECT_NE(refused.error().find("already serves"), std::string::npos) << refused.error();
-    EXPECT_EQ(Ask("list"), "ok 0") << "the first server keeps its socket";
+    EXPECT_EQ(Ask("list"), "ok 0");
 
     const std::string file = dir.File("plain");
     vantix::test::WriteFile(file, "keep me");

@@ -6,13 +6,6 @@
 
 using namespace FTDI;
 
-TEST(Simulator, FrameCarriesTheIdentifierLeastSignificantByteFirst) {
-    const std::string frame = SimulatedD2xx::ProximityFrame("F400000249541F01");
-    ASSERT_EQ(frame.size(), 21u);
-    EXPECT_EQ(frame.substr(1, 16), "011F54490200" "00F4");
-    EXPECT_EQ(frame.find('\0'), std::string::npos);
-}
-
 namespace {
 
 using namespace std::chrono_literals;
