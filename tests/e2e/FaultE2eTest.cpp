@@ -92,11 +92,11 @@ TEST_F(Faults, ADatabaseThatHangsNeverDelaysTheFileOrTheEnd) {
         program.Cards(0, 1);
         ASSERT_TRUE(WaitFor([&] { return server.RowCount() == 1; }, 20s)) << program.Log();
 
-        pid_t lockPid = -1;
+        std::optional<ChildProcess> lock; // a session of its own holds the table
         if (stopped) {
             server.Suspend(true);
         } else {
-            lockPid = std::stoi(RunCommand("sh -c " + ShellQuote(server.HoldLockCommand(60) + " >/dev/null 2>&1 & echo $!")));
+            lock.emplace(std::vector<std::string>{"sh", "-c", server.HoldLockCommand(60)}, std::map<std::string, std::string>{}, "/dev/null");
             ASSERT_TRUE(WaitFor([&] { return server.Locked(); }, 10s));
         }
         for (int i = 1; i <= 3; ++i) {
@@ -108,12 +108,7 @@ TEST_F(Faults, ADatabaseThatHangsNeverDelaysTheFileOrTheEnd) {
             EXPECT_LT(Clock::now() - read, 3s);
         }
         const auto took = program.Terminate();
-        if (stopped) {
-            server.Suspend(false);
-        } else {
-            server.ReleaseLock();
-            ::kill(lockPid, SIGTERM);
-        }
+        stopped ? server.Suspend(false) : server.ReleaseLock();
         ASSERT_TRUE(took.has_value());
         EXPECT_LT(*took, 5s) << "the end does not wait for the database";
         ExpectCards(program.Lines(), 4);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/d2xx/libftdi/EepromUserArea.h"
 
 using namespace FTDI;
@@ -12,14 +14,17 @@ namespace {
 // An EEPROM image laid out as the vendor's tools program it: three string
 // descriptors from 0x18 (FT232R) or 0x14 (BM), pointers with 0x80 set,
 // the FT232R's plug-and-play bytes, and the checksum in the last word.
+// Writes the checksum into the last word.
+void Seal(Image& image) {
+    const std::uint16_t sum = EepromUserArea::Checksum(image);
+    image[image.size() - 2] = static_cast<std::uint8_t>(sum);
+    image[image.size() - 1] = static_cast<std::uint8_t>(sum >> 8);
+}
+
 Image MakeImage(Chip chip, const std::string& manufacturer, const std::string& product,
                 const std::string& serial, std::size_t size = 0x80) {
     Image image(size, 0x00);
-    image[0x00] = 0x00;
-    image[0x02] = 0x03;
-    image[0x03] = 0x04;
-    image[0x04] = 0x01;
-    image[0x05] = 0x60;
+    std::copy_n("\x00\x00\x03\x04\x01\x60", 6, image.begin());
     std::size_t at = chip == Chip::FT232R ? 0x18 : 0x14;
     std::size_t pointer = 0x0E;
     for (const std::string* text : {&manufacturer, &product, &serial}) {
@@ -33,14 +38,9 @@ Image MakeImage(Chip chip, const std::string& manufacturer, const std::string& p
             image[at + 2 + 2 * i] = static_cast<std::uint8_t>((*text)[i]);
         at += length;
     }
-    if (chip == Chip::FT232R && at + 4 <= size - 2) {
-        image[at] = 0x02;
-        image[at + 1] = 0x03;
-        image[at + 2] = 0x01;
-    }
-    const std::uint16_t sum = EepromUserArea::Checksum(image);
-    image[size - 2] = static_cast<std::uint8_t>(sum);
-    image[size - 1] = static_cast<std::uint8_t>(sum >> 8);
+    if (chip == Chip::FT232R && at + 4 <= size - 2)
+        std::copy_n("\x02\x03\x01", 3, image.begin() + static_cast<std::ptrdiff_t>(at));
+    Seal(image);
     return image;
 }
 
@@ -85,9 +85,7 @@ TEST(EepromUserArea, StartsAfterTheStringsAndTheFT232RsPlugAndPlayBytes) {
         EXPECT_EQ(place.size, c.size) << c.serial;
         // A string pointer without its flag bit points to the same place.
         image[0x12] &= 0x7F;
-        const std::uint16_t sum = EepromUserArea::Checksum(image);
-        image[0x7E] = static_cast<std::uint8_t>(sum);
-        image[0x7F] = static_cast<std::uint8_t>(sum >> 8);
+        Seal(image);
         ASSERT_EQ(EepromUserArea::Locate(image, c.chip, place), Result::Ok) << c.serial;
         EXPECT_EQ(place.offset, c.offset) << c.serial;
     }

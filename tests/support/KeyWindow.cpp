@@ -65,10 +65,7 @@ KeyWindow::KeyWindow(const std::string& display) : x_(std::make_unique<Connectio
     x_->window = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 400, 300, 0, 0, 0);
     XSelectInput(d, x_->window, KeyPressMask | ButtonPressMask | StructureNotifyMask);
     XMapWindow(d, x_->window);
-    for (XEvent e;;) {
-        XNextEvent(d, &e);
-        if (e.type == MapNotify)
-            break;
+    for (XEvent e; XNextEvent(d, &e), e.type != MapNotify;) {
     }
     XSetInputFocus(d, x_->window, RevertToParent, CurrentTime);
     XSync(d, False);
