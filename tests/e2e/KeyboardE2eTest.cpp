@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -40,13 +41,9 @@ std::u32string U32(const std::string& latin1) {
 // requests, and the questions the test asks the server.
 class OtherClient {
 public:
-    explicit OtherClient(const std::string& display) : d_(XOpenDisplay(display.c_str())) {
-        if (!d_)
-            throw std::runtime_error("cannot open " + display);
+    explicit OtherClient(const std::string& display) : x_(XOpenDisplay(display.c_str()), XCloseDisplay) {
+        if (!x_) throw std::runtime_error("cannot open " + display);
     }
-    ~OtherClient() { XCloseDisplay(d_); }
-    OtherClient(const OtherClient&) = delete;
-    OtherClient& operator=(const OtherClient&) = delete;
 
     // Sends a request and waits until the server has carried it out.
     template <class Request>
@@ -82,7 +79,8 @@ public:
     }
 
 private:
-    Display* d_;
+    std::unique_ptr<Display, int (*)(Display*)> x_;
+    Display* const d_ = x_.get();
 };
 
 // Runs setxkbmap on the display; true when it succeeded.

@@ -9,6 +9,7 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <memory>
 #include <thread>
 
 #include "tests/e2e/RunningProgram.h"
@@ -21,10 +22,9 @@ using namespace vantix::test;
 // What the test asks the X server directly.
 class XQuery {
 public:
-    explicit XQuery(const std::string& display) : dpy_(XOpenDisplay(display.c_str())) {
-        if (!dpy_) throw std::runtime_error("cannot open " + display);
+    explicit XQuery(const std::string& display) : x_(XOpenDisplay(display.c_str()), XCloseDisplay) {
+        if (!x_) throw std::runtime_error("cannot open " + display);
     }
-    ~XQuery() { XCloseDisplay(dpy_); }
 
     bool TrayOwned() { return XGetSelectionOwner(dpy_, XInternAtom(dpy_, "_NET_SYSTEM_TRAY_S0", False)) != 0; }
     // Key presses that reach the window from now on are seen here too.
@@ -55,7 +55,8 @@ public:
     }
 
 private:
-    Display* dpy_;
+    std::unique_ptr<Display, int (*)(Display*)> x_;
+    Display* const dpy_ = x_.get();
 };
 
 std::optional<Window> FindWindow(const std::string& xdotoolArgs) {
