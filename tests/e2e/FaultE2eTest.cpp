@@ -6,152 +6,46 @@
 // refuses it while the program holds its file open for writing.) Nothing read may be lost, and nothing may wait.
 #include <gtest/gtest.h>
 
-#include <signal.h>
+#include <gtest/gtest.h>
+
 #include <sys/mount.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <functional>
-#include <map>
-#include <optional>
-#include <sstream>
 #include <thread>
-#include <vector>
 
-#include "tests/support/ChildProcess.h"
+#include "tests/e2e/RunningProgram.h"
 #include "tests/support/PgServer.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/Wait.h"
 #include "tests/support/XServer.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
+using namespace vantix::test;
 using Clock = std::chrono::steady_clock;
-using vantix::test::ReadFile;
-using vantix::test::WaitFor;
-using vantix::test::RunCommand;
-using vantix::test::ShellQuote;
 
 [[maybe_unused]] auto* const kServerEnvironment =
-    ::testing::AddGlobalTestEnvironment(new vantix::test::PgServerEnvironment); // gtest owns it
+    ::testing::AddGlobalTestEnvironment(new PgServerEnvironment); // gtest owns it
 
-const fs::path& BinDir() {
-    static const fs::path bin = std::getenv("VANTIX_BIN_DIR");
-    return bin;
-}
-
-std::string Ctl() { return (BinDir() / "vantixctl").string(); }
-
-const std::string& Display() {
-    static vantix::test::XServer server; // one for the whole program, ended at its exit
-    return server.Display();
-}
-
-// One run of the program in a program directory of its own, with a reader
+// A run of the program on the display of this test program, with a reader
 // FT01 that stores (does not type) its reads with one beep each.
-class Program {
-public:
-    explicit Program(const fs::path& programDir, const std::string& settings = {},
-                     const std::string& serial = "FT01")
-        : dir_(programDir), serial_(serial) {
-        fs::create_directories(dir_);
-        fs::copy_file(BinDir() / "vantix", dir_ / "vantix", fs::copy_options::overwrite_existing);
-        const std::string ini = (dir_ / "Vantix.ini").string();
-        RunCommand("printf 'vantix\\n' | " + Ctl() + " password --ini " + ini + " >/dev/null");
-        RunCommand("printf '%s' " + ShellQuote("BeepPause=0\r\n" + settings) + " >> " + ini);
-        const std::string userArea = RunCommand(Ctl() + " ua encode proximity name=DOOR beep=7 sendToKeyboard=0 "
-                                                        "storeToDatabase=1");
-        fs::create_directories(work_.Path() / "runtime");
-        fs::permissions(work_.Path() / "runtime", fs::perms::owner_all);
-        socket_ = work_.File("sim.sock");
-        log_ = work_.File("vantix.log");
-        const std::map<std::string, std::string> env{{"DISPLAY", Display()},
-                                                     {"QT_QPA_PLATFORM", "xcb"},
-                                                     {"VANTIX_SIM_SOCKET", socket_},
-                                                     {"VANTIX_SIM_READERS", serial_ + "|TR-614 Door|" + userArea},
-                                                     {"XDG_RUNTIME_DIR", (work_.Path() / "runtime").string()},
-                                                     {"XDG_DATA_HOME", work_.File("data")}};
-        process_.emplace(std::vector<std::string>{(dir_ / "vantix").string(), "--backend", "sim"}, env, log_);
-        if (!WaitFor([&] { return Sim("list").find(serial_) != std::string::npos; }, 20s))
-            throw std::runtime_error("vantix did not start: " + ReadFile(log_));
+struct Program : RunningProgram {
+    explicit Program(const fs::path& dir, const std::string& settings = {}, const std::string& serial = "FT01")
+        : RunningProgram(dir, Display(), "proximity name=DOOR beep=7 sendToKeyboard=0 storeToDatabase=1",
+                         "BeepPause=0\r\n" + settings, serial) {}
+    static const std::string& Display() {
+        static XServer server; // one for the whole program, ended at its exit
+        return server.Display();
     }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    std::string Sim(const std::string& command) const {
-        try {
-            return RunCommand(Ctl() + " sim --socket " + socket_ + " " + command + " 2>&1");
-        } catch (const std::exception&) {
-            return {};
-        }
-    }
-    // Cards with the media IDs 00000000, 00000001, ... from `first` on.
-    void Cards(int first, int count) const {
-        for (int i = first; i < first + count; ++i) {
-            char id[16];
-            std::snprintf(id, sizeof id, "0000%08X01", i);
-            Sim(std::string("card ") + serial_ + " " + id);
-        }
-    }
-    // Beeps the reader has been sent: one per read card.
-    int Reads() const {
-        const std::string written = Sim("written " + serial_);
-        int beeps = 0;
-        for (size_t at = written.find("012A31"); at != std::string::npos; at = written.find("012A31", at + 6))
-            ++beeps;
-        return beeps;
-    }
-    // The lines of this month's registration file after the header.
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        for (const auto& entry : fs::directory_iterator(dir_))
-            if (entry.path().extension() == ".vtxreg") {
-                std::istringstream in(ReadFile(entry.path().string()));
-                for (std::string line; std::getline(in, line);)
-                    if (line.rfind("MediaID,", 0) != 0)
-                        lines.push_back(line);
-            }
-        return lines;
-    }
-    // Sends SIGTERM; how long the program took to end, or nothing.
-    std::optional<Clock::duration> Terminate(std::chrono::seconds limit = 20s) {
-        const auto start = Clock::now();
-        process_->Signal(SIGTERM);
-        const std::optional<int> status = process_->Wait(limit);
-        if (!status)
-            return std::nullopt;
-        exitStatus_ = *status;
-        return Clock::now() - start;
-    }
-    int ExitStatus() const { return exitStatus_; }
-    std::string Log() const { return ReadFile(log_); }
-
-private:
-    vantix::test::TempDir work_;
-    fs::path dir_;
-    std::string serial_;
-    std::string socket_;
-    std::string log_;
-    std::optional<vantix::test::ChildProcess> process_;
-    int exitStatus_ = -1;
 };
-
-std::string MediaId(int i) {
-    char id[16];
-    std::snprintf(id, sizeof id, "%08X", i);
-    return id;
-}
 
 // The lines hold the cards first..first+count-1, whole and in order.
 void ExpectCards(const std::vector<std::string>& lines, int count, int first = 0) {
     ASSERT_EQ(static_cast<int>(lines.size()), count);
     for (int i = 0; i < count; ++i) {
-        EXPECT_EQ(lines[i].substr(0, 9), MediaId(first + i) + ",") << "line " << i;
+        char id[16];
+        std::snprintf(id, sizeof id, "%08X,", first + i);
+        EXPECT_EQ(lines[i].substr(0, 9), id) << "line " << i;
         EXPECT_TRUE(lines[i].ends_with(",0,0,FT01\r")) << "whole line " << i << ": " << lines[i];
     }
 }
@@ -159,11 +53,9 @@ void ExpectCards(const std::vector<std::string>& lines, int count, int first = 0
 class Faults : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* tool : {"Xvfb", "xdotool"})
-            if (!vantix::test::OnPath(tool))
-                GTEST_SKIP() << "needs " << tool;
+        if (const std::string missing = Missing({"Xvfb", "xdotool"}); !missing.empty()) GTEST_SKIP() << missing;
     }
-    vantix::test::TempDir work;
+    TempDir work;
 };
 
 } // namespace
@@ -191,7 +83,7 @@ TEST_F(Faults, TheEndOfASessionRightAfterAReadOrInABurstLosesNothing) {
 }
 
 TEST_F(Faults, ADatabaseThatHangsNeverDelaysTheFileOrTheEnd) {
-    auto& server = vantix::test::PgServer::Shared();
+    auto& server = PgServer::Shared();
     const std::string settings = "UseMRDB=1\r\nCallSyntax=call\r\nConnStr=" + server.ConnectionString() + "\r\n";
     for (const bool stopped : {false, true}) {
         SCOPED_TRACE(stopped ? "stopped server" : "locked table");
@@ -200,11 +92,11 @@ TEST_F(Faults, ADatabaseThatHangsNeverDelaysTheFileOrTheEnd) {
         program.Cards(0, 1);
         ASSERT_TRUE(WaitFor([&] { return server.RowCount() == 1; }, 20s)) << program.Log();
 
-        pid_t lockPid = -1;
+        std::optional<ChildProcess> lock; // a session of its own holds the table
         if (stopped) {
             server.Suspend(true);
         } else {
-            lockPid = std::stoi(RunCommand("sh -c " + ShellQuote(server.HoldLockCommand(60) + " >/dev/null 2>&1 & echo $!")));
+            lock.emplace(std::vector<std::string>{"sh", "-c", server.HoldLockCommand(60)}, std::map<std::string, std::string>{}, "/dev/null");
             ASSERT_TRUE(WaitFor([&] { return server.Locked(); }, 10s));
         }
         for (int i = 1; i <= 3; ++i) {
@@ -216,12 +108,7 @@ TEST_F(Faults, ADatabaseThatHangsNeverDelaysTheFileOrTheEnd) {
             EXPECT_LT(Clock::now() - read, 3s);
         }
         const auto took = program.Terminate();
-        if (stopped) {
-            server.Suspend(false);
-        } else {
-            server.ReleaseLock();
-            ::kill(lockPid, SIGTERM);
-        }
+        stopped ? server.Suspend(false) : server.ReleaseLock();
         ASSERT_TRUE(took.has_value());
         EXPECT_LT(*took, 5s) << "the end does not wait for the database";
         ExpectCards(program.Lines(), 4);

@@ -10,9 +10,10 @@
 #include <X11/keysym.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -32,71 +33,54 @@ using testing::HasSubstr;
 namespace {
 
 std::u32string U32(const std::string& latin1) {
-    std::u32string out;
-    for (unsigned char c : latin1)
-        out += static_cast<char32_t>(c);
-    return out;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(latin1.data());
+    return {bytes, bytes + latin1.size()};
 }
 
 // Another client of the same display: the user's keyboard as XTEST and XKB
 // requests, and the questions the test asks the server.
 class OtherClient {
 public:
-    explicit OtherClient(const std::string& display) : d_(XOpenDisplay(display.c_str())) {
-        if (!d_)
-            throw std::runtime_error("cannot open " + display);
+    explicit OtherClient(const std::string& display) : x_(XOpenDisplay(display.c_str()), XCloseDisplay) {
+        if (!x_) throw std::runtime_error("cannot open " + display);
     }
-    ~OtherClient() { XCloseDisplay(d_); }
-    OtherClient(const OtherClient&) = delete;
-    OtherClient& operator=(const OtherClient&) = delete;
 
-    ::KeyCode Code(KeySym keysym) { return XKeysymToKeycode(d_, keysym); }
-    void Key(KeySym keysym, bool down) {
-        XTestFakeKeyEvent(d_, Code(keysym), down, CurrentTime);
+    // Sends a request and waits until the server has carried it out.
+    template <class Request>
+    void Do(Request request) {
+        request(d_);
         XSync(d_, False);
+    }
+    void Key(KeySym keysym, bool down) {
+        Do([&](Display* d) { XTestFakeKeyEvent(d, XKeysymToKeycode(d, keysym), down, CurrentTime); });
     }
     bool IsDown(KeySym keysym) {
         char keys[32];
         XQueryKeymap(d_, keys);
-        const ::KeyCode code = Code(keysym);
+        const ::KeyCode code = XKeysymToKeycode(d_, keysym);
         return keys[code / 8] & (1 << (code % 8));
-    }
-    void LockModifiers(unsigned modifiers) {
-        XkbLockModifiers(d_, XkbUseCoreKbd, LockMask, modifiers);
-        XSync(d_, False);
     }
     unsigned LockedModifiers() {
         XkbStateRec state;
         XkbGetState(d_, XkbUseCoreKbd, &state);
         return state.locked_mods;
     }
-    void FocusPointerRoot() {
-        XSetInputFocus(d_, PointerRoot, RevertToPointerRoot, CurrentTime);
-        XSync(d_, False);
-    }
-    void LockGroup(unsigned group) {
-        XkbLockGroup(d_, XkbUseCoreKbd, group);
-        XSync(d_, False);
-    }
     // Gives every key code without symbols one, so none is spare.
     void FillSpareCodes() {
         int min = 0, max = 0, width = 0;
         XDisplayKeycodes(d_, &min, &max);
         KeySym* map = XGetKeyboardMapping(d_, static_cast<::KeyCode>(min), max - min + 1, &width);
-        for (int code = min; code <= max; ++code) {
-            bool empty = true;
-            for (int i = 0; i < width; ++i)
-                empty = empty && map[(code - min) * width + i] == NoSymbol;
-            KeySym filler = XK_F35;
-            if (empty)
-                XChangeKeyboardMapping(d_, code, 1, &filler, 1);
-        }
+        KeySym filler = XK_F35;
+        for (KeySym* syms = map; syms < map + (max - min + 1) * width; syms += width)
+            if (std::all_of(syms, syms + width, [](KeySym k) { return k == NoSymbol; }))
+                XChangeKeyboardMapping(d_, min + static_cast<int>((syms - map) / width), 1, &filler, 1);
         XFree(map);
         XSync(d_, False);
     }
 
 private:
-    Display* d_;
+    std::unique_ptr<Display, int (*)(Display*)> x_;
+    Display* const d_ = x_.get();
 };
 
 // Runs setxkbmap on the display; true when it succeeded.
@@ -105,25 +89,12 @@ bool SetLayout(const std::string& display, const std::string& layout) {
 }
 
 // Threads that keep every core busy while they live.
-class CpuHogs {
-public:
+struct CpuHogs {
     CpuHogs() {
         for (unsigned i = 0; i < 2 * std::max(1u, std::thread::hardware_concurrency()); ++i)
-            threads_.emplace_back([this] {
-                volatile unsigned long n = 0;
-                while (!stop_.load(std::memory_order_relaxed))
-                    n = n + 1;
-            });
+            threads.emplace_back([](std::stop_token stop) { while (!stop.stop_requested()) {} });
     }
-    ~CpuHogs() {
-        stop_ = true;
-        for (auto& t : threads_)
-            t.join();
-    }
-
-private:
-    std::atomic<bool> stop_{false};
-    std::vector<std::thread> threads_;
+    std::vector<std::jthread> threads; // stopped and joined with the object
 };
 
 class TypingIntoAWindow : public ::testing::Test {
@@ -162,9 +133,9 @@ TEST_F(TypingIntoAWindow, TheTextIsTheLineInEveryLayoutAndAfterEveryChangeOfIt) 
     }
     // Two layouts, the second (without Latin letters) chosen as the group.
     ASSERT_TRUE(SetLayout(server.Display(), "us,ru"));
-    user.LockGroup(1);
+    user.Do([](Display* d) { XkbLockGroup(d, XkbUseCoreKbd, 1); });
     EXPECT_EQ(TypeAndRead(Line), U32(Line)) << "us,ru in the ru group";
-    user.LockGroup(0);
+    user.Do([](Display* d) { XkbLockGroup(d, XkbUseCoreKbd, 0); });
     EXPECT_EQ(TypeAndRead(Line), U32(Line)) << "us,ru back in the us group";
     EXPECT_TRUE(problems.empty()) << problems.front().detail;
 }
@@ -184,7 +155,7 @@ TEST_F(TypingIntoAWindow, HeldShiftAndControlAreLiftedForTheLineAndHeldAgainAfte
     user.Key(XK_Shift_L, false);
 
     // Caps Lock stays locked and changes nothing.
-    user.LockModifiers(LockMask);
+    user.Do([](Display* d) { XkbLockModifiers(d, XkbUseCoreKbd, LockMask, LockMask); });
     EXPECT_EQ(TypeAndRead(Line), U32(Line)) << "with Caps Lock on";
     EXPECT_EQ(user.LockedModifiers() & LockMask, static_cast<unsigned>(LockMask));
     EXPECT_TRUE(problems.empty()) << problems.front().detail;
@@ -244,7 +215,7 @@ TEST_F(TypingIntoAWindow, NothingIsTypedIntoAWindowOfThisProcess) {
     EXPECT_EQ(keyboard.Focus(), FocusTarget::OtherWindow);
 
     // No window manager and nobody set the focus: no window to type into.
-    user.FocusPointerRoot();
+    user.Do([](Display* d) { XSetInputFocus(d, PointerRoot, RevertToPointerRoot, CurrentTime); });
     EXPECT_EQ(keyboard.Focus(), FocusTarget::NoWindow);
 }
 

@@ -6,73 +6,27 @@
 // directory (e2e-artifacts/).
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <map>
-#include <optional>
-#include <string>
+#include <memory>
 #include <thread>
-#include <vector>
 
-#include "tests/support/ChildProcess.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/Wait.h"
+#include "tests/e2e/RunningProgram.h"
 #include "tests/support/XServer.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-using vantix::test::ReadFile;
-using vantix::test::WaitFor;
-using Process = vantix::test::ChildProcess;
-using vantix::test::TempDir;
-using vantix::test::OnPath;
-
-// Standard output of a shell command, without the final line end.
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (fgets(buffer, sizeof buffer, pipe))
-            out += buffer;
-        pclose(pipe);
-    }
-    while (!out.empty() && out.back() == '\n')
-        out.pop_back();
-    return out;
-}
+using namespace vantix::test;
 
 // What the test asks the X server directly.
 class XQuery {
 public:
-    explicit XQuery(const std::string& display) : dpy_(XOpenDisplay(display.c_str())) {
-        if (!dpy_)
-            throw std::runtime_error("cannot open " + display);
+    explicit XQuery(const std::string& display) : x_(XOpenDisplay(display.c_str()), XCloseDisplay) {
+        if (!x_) throw std::runtime_error("cannot open " + display);
     }
-    ~XQuery() { XCloseDisplay(dpy_); }
-    XQuery(const XQuery&) = delete;
-    XQuery& operator=(const XQuery&) = delete;
 
-    bool TrayOwned() {
-        return XGetSelectionOwner(dpy_, XInternAtom(dpy_, "_NET_SYSTEM_TRAY_S0", False)) != 0;
-    }
-    bool Viewable(Window window) {
-        XWindowAttributes attributes;
-        return XGetWindowAttributes(dpy_, window, &attributes) && attributes.map_state == IsViewable;
-    }
+    bool TrayOwned() { return XGetSelectionOwner(dpy_, XInternAtom(dpy_, "_NET_SYSTEM_TRAY_S0", False)) != 0; }
     // Key presses that reach the window from now on are seen here too.
     void WatchKeys(Window window) {
         XSelectInput(dpy_, window, KeyPressMask);
@@ -101,14 +55,13 @@ public:
     }
 
 private:
-    Display* dpy_;
+    std::unique_ptr<Display, int (*)(Display*)> x_;
+    Display* const dpy_ = x_.get();
 };
 
 std::optional<Window> FindWindow(const std::string& xdotoolArgs) {
     const std::string id = Output("xdotool search " + xdotoolArgs + " 2>/dev/null | head -1");
-    if (id.empty())
-        return std::nullopt;
-    return static_cast<Window>(std::stoul(id));
+    return id.empty() ? std::nullopt : std::optional<Window>(std::stoul(id));
 }
 
 // The tray icon's centre, from the window tree: the program's embedded icon
@@ -117,101 +70,70 @@ std::optional<std::pair<int, int>> TrayIconCentre() {
     const std::string line = Output("xwininfo -root -tree | grep '(\"vantix\" \"vantix\")' | grep ' 22x22+'");
     int w = 0, h = 0, x = 0, y = 0, ax = 0, ay = 0;
     const auto at = line.find(": (");
-    if (at == std::string::npos)
-        return std::nullopt;
-    const auto geometry = line.find(')', at) + 1;
-    if (std::sscanf(line.c_str() + geometry, " %dx%d+%d+%d +%d+%d", &w, &h, &x, &y, &ax, &ay) != 6)
+    if (at == std::string::npos ||
+        std::sscanf(line.c_str() + line.find(')', at) + 1, " %dx%d+%d+%d +%d+%d", &w, &h, &x, &y, &ax, &ay) != 6)
         return std::nullopt;
     return std::make_pair(ax + w / 2, ay + h / 2);
 }
 
+bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
 } // namespace
 
 TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
-    for (const char* tool : {"Xvfb", "trayer", "xdotool", "xterm", "xwininfo", "import"})
-        if (!OnPath(tool))
-            GTEST_SKIP() << "needs " << tool;
-    const fs::path bin = std::getenv("VANTIX_BIN_DIR");
-    const fs::path artifacts = bin.parent_path() / "e2e-artifacts";
+    if (const std::string missing = Missing({"Xvfb", "trayer", "xdotool", "xterm", "xwininfo", "import"});
+        !missing.empty())
+        GTEST_SKIP() << missing;
+    const fs::path artifacts = BinDir().parent_path() / "e2e-artifacts";
     fs::create_directories(artifacts);
 
-    vantix::test::XServer server;
+    XServer server;
     const std::string display = server.Display();
     XQuery x(display);
-    // For the X tools the test runs itself.
-    setenv("DISPLAY", display.c_str(), 1);
+    setenv("DISPLAY", display.c_str(), 1); // for the X tools the test runs itself
     TempDir work;
     const std::string log = work.File("processes.log");
     const std::map<std::string, std::string> onDisplay{{"DISPLAY", display}};
 
-    Process trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "100",
-                    "--height", "24"},
-                   onDisplay, log);
+    ChildProcess trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "100",
+                         "--height", "24"},
+                        onDisplay, log);
     ASSERT_TRUE(WaitFor([&] { return x.TrayOwned(); }, 5s)) << "trayer owns the tray";
 
     // The window that has the focus records the line typed into it.
     const std::string typed = work.File("typed.txt");
-    Process target({"xterm", "-title", "vantix-e2e-target", "-geometry", "60x5+0+300", "-e", "sh", "-c",
-                    "read line; printf '%s\\n' \"$line\" > " + typed},
-                   onDisplay, log);
+    ChildProcess target({"xterm", "-title", "vantix-e2e-target", "-geometry", "60x5+0+300", "-e", "sh", "-c",
+                         "read line; printf '%s\\n' \"$line\" > " + typed},
+                        onDisplay, log);
     std::optional<Window> targetWindow;
     ASSERT_TRUE(WaitFor([&] { return (targetWindow = FindWindow("--onlyvisible --name vantix-e2e-target")).has_value(); }, 5s));
-    ASSERT_EQ(std::system(("xdotool windowfocus " + std::to_string(*targetWindow)).c_str()),
-              0);
+    ASSERT_TRUE(Shell("xdotool windowfocus " + std::to_string(*targetWindow)));
 
-    // A program directory of its own: the binary and a settings file with
-    // a password.
-    const fs::path programDir = work.Path() / "program";
-    fs::create_directories(programDir);
-    fs::copy_file(bin / "vantix", programDir / "vantix");
-    const std::string ctl = (bin / "vantixctl").string();
-    const std::string ini = (programDir / "Vantix.ini").string();
-    ASSERT_EQ(std::system(("printf 'vantix\\n' | " + ctl + " password --ini " + ini + " >/dev/null").c_str()), 0);
     // A proximity reader that types the media ID with Enter and stores it.
-    const std::string userArea =
-        Output(ctl + " ua encode proximity name=DOOR sendToKeyboard=1 storeToDatabase=1 prefixMask=15 "
-                     "suffixCode=11,12,12,12 suffixMask=14");
-    ASSERT_EQ(userArea.size(), 32u) << userArea;
-
-    const std::string socket = work.File("sim.sock");
-    fs::create_directories(work.Path() / "runtime");
-    fs::permissions(work.Path() / "runtime", fs::perms::owner_all);
-    Process vantix({(programDir / "vantix").string(), "--backend", "sim"},
-                   {{"DISPLAY", display},
-                    {"QT_QPA_PLATFORM", "xcb"},
-                    {"VANTIX_SIM_SOCKET", socket},
-                    {"VANTIX_SIM_READERS", "FT01|TR-614 Door|" + userArea},
-                    {"XDG_RUNTIME_DIR", (work.Path() / "runtime").string()},
-                    {"XDG_DATA_HOME", work.File("data")}},
-                   log);
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s)) << ReadFile(log);
+    RunningProgram vantix(work.Path() / "program", display,
+                          "proximity name=DOOR sendToKeyboard=1 storeToDatabase=1 prefixMask=15 "
+                          "suffixCode=11,12,12,12 suffixMask=14");
 
     // Starts hidden, with its icon in the tray.
     std::pair<int, int> icon;
     const auto iconShown = [&] {
         const auto centre = TrayIconCentre();
-        if (centre)
-            icon = *centre;
+        if (centre) icon = *centre;
         return centre.has_value();
     };
     ASSERT_TRUE(WaitFor(iconShown, 10s)) << "no tray icon";
     EXPECT_FALSE(FindWindow("--onlyvisible --name '^Vantix$'").has_value()) << "the main window starts hidden";
 
-    EXPECT_EQ(Output(ctl + " sim --socket " + socket + " card FT01 00000249541F01"), "ok card F400000249541F01");
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(typed) && ReadFile(typed).find('\n') != std::string::npos; }, 10s))
-        << "nothing typed; " << ReadFile(log);
+    EXPECT_EQ(vantix.Sim("card FT01 00000249541F01"), "ok card F400000249541F01");
+    ASSERT_TRUE(WaitFor([&] { return ReadFile(typed).find('\n') != std::string::npos; }, 10s))
+        << "nothing typed; " << ReadFile(log) << vantix.Log();
     EXPECT_EQ(ReadFile(typed), "0249541F\n");
 
     // The line is typed on the reader thread before the registration reaches
     // the window, which files it: wait for the file line too.
-    std::string regFile;
-    const auto readRegFile = [&] {
-        for (const auto& entry : fs::directory_iterator(programDir))
-            if (entry.path().extension() == ".vtxreg")
-                regFile = ReadFile(entry.path().string());
-        return regFile.find("\r\n0249541F,") != std::string::npos;
-    };
-    EXPECT_TRUE(WaitFor(readRegFile, 10s)) << regFile;
+    const auto filed = [&](std::size_t lines) { return vantix.Lines().size() == lines; };
+    EXPECT_TRUE(WaitFor([&] { return filed(1); }, 10s)) << vantix.RegFile();
+    const std::string regFile = vantix.RegFile();
     EXPECT_EQ(regFile.substr(0, regFile.find('\n') + 1), "MediaID,DateTime,Date,Time,ID,Code,Serial\r\n");
     EXPECT_NE(regFile.find("\r\n0249541F,"), std::string::npos) << regFile;
     EXPECT_NE(regFile.find(",0,0,FT01\r\n"), std::string::npos) << regFile;
@@ -223,10 +145,8 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
     std::optional<Window> mainWindow;
     for (int attempt = 0; attempt < 3 && !mainWindow; ++attempt) {
         ASSERT_TRUE(WaitFor(iconShown, 5s)) << "no tray icon";
-        ASSERT_EQ(std::system(("xdotool mousemove " + std::to_string(icon.first) + " " +
-                               std::to_string(icon.second) + " click --repeat 2 --delay 80 1")
-                                  .c_str()),
-                  0);
+        ASSERT_TRUE(Shell("xdotool mousemove " + std::to_string(icon.first) + " " + std::to_string(icon.second) +
+                        " click --repeat 2 --delay 80 1"));
         WaitFor([&] { return (mainWindow = FindWindow("--onlyvisible --name '^Vantix$'")).has_value(); }, 4s);
     }
     ASSERT_TRUE(mainWindow.has_value()) << "a double click on the tray icon shows the window";
@@ -235,32 +155,24 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
     // its Enter would open the unlock prompt. The line would have reached
     // the window before the registration reached the file.
     x.WatchKeys(*mainWindow);
-    ASSERT_EQ(std::system(("xdotool windowfocus --sync " + std::to_string(*mainWindow)).c_str()), 0);
-    EXPECT_EQ(Output(ctl + " sim --socket " + socket + " card FT01 00000249541F01"), "ok card F400000249541F01");
-    const auto secondLine = [&] {
-        readRegFile();
-        return std::count(regFile.begin(), regFile.end(), '\n') == 3;
-    };
-    EXPECT_TRUE(WaitFor(secondLine, 10s)) << regFile;
+    ASSERT_TRUE(Shell("xdotool windowfocus --sync " + std::to_string(*mainWindow)));
+    EXPECT_EQ(vantix.Sim("card FT01 00000249541F01"), "ok card F400000249541F01");
+    EXPECT_TRUE(WaitFor([&] { return filed(2); }, 10s)) << vantix.RegFile();
     EXPECT_EQ(x.KeyPresses(), 0) << "card data typed into the program's own window";
     // The screenshots are artifacts for a person to look at; nothing is
     // asserted on them, so a pause for painting is all they need.
     std::this_thread::sleep_for(500ms);
-    EXPECT_EQ(std::system(("import -window root " + (artifacts / "main-window.png").string())
-                              .c_str()),
-              0);
+    EXPECT_TRUE(Shell("import -window root " + (artifacts / "main-window.png").string()));
 
     // The close box hides it again and says the program is still active.
     x.SendDeleteWindow(*mainWindow);
-    ASSERT_TRUE(WaitFor([&] { return !x.Viewable(*mainWindow); }, 5s)) << "hidden to the tray";
+    ASSERT_TRUE(WaitFor([&] { return !FindWindow("--onlyvisible --name '^Vantix$'"); }, 5s)) << "hidden to the tray";
     std::this_thread::sleep_for(600ms); // lets the popup slide in for the screenshot
-    EXPECT_EQ(std::system(("import -window root " + (artifacts / "notifier.png").string())
-                              .c_str()),
-              0);
-    EXPECT_TRUE(vantix.Wait(0ms) == std::nullopt) << "still running";
+    EXPECT_TRUE(Shell("import -window root " + (artifacts / "notifier.png").string()));
+    EXPECT_TRUE(vantix.Running());
 
     // A session's end: the settings are written back.
-    vantix.Signal(SIGTERM);
-    EXPECT_EQ(vantix.Wait(10s), std::optional<int>(0));
-    EXPECT_NE(ReadFile(ini).find("Delay=1"), std::string::npos) << ReadFile(ini);
+    ASSERT_TRUE(vantix.Terminate(10s).has_value());
+    EXPECT_EQ(vantix.ExitStatus(), 0);
+    EXPECT_NE(ReadFile(vantix.Ini()).find("Delay=1"), std::string::npos) << ReadFile(vantix.Ini());
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/d2xx/libftdi/EepromUserArea.h"
 
 using namespace FTDI;
@@ -12,14 +14,17 @@ namespace {
 // An EEPROM image laid out as the vendor's tools program it: three string
 // descriptors from 0x18 (FT232R) or 0x14 (BM), pointers with 0x80 set,
 // the FT232R's plug-and-play bytes, and the checksum in the last word.
+// Writes the checksum into the last word.
+void Seal(Image& image) {
+    const std::uint16_t sum = EepromUserArea::Checksum(image);
+    image[image.size() - 2] = static_cast<std::uint8_t>(sum);
+    image[image.size() - 1] = static_cast<std::uint8_t>(sum >> 8);
+}
+
 Image MakeImage(Chip chip, const std::string& manufacturer, const std::string& product,
                 const std::string& serial, std::size_t size = 0x80) {
     Image image(size, 0x00);
-    image[0x00] = 0x00;
-    image[0x02] = 0x03;
-    image[0x03] = 0x04;
-    image[0x04] = 0x01;
-    image[0x05] = 0x60;
+    std::copy_n("\x00\x00\x03\x04\x01\x60", 6, image.begin());
     std::size_t at = chip == Chip::FT232R ? 0x18 : 0x14;
     std::size_t pointer = 0x0E;
     for (const std::string* text : {&manufacturer, &product, &serial}) {
@@ -33,14 +38,9 @@ Image MakeImage(Chip chip, const std::string& manufacturer, const std::string& p
             image[at + 2 + 2 * i] = static_cast<std::uint8_t>((*text)[i]);
         at += length;
     }
-    if (chip == Chip::FT232R && at + 4 <= size - 2) {
-        image[at] = 0x02;
-        image[at + 1] = 0x03;
-        image[at + 2] = 0x01;
-    }
-    const std::uint16_t sum = EepromUserArea::Checksum(image);
-    image[size - 2] = static_cast<std::uint8_t>(sum);
-    image[size - 1] = static_cast<std::uint8_t>(sum >> 8);
+    if (chip == Chip::FT232R && at + 4 <= size - 2)
+        std::copy_n("\x02\x03\x01", 3, image.begin() + static_cast<std::ptrdiff_t>(at));
+    Seal(image);
     return image;
 }
 
@@ -63,80 +63,65 @@ TEST(EepromChecksum, MatchesTheChipsRuleAndDetectsAChangedByte) {
     EXPECT_FALSE(EepromUserArea::ChecksumValid(image));
 }
 
-TEST(EepromUserArea, FT232RStartsAfterThePlugAndPlayBytes) {
-    for (const std::string serial : {"A", "FT123456", "FTABCDEFGHIJKLMN"}) {
-        const Image image = MakeImage(Chip::FT232R, "FTDI", "TR-614 reader", serial);
+TEST(EepromUserArea, StartsAfterTheStringsAndTheFT232RsPlugAndPlayBytes) {
+    const struct {
+        Chip chip;
+        const char* product;
+        const char* serial;
+        std::size_t offset, size;
+    } cases[] = {
+        // FT232R: 0x18 + 6 + 2 * characters + 4 plug-and-play bytes; 46 characters at most.
+        {Chip::FT232R, "TR-614 reader", "A", 70, 56},
+        {Chip::FT232R, "TR-614 reader", "FT123456", 84, 42},
+        {Chip::FT232R, "TR-614 reader", "FTABCDEFGHIJKLMN", 100, 26},
+        // BM: right after the serial, up to the checksum.
+        {Chip::FT232BM, "TR-613-2", "FT42", 58, 68},
+    };
+    for (const auto& c : cases) {
+        Image image = MakeImage(c.chip, "FTDI", c.product, c.serial);
         EepromUserArea::Place place;
-        ASSERT_EQ(EepromUserArea::Locate(image, Chip::FT232R, place), Result::Ok);
-        const std::size_t chars = 4 + 13 + serial.size();
-        EXPECT_EQ(place.offset, 0x18 + 6 + 2 * chars + 4) << serial;
-        EXPECT_EQ(place.size, (46 - chars) * 2) << serial;
-        EXPECT_EQ(image[place.offset - 4], 0x02);
+        ASSERT_EQ(EepromUserArea::Locate(image, c.chip, place), Result::Ok) << c.serial;
+        EXPECT_EQ(place.offset, c.offset) << c.serial;
+        EXPECT_EQ(place.size, c.size) << c.serial;
+        // A string pointer without its flag bit points to the same place.
+        image[0x12] &= 0x7F;
+        Seal(image);
+        ASSERT_EQ(EepromUserArea::Locate(image, c.chip, place), Result::Ok) << c.serial;
+        EXPECT_EQ(place.offset, c.offset) << c.serial;
     }
 }
 
-TEST(EepromUserArea, BMStartsRightAfterTheSerial) {
-    const Image image = MakeImage(Chip::FT232BM, "FTDI", "TR-613-2", "FT42");
-    EepromUserArea::Place place;
-    ASSERT_EQ(EepromUserArea::Locate(image, Chip::FT232BM, place), Result::Ok);
-    EXPECT_EQ(place.offset, 0x14 + 6 + 2 * (4 + 8 + 4));
-    EXPECT_EQ(place.offset + place.size, 0x7Eu);
-}
-
-TEST(EepromUserArea, PointerWithoutTheFlagBitGivesTheSamePlace) {
-    Image image = MakeImage(Chip::FT232R, "FTDI", "TR-617", "S1");
-    EepromUserArea::Place flagged;
-    ASSERT_EQ(EepromUserArea::Locate(image, Chip::FT232R, flagged), Result::Ok);
-    image[0x12] &= 0x7F;
-    const std::uint16_t sum = EepromUserArea::Checksum(image);
-    image[0x7E] = static_cast<std::uint8_t>(sum);
-    image[0x7F] = static_cast<std::uint8_t>(sum >> 8);
-    EepromUserArea::Place plain;
-    ASSERT_EQ(EepromUserArea::Locate(image, Chip::FT232R, plain), Result::Ok);
-    EXPECT_EQ(plain.offset, flagged.offset);
-}
-
-TEST(EepromUserArea, RefusesBlankCorruptAndFullImages) {
-    EepromUserArea::Place place;
-    EXPECT_EQ(EepromUserArea::Locate(Image(0x80, 0xFF), Chip::FT232R, place), Result::NotProgrammed);
-    EXPECT_EQ(EepromUserArea::Locate(Image(0x20, 0x00), Chip::FT232R, place), Result::NotProgrammed);
-
-    Image image = MakeImage(Chip::FT232R, "FTDI", "TR-614", "FT1");
-    image[0x7E] ^= 0xFF;
-    EXPECT_EQ(EepromUserArea::Locate(image, Chip::FT232R, place), Result::BadChecksum);
-    std::vector<std::uint8_t> out;
-    EXPECT_EQ(EepromUserArea::Read(image, Chip::FT232R, 16, out), Result::BadChecksum);
-
-    // 46 characters fill an FT232R: nothing is left for the area.
-    Image full = MakeImage(Chip::FT232R, "FTDI", std::string(34, 'P'), "FT123456");
-    ASSERT_EQ(EepromUserArea::Locate(full, Chip::FT232R, place), Result::Ok);
-    EXPECT_EQ(place.size, 0u);
-    const Image before = full;
-    EXPECT_EQ(EepromUserArea::Patch(full, Chip::FT232R, Area, 16), Result::NoRoom);
-    EXPECT_EQ(full, before);
-    // 39 characters leave 14 bytes: too few for 16, to read or to write.
-    Image tight = MakeImage(Chip::FT232R, "FTDI", std::string(27, 'P'), "FT123456");
-    EXPECT_EQ(EepromUserArea::Patch(tight, Chip::FT232R, Area, 16), Result::NoRoom);
-    out.clear();
-    EXPECT_EQ(EepromUserArea::Read(tight, Chip::FT232R, 16, out), Result::NoRoom);
-    EXPECT_EQ(EepromUserArea::Read(full, Chip::FT232R, 16, out), Result::NoRoom);
-    EXPECT_TRUE(out.empty()) << "a refused read reports no bytes";
-}
-
-TEST(EepromUserArea, StringsReachingTheChecksumLeaveNoArea) {
-    // The serial descriptor ends at 0x7E or 0x7C: the FT232R's plug-and-play
-    // bytes would put the area at 130 or 128, past the end of a 128-byte
-    // image. Neither may be read as an empty area.
-    for (const std::size_t serialChars : {38u, 37u}) {
-        Image image = MakeImage(Chip::FT232R, "FTDI", "TR-614", std::string(serialChars, 'S'));
-        EepromUserArea::Place place;
-        EXPECT_EQ(EepromUserArea::Locate(image, Chip::FT232R, place), Result::NoRoom) << serialChars;
+TEST(EepromUserArea, RefusesBlankCorruptAndFullImagesWithoutTouchingThem) {
+    Image corrupt = MakeImage(Chip::FT232R, "FTDI", "TR-614", "FT1");
+    corrupt[0x7E] ^= 0xFF;
+    const struct {
+        Image image;
+        Result result; // of Read and Patch
+    } cases[] = {
+        {Image(0x80, 0xFF), Result::NotProgrammed},
+        {Image(0x20, 0x00), Result::NotProgrammed},
+        {corrupt, Result::BadChecksum},
+        // 46 characters fill an FT232R; 39 leave 14 bytes, too few for 16.
+        {MakeImage(Chip::FT232R, "FTDI", std::string(34, 'P'), "FT123456"), Result::NoRoom},
+        {MakeImage(Chip::FT232R, "FTDI", std::string(27, 'P'), "FT123456"), Result::NoRoom},
+        // The serial ends at 0x7E or 0x7C: the plug-and-play bytes would put
+        // the area past the end; it may not be read as an empty area.
+        {MakeImage(Chip::FT232R, "FTDI", "TR-614", std::string(38, 'S')), Result::NoRoom},
+        {MakeImage(Chip::FT232R, "FTDI", "TR-614", std::string(37, 'S')), Result::NoRoom},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
         std::vector<std::uint8_t> out;
-        EXPECT_EQ(EepromUserArea::Read(image, Chip::FT232R, 16, out), Result::NoRoom) << serialChars;
-        const Image before = image;
-        EXPECT_EQ(EepromUserArea::Patch(image, Chip::FT232R, Area, 16), Result::NoRoom);
-        EXPECT_EQ(image, before);
+        EXPECT_EQ(EepromUserArea::Read(cases[i].image, Chip::FT232R, 16, out), cases[i].result) << i;
+        EXPECT_TRUE(out.empty()) << "a refused read reports no bytes";
+        Image patched = cases[i].image;
+        EXPECT_EQ(EepromUserArea::Patch(patched, Chip::FT232R, Area, 16), cases[i].result) << i;
+        EXPECT_EQ(patched, cases[i].image) << i;
     }
+    EepromUserArea::Place place;
+    EXPECT_EQ(EepromUserArea::Locate(cases[3].image, Chip::FT232R, place), Result::Ok);
+    EXPECT_EQ(place.size, 0u);
+    EXPECT_EQ(EepromUserArea::Locate(cases[5].image, Chip::FT232R, place), Result::NoRoom);
+    EXPECT_EQ(EepromUserArea::Locate(cases[6].image, Chip::FT232R, place), Result::NoRoom);
 }
 
 TEST(EepromUserArea, PatchTouchesOnlyTheAreaAndTheChecksum) {

@@ -68,18 +68,14 @@ FAKE_API FT_STATUS FAKE_CALL FT_GetDeviceInfoList(Node* dest, DWORD* n) {
 
 #ifndef FAKE_WITHOUT_OPEN
 FAKE_API FT_STATUS FAKE_CALL FT_Open(int index, void** handle) {
-    if (index < 0 || index > 1)
-        return 2;
-    *handle = &userArea[index];
-    return 0;
+    return index < 0 || index > 1 ? 2 : (*handle = &userArea[index], 0);
 }
 #endif
 
 FAKE_API FT_STATUS FAKE_CALL FT_Close(void*) { return 0; }
 
 FAKE_API FT_STATUS FAKE_CALL FT_Read(void*, void* buffer, DWORD size, DWORD* got) {
-    std::memset(buffer, 'r', size);
-    *got = size;
+    std::memset(buffer, 'r', *got = size);
     return 0;
 }
 
@@ -88,25 +84,17 @@ FAKE_API FT_STATUS FAKE_CALL FT_Write(void*, void*, DWORD size, DWORD* written) 
 FAKE_API FT_STATUS FAKE_CALL FT_GetQueueStatus(void*, DWORD* waiting) { *waiting = 7; return 0; }
 
 FAKE_API FT_STATUS FAKE_CALL FT_EE_UARead(void* handle, unsigned char* data, DWORD size, DWORD* got) {
-    const DWORD n = size < 16 ? size : 16;
-    std::memcpy(data, handle, n);
-    *got = n;
+    std::memcpy(data, handle, *got = size < 16 ? size : 16);
     return 0;
 }
 
 FAKE_API FT_STATUS FAKE_CALL FT_EE_UAWrite(void* handle, unsigned char* data, DWORD size) {
-    if (size > 16)
-        return 16;
-    std::memcpy(handle, data, size);
-    return 0;
+    return size > 16 ? 16 : (std::memcpy(handle, data, size), 0);
 }
 
 FAKE_API FT_STATUS FAKE_CALL FT_Reload(std::uint16_t, std::uint16_t) { return 0; }
 
-FAKE_API FT_STATUS FAKE_CALL FT_SetLatencyTimer(void* handle, unsigned char ms) {
-    latency[IndexOf(handle)] = ms;
-    return 0;
-}
+FAKE_API FT_STATUS FAKE_CALL FT_SetLatencyTimer(void* handle, unsigned char ms) { return latency[IndexOf(handle)] = ms, 0; }
 
 FAKE_API FT_STATUS FAKE_CALL FT_SetEventNotification(void* handle, DWORD mask, void* event) {
     events[IndexOf(handle)] = (mask & 1) ? static_cast<EventHandle*>(event) : nullptr;
@@ -128,13 +116,10 @@ FAKE_API void FakeReceive(int index) {
 
 FAKE_API unsigned char FakeLatency(int index) { return latency[index]; }
 
-FAKE_API FT_STATUS FAKE_CALL FT_GetLibraryVersion(DWORD* version) {
 #ifdef FAKE_OLD_VERSION
-    *version = 0x000404;
+FAKE_API FT_STATUS FAKE_CALL FT_GetLibraryVersion(DWORD* version) { return *version = 0x000404, 0; }
 #else
-    *version = 0x010428;
+FAKE_API FT_STATUS FAKE_CALL FT_GetLibraryVersion(DWORD* version) { return *version = 0x010428, 0; }
 #endif
-    return 0;
-}
 
 } // extern "C"

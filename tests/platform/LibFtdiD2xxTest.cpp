@@ -22,20 +22,8 @@ using vantix::test::WaitFor;
 // test has "sent", then hands over at most what fits, or fails on request.
 class FakeChip {
 public:
-    void Send(const std::string& bytes) {
-        {
-            std::lock_guard lock(mutex_);
-            pending_ += bytes;
-        }
-        arrived_.notify_all();
-    }
-    void Unplug() {
-        {
-            std::lock_guard lock(mutex_);
-            unplugged_ = true;
-        }
-        arrived_.notify_all();
-    }
+    void Send(const std::string& bytes) { Change([&] { pending_ += bytes; }); }
+    void Unplug() { Change([&] { unplugged_ = true; }); }
     int Read(std::uint8_t* buf, int size) {
         std::unique_lock lock(mutex_);
         arrived_.wait_for(lock, 2ms, [this] { return unplugged_ || !pending_.empty(); });
@@ -48,6 +36,12 @@ public:
     }
 
 private:
+    template <class F>
+    void Change(F change) {
+        std::lock_guard lock(mutex_);
+        change();
+        arrived_.notify_all();
+    }
     std::mutex mutex_;
     std::condition_variable arrived_;
     std::string pending_;

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "platform/input/windows/SendInputKeyboardOutput.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -21,18 +22,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // through them) until the condition holds or the deadline passes.
 template <class Condition>
 bool PumpUntil(Condition done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    return vantix::test::WaitFor(done, std::chrono::seconds(5), [] {
+        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
+    });
 }
 
 void SendKey(WORD key, DWORD flags = 0) {

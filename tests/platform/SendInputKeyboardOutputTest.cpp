@@ -17,8 +17,8 @@ using FTDI::SendInputKeyboardOutput;
 // event and, like the system, lets the events change which keys are down.
 class RecordingInputApi : public FTDI::windows::InputApi {
 public:
-    std::map<WCHAR, SHORT> layout;
-    std::map<WCHAR, SHORT> nearKeys; // answers of VkKeyScanExW for keys that make another character
+    // nearKeys: answers of VkKeyScanExW for keys that make another character.
+    std::map<WCHAR, SHORT> layout, nearKeys;
     std::set<UINT> deadKeys;
     std::set<int> held;
     bool capsLock = false;
@@ -31,9 +31,7 @@ public:
     DWORD OwnProcess() override { return 99; }
     HKL Layout(DWORD thread) override { return reinterpret_cast<HKL>(static_cast<ULONG_PTR>(0x0400 + thread)); }
     SHORT KeyScan(WCHAR c, HKL) override {
-        const auto it = layout.find(c);
-        const auto other = nearKeys.find(c);
-        return it != layout.end() ? it->second : other != nearKeys.end() ? other->second : -1;
+        return layout.count(c) ? layout[c] : nearKeys.count(c) ? nearKeys[c] : -1;
     }
     UINT MapKey(UINT code, UINT, HKL) override { return ScanOf(static_cast<int>(code)); }
     int ToUnicode(UINT key, const BYTE* state, WCHAR* buffer, int, HKL) override {
@@ -55,14 +53,12 @@ public:
     int Metric(int index) override { return metrics[index]; }
     UINT Send(UINT count, INPUT* inputs) override {
         const UINT taken = std::min(count, accepted);
-        for (UINT i = 0; i < taken; ++i) {
-            sent.push_back(inputs[i]);
-            if (inputs[i].type != INPUT_KEYBOARD || inputs[i].ki.wVk == 0)
-                continue;
-            if (inputs[i].ki.dwFlags & KEYEVENTF_KEYUP)
-                held.erase(inputs[i].ki.wVk);
-            else
-                held.insert(inputs[i].ki.wVk);
+        for (const INPUT& in : std::vector<INPUT>(inputs, inputs + taken)) {
+            sent.push_back(in);
+            if (in.type == INPUT_KEYBOARD && in.ki.wVk != 0 && (in.ki.dwFlags & KEYEVENTF_KEYUP))
+                held.erase(in.ki.wVk);
+            else if (in.type == INPUT_KEYBOARD && in.ki.wVk != 0)
+                held.insert(in.ki.wVk);
         }
         return taken;
     }

@@ -15,34 +15,28 @@ extern char** environ;
 
 namespace vantix::test {
 
-namespace {
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& t : texts)
-        pointers.push_back(t.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-} // namespace
-
 ChildProcess::ChildProcess(std::vector<std::string> argv, const std::map<std::string, std::string>& env,
                            const std::string& log) {
+    // Ours, with `env` in place of any entry of the same name.
     std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        if (!env.count(entry.substr(0, entry.find('='))))
+    for (char** e = environ; *e; ++e)
+        if (const std::string entry = *e; !env.count(entry.substr(0, entry.find('='))))
             environment.push_back(entry);
-    }
     for (const auto& [key, value] : env)
         environment.push_back(key + "=" + value);
+    const auto pointers = [](std::vector<std::string>& texts) {
+        std::vector<char*> out;
+        for (std::string& t : texts)
+            out.push_back(t.data());
+        out.push_back(nullptr);
+        return out;
+    };
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    const int rc = posix_spawnp(&pid_, argv[0].c_str(), &actions, nullptr, Pointers(argv).data(),
-                                Pointers(environment).data());
+    const int rc = posix_spawnp(&pid_, argv[0].c_str(), &actions, nullptr, pointers(argv).data(),
+                                pointers(environment).data());
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         throw std::runtime_error("cannot start " + argv[0]);
@@ -50,7 +44,7 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, const std::map<std::st
 
 ChildProcess::~ChildProcess() {
     if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
+        Signal(SIGTERM);
         ::waitpid(pid_, nullptr, 0);
     }
 }

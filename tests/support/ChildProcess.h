@@ -18,7 +18,6 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    pid_t Pid() const { return pid_; }
     void Signal(int signal) const;
     // The exit status (128 + the signal for a killed one), or nothing when
     // the process still runs after `timeout`.

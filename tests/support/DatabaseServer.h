@@ -9,7 +9,7 @@ namespace vantix::test {
 // raise an error). Stopped and removed by the destructor.
 class DatabaseServer {
 public:
-    virtual ~DatabaseServer() = default;
+    virtual ~DatabaseServer();
 
     virtual const char* Name() const = 0;
     // An ODBC connection string for the database.
@@ -34,6 +34,17 @@ public:
     int RowCount() const { return std::stoi(Query("SELECT count(*) FROM registrations")); }
     // The media IDs in the order they were stored, joined by ','.
     std::string MediaIds() const;
+
+protected:
+    // Makes a fresh directory /tmp/vantix-KIND-XXXXXX and picks a free port;
+    // the destructor removes the directory (after the server has stopped).
+    explicit DatabaseServer(const std::string& kind);
+    DatabaseServer(const DatabaseServer&) = delete;
+    DatabaseServer& operator=(const DatabaseServer&) = delete;
+
+    std::string dir_;
+    int port_ = 0;
+    bool started_ = false;
 };
 
 // Standard output of a shell command; throws std::runtime_error when it

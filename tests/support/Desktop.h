@@ -15,8 +15,6 @@ class Desktop {
 public:
     explicit Desktop(bool withTrayHost, const std::string& screen = "1280x1024x24");
     ~Desktop();
-    Desktop(const Desktop&) = delete;
-    Desktop& operator=(const Desktop&) = delete;
 
     const XServer& X() const { return x_; }
     const std::string& Display() const { return x_.Display(); }

@@ -27,17 +27,11 @@ char32_t CharacterOf(KeySym keysym) {
 } // namespace
 
 struct KeyWindow::Connection {
-    struct Close {
-        void operator()(Display* d) const { XCloseDisplay(d); }
-    };
-    struct FreeMap {
-        void operator()(XkbDescPtr map) const { XkbFreeKeyboard(map, 0, True); }
-    };
-    std::unique_ptr<Display, Close> display;
+    std::unique_ptr<Display, int (*)(Display*)> display{nullptr, XCloseDisplay};
     Window window = 0;
     int xkbEvent = 0;
     // The key map as this client last fetched it, as toolkits keep theirs.
-    std::unique_ptr<XkbDescRec, FreeMap> map;
+    std::unique_ptr<XkbDescRec, void (*)(XkbDescPtr)> map{nullptr, [](XkbDescPtr m) { XkbFreeKeyboard(m, 0, True); }};
 
     void FetchMap() { map.reset(XkbGetMap(d(), XkbAllClientInfoMask, XkbUseCoreKbd)); }
 
@@ -71,22 +65,13 @@ KeyWindow::KeyWindow(const std::string& display) : x_(std::make_unique<Connectio
     x_->window = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 400, 300, 0, 0, 0);
     XSelectInput(d, x_->window, KeyPressMask | ButtonPressMask | StructureNotifyMask);
     XMapWindow(d, x_->window);
-    for (XEvent e;;) {
-        XNextEvent(d, &e);
-        if (e.type == MapNotify)
-            break;
+    for (XEvent e; XNextEvent(d, &e), e.type != MapNotify;) {
     }
-    TakeFocus();
+    XSetInputFocus(d, x_->window, RevertToParent, CurrentTime);
+    XSync(d, False);
 }
 
 KeyWindow::~KeyWindow() = default;
-
-unsigned long KeyWindow::Id() const { return x_->window; }
-
-void KeyWindow::TakeFocus() {
-    XSetInputFocus(x_->d(), x_->window, RevertToParent, CurrentTime);
-    XSync(x_->d(), False);
-}
 
 void KeyWindow::SetOwnerProcess(pid_t pid, const std::string& host) {
     Display* d = x_->d();
@@ -124,10 +109,6 @@ std::u32string KeyWindow::ReadLines(int lines, std::chrono::milliseconds timeout
         }
     }
     return text;
-}
-
-std::u32string KeyWindow::ReadFor(std::chrono::milliseconds time) {
-    return ReadLines(1 << 30, time);
 }
 
 } // namespace vantix::test

@@ -22,19 +22,13 @@ public:
 
     explicit KeyWindow(const std::string& display);
     ~KeyWindow();
-    KeyWindow(const KeyWindow&) = delete;
-    KeyWindow& operator=(const KeyWindow&) = delete;
 
-    unsigned long Id() const;
-    void TakeFocus();
     // Gives the window the _NET_WM_PID and WM_CLIENT_MACHINE a toolkit sets.
     void SetOwnerProcess(pid_t pid, const std::string& host);
 
     // The text received until `lines` Enter keys (as '\n') have arrived or
     // the deadline has passed. Keys that are not characters come as U+FFFD.
     std::u32string ReadLines(int lines, std::chrono::milliseconds timeout);
-    // Everything received within the time (for "nothing arrives" checks).
-    std::u32string ReadFor(std::chrono::milliseconds time);
     // Every key press read so far, modifier keys included.
     const std::vector<Key>& Keys() const { return keys_; }
     // The screen positions of the button presses read so far.

@@ -11,8 +11,6 @@ class MariaDbServer : public DatabaseServer {
 public:
     MariaDbServer();
     ~MariaDbServer() override;
-    MariaDbServer(const MariaDbServer&) = delete;
-    MariaDbServer& operator=(const MariaDbServer&) = delete;
 
     const char* Name() const override { return "MariaDB"; }
     std::string ConnectionString() const override;
@@ -25,14 +23,9 @@ public:
     // The server of this test program, started on first use and stopped by
     // PgServerEnvironment with the PostgreSQL one.
     static MariaDbServer& Shared();
-    static void StopShared();
 
 private:
     std::string Client() const;
-
-    std::string dir_;
-    int port_ = 0;
-    bool started_ = false;
 };
 
 } // namespace vantix::test

@@ -13,11 +13,8 @@ class PgServer : public DatabaseServer {
 public:
     PgServer();
     ~PgServer() override;
-    PgServer(const PgServer&) = delete;
-    PgServer& operator=(const PgServer&) = delete;
 
     const char* Name() const override { return "PostgreSQL"; }
-    int Port() const { return port_; }
     std::string ConnectionString() const override;
     std::string Query(const std::string& sql) const override;
     int ServerPid() const override;
@@ -34,10 +31,7 @@ public:
 private:
     std::string PsqlFor(const std::string& database) const;
 
-    std::string dir_;
     std::string binDir_;
-    int port_ = 0;
-    bool started_ = false;
 };
 
 // Stops the shared servers when the test program ends. Register with

@@ -2,11 +2,12 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
-#include <csignal>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <stdexcept>
 
 namespace vantix::test {
 
@@ -28,15 +29,12 @@ bool WithDisplay(const std::string& display, Action action) {
 
 XServer::XServer(const std::string& screen) {
     int ready[2];
-    if (pipe(ready) != 0)
-        throw std::runtime_error("pipe failed");
-    pid_ = fork();
-    if (pid_ < 0)
-        throw std::runtime_error("fork failed");
+    if (pipe(ready) != 0 || (pid_ = fork()) < 0)
+        throw std::runtime_error("cannot start Xvfb");
     if (pid_ == 0) {
-        close(ready[0]);
         // Xvfb writes the display number it chose to this descriptor once it
         // accepts connections.
+        close(ready[0]);
         const std::string fd = std::to_string(ready[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
                "-noreset", static_cast<char*>(nullptr));
@@ -44,14 +42,11 @@ XServer::XServer(const std::string& screen) {
     }
     close(ready[1]);
     std::string number;
-    pollfd pfd{ready[0], POLLIN, 0};
-    while (number.find('\n') == std::string::npos && poll(&pfd, 1, 10000) > 0) {
-        char buffer[16];
-        const ssize_t n = read(ready[0], buffer, sizeof buffer);
-        if (n <= 0)
-            break;
+    char buffer[16];
+    ssize_t n = 0;
+    for (pollfd pfd{ready[0], POLLIN, 0}; number.find('\n') == std::string::npos && poll(&pfd, 1, 10000) > 0 &&
+                                          (n = read(ready[0], buffer, sizeof buffer)) > 0;)
         number.append(buffer, static_cast<std::size_t>(n));
-    }
     close(ready[0]);
     if (number.find('\n') == std::string::npos) {
         kill(pid_, SIGTERM);
