@@ -124,8 +124,37 @@ private:
 
 } // namespace
 
-// What the commands do is driven through vantixctl and the end-to-end tests;
-// here the channel's defences against input and clients that misbehave.
+// Plugging and cards are driven through vantixctl and the end-to-end tests;
+// the fault-making commands are not, yet they are what keeps the simulator
+// as unkind as a real reader.
+TEST(SimCommands, FaultCommandsReachTheReader) {
+    SimulatedD2xx sim;
+    SimCommands commands(sim);
+    commands.Execute("plug R1 TR-614");
+    FT_HANDLE handle = nullptr;
+    ASSERT_EQ(sim.FT_Open(0, &handle), FT_OK);
+    EXPECT_EQ(commands.Execute("inject R1 0203 instant"), "ok injected 2");
+    DWORD readable = 0;
+    ASSERT_EQ(sim.FT_GetQueueStatus(handle, &readable), FT_OK);
+    EXPECT_EQ(readable, 2u) << "instant bytes are readable at once";
+    EXPECT_EQ(commands.Execute("fail FT_Read 4"), "ok next FT_Read fails with 4");
+    char buffer[8];
+    DWORD got = 0;
+    EXPECT_EQ(sim.FT_Read(handle, buffer, sizeof buffer, &got), FT_IO_ERROR);
+    sim.FT_Close(handle);
+
+    EXPECT_EQ(commands.Execute("line R1 latency=2 baud=19200"), "ok line R1 baud=19200 latency=2");
+    EXPECT_EQ(sim.LineOf("R1"), std::make_pair(19200, 2));
+    const std::string stray = commands.Execute("stray R1 300");
+    ASSERT_EQ(stray.rfind("ok stray ", 0), 0u) << stray;
+    for (std::size_t i = 9; i < stray.size(); i += 2)
+        EXPECT_TRUE(stray.compare(i, 2, "01") != 0 && stray.compare(i, 2, "03") != 0) << "no record framing in noise";
+    EXPECT_EQ(sim.Waiting("R1"), 2u + 300u);
+    EXPECT_EQ(commands.Execute("unplug R1"), "ok unplugged R1");
+    EXPECT_TRUE(sim.PluggedSerials().empty());
+}
+
+// The channel's defences against input and clients that misbehave.
 TEST(SimCommands, RefusesBadInputWithAReason) {
     SimulatedD2xx sim;
     SimCommands commands(sim);
