@@ -1,18 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "ftdi/CardData.h"
-#include "platform/d2xx/sim/SimulatedD2xx.h"
 
 using namespace FTDI;
 
-TEST(ProximityFrame, IdentifierIsRebuiltMostSignificantByteFirst) {
-    const std::string frame = SimulatedD2xx::ProximityFrame("F400000249541F01");
-    EXPECT_EQ(IdentifierFromFrame(frame.data()), "F400000249541F01");
-    const char raw[] = "x0123456789ABCDEFyyyy";
-    EXPECT_EQ(IdentifierFromFrame(raw), "EFCDAB8967452301");
-}
-
-TEST(ProximityFrame, CheckAcceptsOnlyHexWithMatchingCrcAndNonZero) {
+TEST(ProximityFrame, IdentifierIsRebuiltMostSignificantByteFirstAndChecked) {
+    EXPECT_EQ(IdentifierFromFrame("x0123456789ABCDEFyyyy"), "EFCDAB8967452301");
+    // Only hex with a matching CRC, and not all zero.
     EXPECT_TRUE(IsValidIdentifier("F400000249541F01"));
     EXPECT_TRUE(IsValidIdentifier("f400000249541f01")); // either case
     EXPECT_FALSE(IsValidIdentifier("F500000249541F01"));  // CRC byte wrong

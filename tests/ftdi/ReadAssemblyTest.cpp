@@ -90,7 +90,7 @@ TEST(MagneticRecords, RecordsWaitForTheRecordUnderWayAndGoTogether) {
     // A record under way that stops growing is given up; the complete one
     // before it is handed on then.
     Add(records, "\x01%C\x03\x01;DEF", T0 + 10ms);
-    EXPECT_TRUE(records.DropStale(T0 + 100ms, 100ms).reads.empty());
+    EXPECT_TRUE(records.DropStale(T0 + 110ms, 100ms).reads.empty()) << "kept while exactly at its age limit";
     const AssembledReads stale = records.DropStale(T0 + 111ms, 100ms);
     EXPECT_EQ(stale.reads, Reads{"\x01%C\x03"});
     EXPECT_EQ(stale.dropped, 5u);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -20,142 +21,88 @@ UserArea FromBytes(const std::string& hex, int type) {
 
 std::string Hex(const UserArea& area) { return vantix::ToHex(area.bytes, UserArea::Size); }
 
+UserArea Named(const std::string& name) {
+    return UserArea(name, 0, 0, 0, 0, 0, 0, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DeviceTypeProximity);
+}
+
+// Every decoded field on one line, so whole records compare at once.
+std::string Fields(const UserArea& a) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%s %02X %02X beep%d fmt%d kb%d db%d both%d omit%d 2nd%d pf%X%X%X%X/%02X sf%X%X%X%X/%02X type%d",
+                  a.Name().c_str(), a.id, a.ec, a.beep, a.mediaIdFormat, a.sendToKeyboard, a.storeToDatabase,
+                  a.bothTracks, a.omitSentinel, a.secondTrackBit, a.prefixCode[0], a.prefixCode[1], a.prefixCode[2],
+                  a.prefixCode[3], a.prefixMask, a.suffixCode[0], a.suffixCode[1], a.suffixCode[2], a.suffixCode[3],
+                  a.suffixMask, a.deviceType);
+    return text;
+}
+
 } // namespace
 
-TEST(UserAreaEncode, LaysOutEveryFieldOfAProximityRecord) {
-    const UserArea area("ABC", 0x12, 0x34, 5, 2, 1, 1, -1, -1, -1, 8, 7, 9, 11, 0x05, 6, 10, 12, 0, 0x0A, 0);
+TEST(UserAreaEncode, LaysOutEveryFieldAndKeepsEachInItsOwnBits) {
     // beep 5 -> 0x50, KB 0x02, DB 0x01, format 2 -> 0x08.
-    EXPECT_EQ(Hex(area), "5B1234" "414243202020" "87" "9B" "05" "6A" "C0" "0A" "FF");
-}
-
-TEST(UserAreaEncode, ByteZeroDependsOnTheType) {
+    EXPECT_EQ(Hex(UserArea("ABC", 0x12, 0x34, 5, 2, 1, 1, -1, -1, -1, 8, 7, 9, 11, 0x05, 6, 10, 12, 0, 0x0A, 0)),
+              "5B1234" "414243202020" "87" "9B" "05" "6A" "C0" "0A" "FF");
+    // A blank record is all zero but for the name's spaces and byte 15.
     UserArea area;
-    area.beep = 0;
-    area.sendToKeyboard = 0;
-    area.storeToDatabase = 0;
-    area.mediaIdFormat = 3;
-    area.omitSentinel = 1;
-    area.secondTrackBit = 1;
-    area.bothTracks = 1;
     area.Encode(DeviceTypeProximity);
-    EXPECT_EQ(area.bytes[0], 0x0C);
-    area.Encode(DeviceTypeTrack1);
-    EXPECT_EQ(area.bytes[0], 0x04) << "types 1 and 2 never set bits 3 and 7";
-    area.Encode(DeviceTypeTrack2);
-    EXPECT_EQ(area.bytes[0], 0x04);
-    area.Encode(DeviceTypeTwoTracks);
-    EXPECT_EQ(area.bytes[0], 0x8C);
+    EXPECT_EQ(Hex(area), "000000" "202020202020" "000000000000" "FF");
+    // Byte 0 by type: the bits of other types' fields are never set.
+    area.mediaIdFormat = 3;
+    area.omitSentinel = area.secondTrackBit = area.bothTracks = 1;
+    const std::pair<int, int> byteZero[] = {
+        {DeviceTypeProximity, 0x0C}, {DeviceTypeTrack1, 0x04}, {DeviceTypeTrack2, 0x04}, {DeviceTypeTwoTracks, 0x8C}};
+    for (const auto& [type, expected] : byteZero) {
+        area.Encode(type);
+        EXPECT_EQ(area.bytes[0], expected) << type;
+    }
+    // The dialogs pass -1 for fields of other types, callers may pass too
+    // wide values: nothing leaks into a neighbour.
+    UserArea wide("X", 0, 0, 7, -1, 1, 0, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DeviceTypeTrack1);
+    EXPECT_EQ(wide.bytes[0], 0x72);
+    wide.beep = 9; // three bits only: 9 -> 1, bit 7 untouched
+    wide.prefixCode[1] = 0x1F;
+    wide.Encode(DeviceTypeTwoTracks);
+    EXPECT_EQ(wide.bytes[0] & 0x80, 0);
+    EXPECT_EQ(wide.bytes[0] >> 4, 1);
+    EXPECT_EQ(wide.bytes[9], 0x0F);
 }
 
-TEST(UserAreaEncode, FieldsThatDoNotApplyOrOverflowStayInTheirBits) {
-    // The dialogs pass -1 for fields of other types; nothing may leak.
-    UserArea area("X", 0, 0, 7, -1, 1, 0, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DeviceTypeTrack1);
-    EXPECT_EQ(area.bytes[0], 0x72);
-    area.beep = 9; // three bits only: 9 -> 1, bit 7 untouched
-    area.prefixCode[1] = 0x1F;
-    area.Encode(DeviceTypeTwoTracks);
-    EXPECT_EQ(area.bytes[0] & 0x80, 0);
-    EXPECT_EQ(area.bytes[0] >> 4, 1);
-    EXPECT_EQ(area.bytes[9], 0x0F);
-}
-
-TEST(UserAreaEncode, PadsTheNameWithSpacesFromTheFirstNul) {
+TEST(UserAreaName, IsPaddedWithSpacesFromTheFirstNulAndEndsAtASpace) {
     UserArea area;
     std::memcpy(area.name, "AB\0CDE", 7);
     area.Encode(DeviceTypeProximity);
     EXPECT_EQ(Hex(area).substr(6, 12), "414220202020");
-    UserArea full("SIXCHR", 0, 0, 0, 0, 0, 0, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-    EXPECT_EQ(Hex(full).substr(6, 12), "534958434852");
-    UserArea empty("", 0, 0, 0, 0, 0, 0, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-    EXPECT_EQ(Hex(empty).substr(6, 12), "202020202020");
-}
+    EXPECT_EQ(Hex(Named("SIXCHR")).substr(6, 12), "534958434852");
+    EXPECT_EQ(Hex(Named("A B")).substr(6, 12), "412042202020");
 
-TEST(UserAreaEncode, ByteFifteenIsAlwaysFF) {
-    UserArea area;
-    area.bytes[15] = 0x00;
-    area.Encode(DeviceTypeTrack2);
-    EXPECT_EQ(area.bytes[15], 0xFF);
-    UserArea decoded = FromBytes("00000000000000000000000000000000", DeviceTypeProximity);
-    EXPECT_EQ(decoded.bytes[15], 0x00) << "decoding does not touch byte 15";
-    decoded.Encode(DeviceTypeProximity);
-    EXPECT_EQ(decoded.bytes[15], 0xFF);
-}
-
-TEST(UserAreaDecode, TheSameByteZeroMeansDifferentThingsByType) {
-    const std::string image = "0C0000202020202020000000000000FF";
-    const UserArea prox = FromBytes(image, DeviceTypeProximity);
-    EXPECT_EQ(prox.mediaIdFormat, 3);
-    EXPECT_EQ(prox.omitSentinel, -1);
-    EXPECT_EQ(prox.secondTrackBit, -1);
-    EXPECT_EQ(prox.bothTracks, -1);
-    const UserArea track1 = FromBytes(image, DeviceTypeTrack1);
-    EXPECT_EQ(track1.mediaIdFormat, -1);
-    EXPECT_EQ(track1.omitSentinel, 1);
-    EXPECT_EQ(track1.secondTrackBit, -1);
-    EXPECT_EQ(track1.bothTracks, -1);
-    const UserArea both = FromBytes(image, DeviceTypeTwoTracks);
-    EXPECT_EQ(both.omitSentinel, 1);
-    EXPECT_EQ(both.secondTrackBit, 1);
-    EXPECT_EQ(both.bothTracks, 0);
-    EXPECT_EQ(both.deviceType, DeviceTypeTwoTracks);
-}
-
-TEST(UserAreaDecode, FlagsBeepAndBytes) {
-    const UserArea area = FromBytes("F3A55A41202020202012340FBCDEFFFF", DeviceTypeTwoTracks);
-    EXPECT_EQ(area.storeToDatabase, 1);
-    EXPECT_EQ(area.sendToKeyboard, 1);
-    EXPECT_EQ(area.beep, 7);
-    EXPECT_EQ(area.bothTracks, 1);
-    EXPECT_EQ(area.id, 0xA5);
-    EXPECT_EQ(area.ec, 0x5A);
-    EXPECT_EQ(area.prefixCode[0], 1);
-    EXPECT_EQ(area.prefixCode[1], 2);
-    EXPECT_EQ(area.prefixCode[2], 3);
-    EXPECT_EQ(area.prefixCode[3], 4);
-    EXPECT_EQ(area.suffixCode[0], 0xB);
-    EXPECT_EQ(area.suffixCode[3], 0xE);
-}
-
-TEST(UserAreaDecode, MaskHighNibblesOnlyForTwoTrackReaders) {
-    const std::string image = "000000" "202020202020" "0000F2" "0000A7" "FF";
-    for (int type : {DeviceTypeProximity, DeviceTypeTrack1, DeviceTypeTrack2}) {
-        const UserArea area = FromBytes(image, type);
-        EXPECT_EQ(area.prefixMask, 0x02) << type;
-        EXPECT_EQ(area.suffixMask, 0x07) << type;
-    }
-    const UserArea both = FromBytes(image, DeviceTypeTwoTracks);
-    EXPECT_EQ(both.prefixMask, 0xF2);
-    EXPECT_EQ(both.suffixMask, 0xA7);
-}
-
-TEST(UserAreaDecode, ASpaceEndsTheName) {
-    const UserArea shortName("AB", 0, 0, 0, 0, 0, 0, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-    UserArea back = FromBytes(Hex(shortName), DeviceTypeProximity);
+    UserArea back = FromBytes(Hex(Named("AB")), DeviceTypeProximity);
     EXPECT_EQ(back.Name(), "AB");
     EXPECT_EQ(back.name[6], '\0');
-
-    const UserArea spaced("A B", 0, 0, 0, 0, 0, 0, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-    EXPECT_EQ(Hex(spaced).substr(6, 12), "412042202020");
-    back = FromBytes(Hex(spaced), DeviceTypeProximity);
+    back = FromBytes(Hex(Named("A B")), DeviceTypeProximity);
     EXPECT_EQ(back.Name(), "A");
     back.Encode(DeviceTypeProximity);
     EXPECT_EQ(Hex(back).substr(6, 12), "412020202020") << "what was read is what is written again";
 }
 
-TEST(UserArea, CopyKeepsEveryField) {
-    const UserArea a("NAME", 1, 2, 3, -1, 1, 0, 1, 0, 1, 1, 2, 3, 4, 0x33, 5, 6, 7, 8, 0x44, DeviceTypeTwoTracks);
-    UserArea b;
-    b = a;
-    const UserArea c(a);
-    for (const UserArea* x : {static_cast<const UserArea*>(&b), &c}) {
-        EXPECT_EQ(Hex(*x), Hex(a));
-        EXPECT_EQ(x->Name(), "NAME");
-        EXPECT_EQ(x->deviceType, DeviceTypeTwoTracks);
-        EXPECT_EQ(x->secondTrackBit, 1);
-        EXPECT_EQ(x->suffixMask, 0x44);
-    }
-    const DevData dev(reinterpret_cast<FT_HANDLE>(0x10), a, "TR-613-3");
-    EXPECT_EQ(dev.deviceType, DeviceTypeTwoTracks);
+TEST(UserAreaDecode, ByteZeroAndTheMasksMeanDifferentThingsByType) {
+    const std::string flags = "0C0000202020202020000000000000FF";
+    const std::string masks = "000000202020202020" "0000F2" "0000A7" "FF";
+    const struct {
+        std::string image;
+        int type;
+        std::string fields;
+    } cases[] = {
+        {flags, DeviceTypeProximity, " 00 00 beep0 fmt3 kb0 db0 both-1 omit-1 2nd-1 pf0000/00 sf0000/00 type0"},
+        {flags, DeviceTypeTrack1, " 00 00 beep0 fmt-1 kb0 db0 both-1 omit1 2nd-1 pf0000/00 sf0000/00 type1"},
+        {flags, DeviceTypeTwoTracks, " 00 00 beep0 fmt-1 kb0 db0 both0 omit1 2nd1 pf0000/00 sf0000/00 type3"},
+        {"F3A55A41202020202012340FBCDEFFFF", DeviceTypeTwoTracks,
+         "A A5 5A beep7 fmt-1 kb1 db1 both1 omit0 2nd0 pf1234/0F sfBCDE/FF type3"},
+        // Only two-track readers keep the high nibbles of the masks.
+        {masks, DeviceTypeTrack2, " 00 00 beep0 fmt-1 kb0 db0 both-1 omit0 2nd-1 pf0000/02 sf0000/07 type2"},
+        {masks, DeviceTypeTwoTracks, " 00 00 beep0 fmt-1 kb0 db0 both0 omit0 2nd0 pf0000/F2 sf0000/A7 type3"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Fields(FromBytes(c.image, c.type)), c.fields) << c.image << " as type " << c.type;
 }
 
 // Random valid records survive encode -> decode -> encode for every type.
@@ -181,22 +128,7 @@ TEST_P(UserAreaRoundTrip, RandomRecordsSurvive) {
         UserArea b;
         std::copy(std::begin(a.bytes), std::end(a.bytes), b.bytes);
         b.Decode(type);
-        ASSERT_EQ(b.Name(), name);
-        ASSERT_EQ(b.id, a.id);
-        ASSERT_EQ(b.ec, a.ec);
-        ASSERT_EQ(b.beep, a.beep);
-        ASSERT_EQ(b.mediaIdFormat, a.mediaIdFormat);
-        ASSERT_EQ(b.sendToKeyboard, a.sendToKeyboard);
-        ASSERT_EQ(b.storeToDatabase, a.storeToDatabase);
-        ASSERT_EQ(b.bothTracks, a.bothTracks);
-        ASSERT_EQ(b.omitSentinel, a.omitSentinel);
-        ASSERT_EQ(b.secondTrackBit, a.secondTrackBit);
-        ASSERT_EQ(b.prefixMask, a.prefixMask);
-        ASSERT_EQ(b.suffixMask, a.suffixMask);
-        for (int i = 0; i < 4; ++i) {
-            ASSERT_EQ(b.prefixCode[i], a.prefixCode[i]);
-            ASSERT_EQ(b.suffixCode[i], a.suffixCode[i]);
-        }
+        ASSERT_EQ(Fields(b), Fields(a));
         b.Encode(type);
         ASSERT_EQ(Hex(b), Hex(a));
     }
@@ -216,13 +148,4 @@ TEST(DetectDeviceType, FirstMatchingRuleWins) {
     EXPECT_EQ(DetectDeviceType("tr-614"), DeviceTypeNotUsed) << "case-sensitive";
     EXPECT_EQ(DetectDeviceType("TR-613"), DeviceTypeNotUsed);
     EXPECT_EQ(DetectDeviceType(""), DeviceTypeNotUsed);
-}
-
-TEST(Hex, RefusesWrongLengthAndNonHex) {
-    std::uint8_t out[2];
-    EXPECT_TRUE(vantix::FromHex("a0FF", out, 2));
-    EXPECT_EQ(out[0], 0xA0);
-    EXPECT_FALSE(vantix::FromHex("A0F", out, 2));
-    EXPECT_FALSE(vantix::FromHex("A0FG", out, 2));
-    EXPECT_EQ(vantix::ToHex(out, 2), "A0FF");
 }

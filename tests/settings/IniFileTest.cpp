@@ -39,22 +39,14 @@ struct IniFileTest : ::testing::Test {
 };
 
 TEST(IniParseInt, FollowsTheWindowsProfileRules) {
-    EXPECT_EQ(IniFile::ParseInt("42"), 42);
-    EXPECT_EQ(IniFile::ParseInt("-42"), -42);
-    EXPECT_EQ(IniFile::ParseInt("+7"), 7);
-    EXPECT_EQ(IniFile::ParseInt("   15"), 15);
-    EXPECT_EQ(IniFile::ParseInt("\t-3"), -3);
-    EXPECT_EQ(IniFile::ParseInt("12abc"), 12);
-    EXPECT_EQ(IniFile::ParseInt("abc"), 0);
-    EXPECT_EQ(IniFile::ParseInt(""), 0);
-    EXPECT_EQ(IniFile::ParseInt("-"), 0);
-    EXPECT_EQ(IniFile::ParseInt("0x1F"), 31);
-    EXPECT_EQ(IniFile::ParseInt("0XffG"), 255);
-    EXPECT_EQ(IniFile::ParseInt("-2147483648"), INT32_MIN);
-    EXPECT_EQ(IniFile::ParseInt("2147483647"), INT32_MAX);
-    // Beyond 32 bits the value wraps as on Windows; it never crashes.
-    EXPECT_EQ(IniFile::ParseInt("4294967296"), 0);
-    EXPECT_EQ(IniFile::ParseInt("99999999999999999999999999"), IniFile::ParseInt("99999999999999999999999999"));
+    // Beyond 32 bits the value wraps as on Windows.
+    const std::pair<const char*, int> cases[] = {
+        {"42", 42}, {"-42", -42}, {"+7", 7}, {"   15", 15}, {"\t-3", -3}, {"12abc", 12}, {"abc", 0},
+        {"", 0}, {"-", 0}, {"0x1F", 31}, {"0XffG", 255}, {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX},
+        {"4294967296", 0}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(IniFile::ParseInt(text), value) << text;
+    IniFile::ParseInt("99999999999999999999999999"); // never overflows into a crash
 }
 
 TEST_F(IniFileTest, ReadsValuesWithCaseInsensitiveNamesQuotesAndDefaults) {
@@ -84,23 +76,18 @@ TEST_F(IniFileTest, WritesSignedDecimalAndKeepsOtherContent) {
 }
 
 #ifndef _WIN32 // mode bits and inodes are POSIX matters
-TEST_F(IniFileTest, CreatesAMissingFileForItsOwnerOnly) {
+TEST_F(IniFileTest, CreatesAMissingFileForItsOwnerOnlyAndReplacesItAtomicallyKeepingItsMode) {
     const mode_t saved = ::umask(0);
     const bool written = ini.WriteInt("Settings", "DevCheck", 1);
     ::umask(saved);
     ASSERT_TRUE(written);
     EXPECT_EQ(ReadFile(path), "[Settings]\r\nDevCheck=1\r\n");
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    EXPECT_EQ(st.st_mode & 07777, 0600u) << "whatever the umask";
-}
-
-TEST_F(IniFileTest, ReplacesTheFileAtomicallyAndKeepsItsMode) {
-    WriteFile(path, "[Settings]\r\nDelay=3\r\n");
-    ::chmod(path.c_str(), 0640);
     struct stat before {};
     ::stat(path.c_str(), &before);
-    ASSERT_TRUE(ini.WriteInt("Settings", "Delay", 4));
+    EXPECT_EQ(before.st_mode & 07777, 0600u) << "whatever the umask";
+
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(ini.WriteInt("Settings", "DevCheck", 4));
     struct stat after {};
     ::stat(path.c_str(), &after);
     EXPECT_NE(before.st_ino, after.st_ino) << "written to a new file and renamed over the old one";

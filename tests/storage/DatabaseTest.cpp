@@ -6,6 +6,8 @@
 #include <signal.h>
 
 #include <chrono>
+#include <filesystem>
+#include <functional>
 
 #include "storage/CADODatabase.h"
 #include "storage/DatabaseWorker.h"
@@ -70,9 +72,13 @@ protected:
                               CallSyntax::Call};
         int lines = 0;
         RegistrationImport import([&](int imported, int counted) { progress_.emplace_back(imported, counted); },
-                                  [&] { return ++lines == cancelAfterLines; });
+                                  [&] {
+                                      if (afterLine_) afterLine_(lines + 1);
+                                      return ++lines == cancelAfterLines;
+                                  });
         return import.Run(request);
     }
+    std::function<void(int)> afterLine_; // after each line read, with its number
     test::TempDir dir_;
     std::string path_ = dir_.File("Vantix-201602.vtxreg");
     std::vector<std::pair<int, int>> progress_;
@@ -82,20 +88,27 @@ protected:
 
 // --- the connection ------------------------------------------------------------
 
-TEST_P(Database, LiveCallStoresTheRegistrationAndTheConnectionIsReused) {
+TEST_P(Database, LiveCallsStoreTheRegistrationInTransactionsOnAReusedConnection) {
     CADODatabase db;
     ASSERT_TRUE(db.Open(server().ConnectionString(), "", "")) << db.GetLastErrorText();
-    ASSERT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call))) << db.GetLastErrorText();
+    const std::string call = LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call);
+    ASSERT_TRUE(db.Execute(call)) << db.GetLastErrorText();
     EXPECT_EQ(server().Query("SELECT media_id, reg_date, reg_datetime, kind, reader_id, code FROM registrations"),
               "0249541F|2016-02-22|2016-02-22 14:07:00|999|1|12");
     // An empty string reconnects with the stored one.
     ASSERT_TRUE(db.Open());
     EXPECT_EQ(db.GetConnectionString(), server().ConnectionString());
-    EXPECT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
     EXPECT_EQ(db.BackslashEscapes(), GetParam() == "MariaDB");
+    db.BeginTransaction();
+    ASSERT_TRUE(db.Execute(call));
+    db.RollbackTransaction();
+    EXPECT_EQ(server().RowCount(), 1);
+    db.BeginTransaction();
+    ASSERT_TRUE(db.Execute(call));
+    db.CommitTransaction();
+    EXPECT_EQ(server().RowCount(), 2);
     db.Close();
     EXPECT_FALSE(db.IsOpen());
-    EXPECT_EQ(server().RowCount(), 2);
 }
 
 TEST_P(Database, FailingStatementRecordsTheErrorTextWithoutThePassword) {
@@ -123,19 +136,6 @@ TEST(DatabaseLink, FailedOpenRecordsTheDriverManagersErrorAndMasksThePassword) {
     EXPECT_THAT(db.GetLastErrorText(), HasSubstr("Source = [unixODBC][Driver Manager]"));
     EXPECT_FALSE(db.Execute("SELECT 1"));
     EXPECT_THROW(db.BeginTransaction(), ComError);
-}
-
-TEST_P(Database, RollbackDropsAndCommitKeeps) {
-    CADODatabase db;
-    ASSERT_TRUE(db.Open(server().ConnectionString()));
-    db.BeginTransaction();
-    ASSERT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
-    db.RollbackTransaction();
-    EXPECT_EQ(server().RowCount(), 0);
-    db.BeginTransaction();
-    ASSERT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
-    db.CommitTransaction();
-    EXPECT_EQ(server().RowCount(), 1);
 }
 
 TEST_P(Database, ACallOnALockedTableEndsWithTheStatementTimeout) {
@@ -265,6 +265,21 @@ TEST_P(Import, ATooLongLineIsSkippedAndReported) {
     EXPECT_EQ(result.overlong, 1);
     EXPECT_EQ(result.errorText, "1 lines longer than 65536 bytes were skipped.");
     EXPECT_TRUE(server().MediaIds() == "00000001,00000003");
+}
+
+TEST_P(Import, AStatementThatFailsWhenReplayedKeepsNothingAndSaysWhy) {
+    // The first line goes in and the second fails. Before the lines ahead of
+    // the failure are replayed, the first has become one the server refuses.
+    afterLine_ = [&](int line) {
+        if (line != 1) return;
+        test::WriteFile(path_ + ".new", Line("FAIL", "2016-02-20 10:00:00"));
+        std::filesystem::rename(path_ + ".new", path_);
+    };
+    const ImportResult result = RunImport(Line("00000001", "2016-02-20 10:00:00") + Line("FAIL", "2016-02-20 11:00:00"));
+    EXPECT_EQ(result.summary, "Imported 0 of 2 registrations.");
+    EXPECT_EQ(server().RowCount(), 0);
+    const std::string& text = result.errorText;
+    EXPECT_NE(text.find("refused media id FAIL"), text.rfind("refused media id FAIL")) << "both failures: " << text;
 }
 
 TEST(ImportRun, ConnectionFailureOrAMissingFileEndsTheRunWithAnError) {

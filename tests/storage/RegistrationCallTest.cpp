@@ -10,22 +10,14 @@
 
 using namespace vantix;
 
-TEST(RegistrationCall, ExecFormsAreExactlyTheStoredProcedureTexts) {
-    EXPECT_EQ(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Exec),
-              "exec spVantixReg '0249541F', '2016-02-22', '2016-02-22 14:07:00', '999', 1, 12");
+TEST(RegistrationCall, ExecAndCallFormsAreExactlyTheStoredProcedureTexts) {
     RegistrationFields f;
     ASSERT_TRUE(ParseRegistrationLine("0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001", f));
-    EXPECT_EQ(ImportRegistrationCall(f, CallSyntax::Exec),
-              "exec spVantixReg '0249541F', '2016-02-22', '2016-02-22 14:07:00', '999', '1', '12'");
-}
-
-TEST(RegistrationCall, CallFormsKeepArgumentsAndQuoting) {
-    EXPECT_EQ(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call),
-              "CALL spVantixReg('0249541F', '2016-02-22', '2016-02-22 14:07:00', '999', 1, 12)");
-    RegistrationFields f;
-    ASSERT_TRUE(ParseRegistrationLine("0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001", f));
-    EXPECT_EQ(ImportRegistrationCall(f, CallSyntax::Call),
-              "CALL spVantixReg('0249541F', '2016-02-22', '2016-02-22 14:07:00', '999', '1', '12')");
+    const std::string args = "'0249541F', '2016-02-22', '2016-02-22 14:07:00', '999', ";
+    EXPECT_EQ(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Exec), "exec spVantixReg " + args + "1, 12");
+    EXPECT_EQ(ImportRegistrationCall(f, CallSyntax::Exec), "exec spVantixReg " + args + "'1', '12'");
+    EXPECT_EQ(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call), "CALL spVantixReg(" + args + "1, 12)");
+    EXPECT_EQ(ImportRegistrationCall(f, CallSyntax::Call), "CALL spVantixReg(" + args + "'1', '12')");
 }
 
 TEST(RegistrationCall, NoValueCanEndItsLiteralOrTheLine) {

@@ -51,16 +51,14 @@ protected:
 
 } // namespace
 
-TEST_F(ImportCommand, ReplaysTheWindowWithTheCallForm) {
-    const Outcome o = Vantixctl(Args(PgServer::Shared().ConnectionString()) + " --call-syntax call");
+TEST_F(ImportCommand, ReplaysTheWindowWithTheCallFormAndReportsAFailingExecForm) {
+    Outcome o = Vantixctl(Args(PgServer::Shared().ConnectionString()) + " --call-syntax call");
     EXPECT_EQ(o.status, 0) << o.out;
     EXPECT_THAT(o.out, HasSubstr("Imported 1 of 2 registrations."));
     EXPECT_THAT(o.out, HasSubstr("1 / 2"));
     EXPECT_EQ(PgServer::Shared().Query("SELECT media_id FROM registrations"), "0249541F");
-}
-
-TEST_F(ImportCommand, ExecFormFailsOnPostgreSqlAndReportsTheError) {
-    const Outcome o = Vantixctl(Args(PgServer::Shared().ConnectionString()));
+    PgServer::Shared().Clear();
+    o = Vantixctl(Args(PgServer::Shared().ConnectionString())); // PostgreSQL knows no "exec"
     EXPECT_EQ(o.status, 1) << o.out;
     EXPECT_THAT(o.out, HasSubstr("CADODataBase Error"));
     EXPECT_THAT(o.out, HasSubstr("Imported 0 of 1 registrations."));

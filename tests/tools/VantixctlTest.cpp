@@ -153,8 +153,6 @@ TEST_F(Vantixctl, ListShowSetAgainstTheSimulator) {
 TEST_F(Vantixctl, RefusedSetWritesNothing) {
     Serve("FT01|TR-614 Door|" + Area + ";X9|Some other bridge");
     ExpectRefused({"--backend", "sim", "set", "FT01", "name=OK", "beep=9"}, 1, "beep takes 0..7");
-    ExpectRefused({"--backend", "sim", "set", "FT01", "omitSentinel=1"}, 1, "does not apply");
-    ExpectRefused({"--backend", "sim", "set", "FT01", "colour=red"}, 1, "unknown field");
     ExpectRefused({"--backend", "sim", "set", "NOPE", "beep=1"}, 1, "no reader NOPE");
     ExpectRefused({"--backend", "sim", "show", "NOPE"}, 1, "no reader NOPE");
     ExpectRefused({"--backend", "sim", "set", "X9", "beep=1"}, 1, "not a known reader model");
@@ -163,24 +161,17 @@ TEST_F(Vantixctl, RefusedSetWritesNothing) {
     EXPECT_EQ(Run({"sim", "ua", "X9"}).out, "ok FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF\n");
 }
 
+// The simulator's commands themselves are the platform tests' matter; here
+// only what the command line adds: its refusals and exit statuses.
 TEST_F(Vantixctl, SimCommandsAndTheirRefusals) {
     ExpectRefused({"sim", "list"}, 1, "no simulator answers");
     ExpectRefused({"--backend", "sim", "list"}, 1, "no simulator answers");
     Serve();
-    Result r = Run({"sim", "plug", "C1", "TR-617"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    r = Run({"sim", "card", "C1", "00000249541F01"});
-    EXPECT_EQ(r.out, "ok card F400000249541F01\n");
-    r = Run({"sim", "list"});
-    EXPECT_EQ(r.out, "ok 1\nC1 FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF 21 TR-617\n");
-    ExpectRefused({"sim", "card", "C1", "12"}, 1, "16 hex digits");
     ExpectRefused({"sim", "unplug", "NOPE"}, 1, "no reader NOPE");
-    ExpectRefused({"sim", "fail", "FT_Bogus"}, 1, "unknown call");
     EXPECT_EQ(Run({"sim"}).status, 2);
-
     // A second server on the same socket is refused; the first keeps serving.
-    r = Run({"sim", "serve"});
+    const Result r = Run({"sim", "serve"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("already serves"), std::string::npos) << r.err;
-    EXPECT_EQ(Run({"sim", "list"}).status, 0);
+    EXPECT_EQ(Run({"sim", "list"}).out, "ok 0\n");
 }

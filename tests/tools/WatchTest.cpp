@@ -30,7 +30,7 @@ void ReadUntilDelivered(WatchConsumer& consumer, const SimulatedD2xx& sim, const
 
 } // namespace
 
-TEST(WatchSession, PrintsDevicesTypedLinesAndRegistrationsAsJsonLines) {
+TEST(WatchSession, PrintsDevicesTypedLinesAndRegistrationsAsJsonLinesAndFilesTheRegistrations) {
     SimulatedD2xx sim;
     const UserArea ua("D\xC9SK", 3, 4, 7, 0, 1, 1, -1, -1, -1, 1, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
                       KeyNewLine, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeProximity);
@@ -40,14 +40,19 @@ TEST(WatchSession, PrintsDevicesTypedLinesAndRegistrationsAsJsonLines) {
     settings.beepPause = 0;
     settings.intercharacterDelay = 0;
     std::ostringstream out;
+    vantix::test::TempDir dir;
+    vantix::C_RegFile regFile(dir.Path().string());
     {
         JsonLinePrinter printer(out);
         TypedLineReporter keyboard(printer, nullptr);
-        WatchConsumer consumer(sim, settings, keyboard, printer);
+        WatchConsumer consumer(sim, settings, keyboard, printer, &regFile);
         consumer.MonitorPass();
         ReadUntilDelivered(consumer, sim, "WJ1");
         consumer.RemoveAll(0);
     }
+    const std::string file = vantix::test::ReadFile(regFile.FileName());
+    EXPECT_NE(file.find("\r\n0249541F,"), std::string::npos) << file;
+    EXPECT_NE(file.find(",3,4,WJ1\r\n"), std::string::npos) << file;
     const auto lines = Lines(out.str());
     ASSERT_EQ(lines.size(), 4u) << out.str();
     EXPECT_TRUE(Has(lines[0], "{\"event\":\"added\",\"wParam\":0,\"serial\":\"WJ1\","
@@ -58,29 +63,6 @@ TEST(WatchSession, PrintsDevicesTypedLinesAndRegistrationsAsJsonLines) {
                               "\"id\":3,\"ec\":4,\"dateTime\":\""));
     EXPECT_TRUE(Has(lines[2], "\"idText\":\"3\",\"ecText\":\"4\"}"));
     EXPECT_TRUE(Has(lines[3], "{\"event\":\"removed\",\"wParam\":0,\"serial\":\"WJ1\""));
-}
-
-TEST(WatchSession, WritesEveryRegistrationToTheMonthlyFile) {
-    vantix::test::TempDir dir;
-    SimulatedD2xx sim;
-    const UserArea ua("DESK", 3, 4, 7, 0, 0, 1, -1, -1, -1, KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0,
-                      KeyNotUsed, KeyNotUsed, KeyNotUsed, KeyNotUsed, 0, DeviceTypeProximity);
-    sim.Plug("WJ2", "TR-614", vantix::test::AreaBytes(ua));
-    sim.PresentCard("WJ2", "F400000249541F01");
-    OutputSettings settings;
-    settings.beepPause = 0;
-    std::ostringstream out;
-    vantix::C_RegFile regFile(dir.Path().string());
-    {
-        JsonLinePrinter printer(out);
-        TypedLineReporter keyboard(printer, nullptr);
-        WatchConsumer consumer(sim, settings, keyboard, printer, &regFile);
-        consumer.MonitorPass();
-        ReadUntilDelivered(consumer, sim, "WJ2");
-    }
-    const std::string file = vantix::test::ReadFile(regFile.FileName());
-    EXPECT_NE(file.find("\r\n0249541F,"), std::string::npos) << file;
-    EXPECT_NE(file.find(",3,4,WJ2\r\n"), std::string::npos) << file;
 }
 
 namespace {
