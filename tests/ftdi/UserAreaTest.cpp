@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <random>
 
 #include "core/Hex.h"
 #include "ftdi/UserArea.h"
@@ -104,39 +103,6 @@ TEST(UserAreaDecode, ByteZeroAndTheMasksMeanDifferentThingsByType) {
     for (const auto& c : cases)
         EXPECT_EQ(Fields(FromBytes(c.image, c.type)), c.fields) << c.image << " as type " << c.type;
 }
-
-// Random valid records survive encode -> decode -> encode for every type.
-class UserAreaRoundTrip : public ::testing::TestWithParam<int> {};
-
-TEST_P(UserAreaRoundTrip, RandomRecordsSurvive) {
-    const int type = GetParam();
-    std::mt19937 rng(1234u + static_cast<unsigned>(type));
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    for (int n = 0; n < 2000; ++n) {
-        std::string name;
-        const int len = pick(0, 6);
-        for (int i = 0; i < len; ++i)
-            name += static_cast<char>(pick(0x21, 0x7E));
-        const bool proximity = type == DeviceTypeProximity;
-        const bool twoTracks = type == DeviceTypeTwoTracks;
-        const int maskMax = twoTracks ? 0xFF : 0x0F;
-        auto u8 = [&](int lo, int hi) { return static_cast<std::uint8_t>(pick(lo, hi)); };
-        const UserArea a(name, u8(0, 255), u8(0, 255), pick(0, 7), proximity ? pick(0, 3) : -1,
-                         pick(0, 1), pick(0, 1), twoTracks ? pick(0, 1) : -1, proximity ? -1 : pick(0, 1),
-                         twoTracks ? pick(0, 1) : -1, u8(0, 15), u8(0, 15), u8(0, 15), u8(0, 15),
-                         u8(0, maskMax), u8(0, 15), u8(0, 15), u8(0, 15), u8(0, 15), u8(0, maskMax), type);
-        UserArea b;
-        std::copy(std::begin(a.bytes), std::end(a.bytes), b.bytes);
-        b.Decode(type);
-        ASSERT_EQ(Fields(b), Fields(a));
-        b.Encode(type);
-        ASSERT_EQ(Hex(b), Hex(a));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryType, UserAreaRoundTrip,
-                         ::testing::Values(DeviceTypeProximity, DeviceTypeTrack1, DeviceTypeTrack2,
-                                           DeviceTypeTwoTracks));
 
 TEST(DetectDeviceType, FirstMatchingRuleWins) {
     EXPECT_EQ(DetectDeviceType("TR-614 USB"), DeviceTypeProximity);
