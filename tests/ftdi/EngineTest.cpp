@@ -275,7 +275,8 @@ TEST_F(Engine, KnownDevicesAreNotAddedAgainAndFaultsAreReportedOnceLeakingNothin
     engine.MonitorPass();
     engine.MonitorPass();
     EXPECT_EQ(Events(MsgDeviceAdded), (Strings{"K1/0"}));
-    const auto& device = std::get<MessageDeviceAdded>(engine.Messages(MsgDeviceAdded).at(0).message).device;
+    const auto added = engine.Messages(MsgDeviceAdded);
+    const auto& device = std::get<MessageDeviceAdded>(added.at(0).message).device;
     EXPECT_EQ(device.description, "TR-614");
     EXPECT_EQ(device.deviceType, DeviceTypeProximity);
     EXPECT_STREQ(device.userArea.name, "DOOR");
