@@ -149,9 +149,13 @@ TEST(RegFileReading, SelectionWindowIsInclusiveAndByteWise) {
     EXPECT_TRUE(window.Contains("2016-02-01 00:00:00"));
     EXPECT_FALSE(window.Contains("2016-02-22 14:08:00"));
     EXPECT_FALSE(window.Contains("2016-01-31 23:59:00"));
-    EXPECT_TRUE(IsValidBound("2016-02-22 23:59:59"));
-    EXPECT_FALSE(IsValidBound("2016-02-22 24:00:00"));
-    EXPECT_FALSE(IsValidBound("2016-2-22 23:59:59"));
+    // The first and last value of every field is a bound; one past it is not.
+    for (const char* good : {"2016-01-01 00:00:00", "2016-12-31 23:59:59"})
+        EXPECT_TRUE(IsValidBound(good)) << good;
+    for (const char* bad : {"2016-00-22 12:00:00", "2016-13-22 12:00:00", "2016-02-00 12:00:00",
+                            "2016-02-32 12:00:00", "2016-02-22 24:00:00", "2016-02-22 12:60:00",
+                            "2016-02-22 12:00:60", "2016-2-22 23:59:59"})
+        EXPECT_FALSE(IsValidBound(bad)) << bad;
 }
 
 TEST(RegFileReading, AcceptsCrLfLfAndALastLineWithoutEnd) {
