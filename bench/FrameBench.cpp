@@ -24,6 +24,7 @@
 #include "tests/storage/SampleRegistration.h"
 #ifdef VANTIX_BENCH_WITH_DATABASE
 #include "frame/CFTDIConsumer.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/PgServer.h"
 #endif
 

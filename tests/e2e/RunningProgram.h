@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
-#include "tests/support/DatabaseServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Wait.h"
 

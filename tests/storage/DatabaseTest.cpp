@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <signal.h>
 
 #include <chrono>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include "storage/RegistrationCall.h"
 #include "storage/RegistrationImport.h"
 #include "tests/storage/SampleRegistration.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/MariaDbServer.h"
 #include "tests/support/PgServer.h"
 #include "tests/support/TempDir.h"
@@ -44,19 +44,6 @@ protected:
 };
 
 std::string ParamName(const testing::TestParamInfo<std::string>& info) { return info.param; }
-
-// A command running in the background for as long as the object lives.
-class Background {
-public:
-    explicit Background(const std::string& command)
-        : pid_(std::stoi(test::RunCommand("sh -c " + test::ShellQuote(command + " >/dev/null 2>&1 & echo $!")))) {}
-    ~Background() { ::kill(pid_, SIGTERM); }
-    Background(const Background&) = delete;
-    Background& operator=(const Background&) = delete;
-
-private:
-    pid_t pid_;
-};
 
 std::string Line(const std::string& mediaId, const std::string& dateTime, const std::string& id = "1",
                  const std::string& code = "12") {
@@ -141,7 +128,7 @@ TEST(DatabaseLink, FailedOpenRecordsTheDriverManagersErrorAndMasksThePassword) {
 TEST_P(Database, ACallOnALockedTableEndsWithTheStatementTimeout) {
     CADODatabase db;
     ASSERT_TRUE(db.Open(server().ConnectionString()));
-    Background lock(server().HoldLockCommand(30));
+    test::ChildProcess lock({"sh", "-c", server().HoldLockCommand(30)}, {}, "/dev/null");
     ASSERT_TRUE(WaitFor([&] { return server().Locked(); }, std::chrono::seconds(10)));
     const auto start = Clock::now();
     EXPECT_FALSE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));

@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -61,6 +63,24 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout) {
 
 bool OnPath(const std::string& program) {
     return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string RunCommand(const std::string& command) {
+    std::string output;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) throw std::runtime_error("cannot run: " + command);
+    std::array<char, 4096> chunk{};
+    for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;) output.append(chunk.data(), n);
+    const int status = ::pclose(pipe);
+    if (status != 0) throw std::runtime_error("failed (" + std::to_string(status) + "): " + command + "\n" + output);
+    while (!output.empty() && output.back() == '\n') output.pop_back();
+    return output;
+}
+
+std::string ShellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 } // namespace vantix::test

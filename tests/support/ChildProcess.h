@@ -30,4 +30,11 @@ private:
 // Whether a program of that name is found on $PATH.
 bool OnPath(const std::string& program);
 
+// Standard output of a shell command; throws std::runtime_error when it
+// fails. The final line ends are removed.
+std::string RunCommand(const std::string& command);
+
+// 'text' for a POSIX shell.
+std::string ShellQuote(const std::string& text);
+
 } // namespace vantix::test

@@ -1,5 +1,6 @@
 // The PostgreSQL and MariaDB servers of the tests and what they share.
 #include "tests/support/DatabaseServer.h"
+#include "tests/support/ChildProcess.h"
 
 #include <netinet/in.h>
 #include <signal.h>
@@ -142,18 +143,6 @@ void DatabaseServer::Suspend(bool stop) const {
             }
 }
 
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) throw std::runtime_error("cannot run: " + command);
-    std::array<char, 4096> chunk{};
-    for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0;) output.append(chunk.data(), n);
-    const int status = ::pclose(pipe);
-    if (status != 0) throw std::runtime_error("failed (" + std::to_string(status) + "): " + command + "\n" + output);
-    while (!output.empty() && output.back() == '\n') output.pop_back();
-    return output;
-}
-
 int FreePort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
@@ -165,12 +154,6 @@ int FreePort() {
     ::close(fd);
     if (!bound) throw std::runtime_error("no free port");
     return ntohs(addr.sin_port);
-}
-
-std::string ShellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
 }
 
 // PostgreSQL: the data directory belongs to postgres, the server listens on

@@ -47,12 +47,7 @@ protected:
     bool started_ = false;
 };
 
-// Standard output of a shell command; throws std::runtime_error when it
-// fails. The final line ends are removed.
-std::string RunCommand(const std::string& command);
 // A TCP port on 127.0.0.1 that nobody listens on now.
 int FreePort();
-// 'text' for a POSIX shell.
-std::string ShellQuote(const std::string& text);
 
 } // namespace vantix::test

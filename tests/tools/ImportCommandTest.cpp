@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/PgServer.h"
 #include "tests/support/TempDir.h"
 
