@@ -1,17 +1,61 @@
+// The simulator: its line timing, its command language and its control
+// channel. Hostile input to a session is the sim_control fuzz target's; here
+// a client that misbehaves only has to leave the channel to the others.
 #include <gtest/gtest.h>
 
-#include <chrono>
+#if !defined(_WIN32)
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "platform/d2xx/sim/SimClient.h"
+#include "platform/d2xx/sim/SimCommands.h"
+#include "platform/d2xx/sim/SimControlServer.h"
 #include "platform/d2xx/sim/SimulatedD2xx.h"
+#include "tests/support/TempDir.h"
 
 using namespace FTDI;
+using namespace std::chrono_literals;
+using State = SimControlSession::State;
+using TimePoint = BridgeLine::TimePoint;
 
 namespace {
 
-using namespace std::chrono_literals;
-using TimePoint = BridgeLine::TimePoint;
-
 BridgeLine::Bytes Bytes(const std::string& s) { return BridgeLine::Bytes(s.begin(), s.end()); }
+
+void SetEnv(const char* name, const std::string& value) {
+#if defined(_WIN32)
+    _putenv_s(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+}
+
+// A channel path in a fresh directory and, once started, a server on it.
+class SimChannel : public ::testing::Test {
+protected:
+    void Serve() {
+        const vantix::Result<void> started = server.Start(path);
+        ASSERT_TRUE(started) << started.error();
+    }
+    std::string Ask(const std::string& command) {
+        const vantix::Result<std::string> reply = SimRequest(path, command);
+        EXPECT_TRUE(reply) << reply.error();
+        return reply ? *reply : std::string();
+    }
+
+    vantix::test::TempDir dir;
+    std::string path = dir.File("sim.sock");
+    SimulatedD2xx sim;
+    SimControlServer server{sim};
+};
 
 } // namespace
 
@@ -54,17 +98,145 @@ TEST(BridgeLine, AFullPacketLeavesAtOnceAndTheTimerCanBeShortened) {
     EXPECT_EQ(std::string(out + 100, out + n), "abcdefXY");
 }
 
-TEST(Simulator, TheProgramSetsTheLatencyTimerAndPluggingInResetsIt) {
+// Plugging and cards are driven through vantixctl and the end-to-end tests;
+// the fault-making commands are not, yet they are what keeps the simulator
+// as unkind as a real reader.
+TEST(SimCommands, FaultCommandsReachTheReader) {
     SimulatedD2xx sim;
-    sim.Plug("W1", "TR-614");
-    FT_HANDLE h = nullptr;
-    ASSERT_EQ(sim.FT_Open(0, &h), FT_OK);
-    EXPECT_EQ(sim.LineOf("W1"), std::make_pair(9600, 16));
-    ASSERT_EQ(sim.FT_SetLatencyTimer(h, 2), FT_OK);
-    EXPECT_EQ(sim.FT_SetLatencyTimer(h, 0), FT_INVALID_PARAMETER);
-    EXPECT_EQ(sim.LineOf("W1"), std::make_pair(9600, 2));
-    sim.Unplug("W1");
-    sim.Plug("W1", "TR-614");
-    EXPECT_EQ(sim.LineOf("W1"), std::make_pair(9600, 16));
-    sim.FT_Close(h);
+    SimCommands commands(sim);
+    commands.Execute("plug R1 TR-614");
+    FT_HANDLE handle = nullptr;
+    ASSERT_EQ(sim.FT_Open(0, &handle), FT_OK);
+    EXPECT_EQ(commands.Execute("inject R1 0203 instant"), "ok injected 2");
+    DWORD readable = 0;
+    ASSERT_EQ(sim.FT_GetQueueStatus(handle, &readable), FT_OK);
+    EXPECT_EQ(readable, 2u) << "instant bytes are readable at once";
+    EXPECT_EQ(commands.Execute("fail FT_Read 4"), "ok next FT_Read fails with 4");
+    char buffer[8];
+    DWORD got = 0;
+    EXPECT_EQ(sim.FT_Read(handle, buffer, sizeof buffer, &got), FT_IO_ERROR);
+    // The program sets the latency timer; plugging in again resets it.
+    EXPECT_EQ(sim.LineOf("R1"), std::make_pair(9600, 16));
+    ASSERT_EQ(sim.FT_SetLatencyTimer(handle, 2), FT_OK);
+    EXPECT_EQ(sim.FT_SetLatencyTimer(handle, 0), FT_INVALID_PARAMETER);
+    EXPECT_EQ(sim.LineOf("R1"), std::make_pair(9600, 2));
+    sim.FT_Close(handle);
+    sim.Unplug("R1");
+    sim.Plug("R1", "TR-614");
+    EXPECT_EQ(sim.LineOf("R1"), std::make_pair(9600, 16));
+
+    EXPECT_EQ(commands.Execute("line R1 latency=2 baud=19200"), "ok line R1 baud=19200 latency=2");
+    EXPECT_EQ(sim.LineOf("R1"), std::make_pair(19200, 2));
+    const std::string stray = commands.Execute("stray R1 300");
+    ASSERT_EQ(stray.rfind("ok stray ", 0), 0u) << stray;
+    for (std::size_t i = 9; i < stray.size(); i += 2)
+        EXPECT_TRUE(stray.compare(i, 2, "01") != 0 && stray.compare(i, 2, "03") != 0) << "no record framing in noise";
+    EXPECT_EQ(sim.Waiting("R1"), 300u) << "the bytes from before the replug are gone";
+    EXPECT_EQ(commands.Execute("unplug R1"), "ok unplugged R1");
+    EXPECT_TRUE(sim.PluggedSerials().empty());
+}
+
+// The channel's defences against input and clients that misbehave.
+TEST(SimCommands, RefusesBadInputWithAReason) {
+    SimulatedD2xx sim;
+    SimCommands commands(sim);
+    commands.Execute("plug R1 TR-614");
+    for (const char* bad : {"", "dance", "plug", "plug ABCDEFGHIJKLMNOP TR-614", "plug R2 x ua=00",
+                            "unplug NOPE", "card R1 123", "card R1 XX000249541F01", "card NOPE 00000249541F01",
+                            "inject R1 0", "inject R1 zz", "fail FT_Nothing", "fail FT_Read 0", "fail FT_Read -1",
+                            "ua R1 00", "ua NOPE", "written NOPE", "list extra", "card R1 00000249541F01 later",
+                            "inject R1 01 fast", "stray R1 0", "stray R1 x", "stray NOPE 3", "line NOPE",
+                            "line R1 baud=12", "line R1 latency=256", "line R1 speed=9600"}) {
+        const std::string reply = commands.Execute(bad);
+        EXPECT_EQ(reply.rfind("error ", 0), 0u) << bad << " -> " << reply;
+        EXPECT_EQ(reply.find('\n'), std::string::npos) << bad;
+    }
+    EXPECT_EQ(sim.PluggedSerials().size(), 1u);
+    EXPECT_EQ(sim.Waiting("R1"), 0u);
+}
+
+TEST(SimControlSession, AnOverlongLineOrRepliesLeftUnreadEndTheSessionWithTheReason) {
+    SimulatedD2xx sim;
+    SimCommands commands(sim);
+    // Unfinished, and finished within one piece.
+    for (const std::string& tooLong : {std::string(17, 'a'), std::string(17, 'a') + "\nplug X TR-614\n"}) {
+        SimControlSession session(commands, {16, 1000});
+        session.Receive("list\n" + tooLong);
+        session.Receive("plug Y TR-614\n");
+        session.EndOfInput();
+        EXPECT_EQ(session.Output(), "ok 0\nerror line too long (at most 16 bytes)\n");
+        EXPECT_EQ(session.GetState(), State::Closing);
+    }
+    EXPECT_TRUE(sim.PluggedSerials().empty()) << "nothing after the long line is carried out";
+
+    SimControlSession reader(commands, {1024, 20});
+    for (int i = 0; i < 50; ++i) {
+        reader.Receive("list\n");
+        reader.Sent(reader.Output().size());
+    }
+    EXPECT_EQ(reader.GetState(), State::Open) << "a client that reads its replies is never cut off";
+    SimControlSession flooder(commands, {1024, 20});
+    flooder.Receive("plug A TR-614\nplug B TR-614\nplug C TR-614\n");
+    EXPECT_EQ(flooder.Output(), "ok plugged A\nok plugged B\n"
+                                 "error too many replies waiting (read them before sending more commands)\n");
+    EXPECT_EQ(flooder.GetState(), State::Closing);
+    EXPECT_EQ(sim.PluggedSerials(), (std::vector<std::string>{"A", "B"}));
+}
+
+TEST_F(SimChannel, ServesSeveralCommandsPerConnectionAndCleansUp) {
+    {
+        SimulatedD2xx own;
+        SimControlServer first(own);
+        ASSERT_TRUE(first.Start(path));
+        EXPECT_EQ(Ask("plug S1 TR-614\r\n\nlist"), "ok plugged S1\nok 1\nS1 FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF 0 TR-614");
+        EXPECT_EQ(own.PluggedSerials(), std::vector<std::string>{"S1"});
+    }
+    EXPECT_FALSE(std::filesystem::exists(path)) << "the channel goes with its server";
+    const vantix::Result<std::string> reply = SimRequest(path, "list");
+    ASSERT_FALSE(reply) << "nobody serves a stale channel";
+    EXPECT_NE(reply.error().find(path), std::string::npos) << reply.error();
+#if defined(_WIN32)
+    // The port file of a server that is gone.
+    {
+        SimControlServer gone(sim);
+        ASSERT_TRUE(gone.Start(path));
+        vantix::test::WriteFile(dir.File("port"), vantix::test::ReadFile(path));
+    }
+    vantix::test::WriteFile(path, vantix::test::ReadFile(dir.File("port")));
+#else
+    // A socket file nobody listens on.
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(fd);
+#endif
+    // A second server on a live channel is refused by vantixctl's tests.
+    Serve(); // replaces the stale channel
+    EXPECT_EQ(Ask("list"), "ok 0");
+
+    const std::string file = dir.File("plain");
+    vantix::test::WriteFile(file, "keep me");
+    SimControlServer third(sim);
+    EXPECT_FALSE(third.Start(file));
+    EXPECT_EQ(vantix::test::ReadFile(file), "keep me");
+}
+
+// The backend on a good list is what the end-to-end tests run.
+TEST_F(SimChannel, TheSimBackendRefusesABrokenReaderListNamingTheVariable) {
+    SetEnv("VANTIX_SIM_SOCKET", path);
+    SetEnv("VANTIX_SIM_READERS", "broken");
+    const auto refused = CreateD2xx(BackendSimulator);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("VANTIX_SIM_READERS"), std::string::npos) << refused.error();
+    SetEnv("VANTIX_SIM_READERS", "");
+    SetEnv("VANTIX_SIM_SOCKET", "");
+}
+
+TEST_F(SimChannel, AClientThatNeitherSendsNorReadsHoldsUpNoOne) {
+    Serve();
+    const auto idle = ConnectControl(path, std::chrono::seconds(10));
+    ASSERT_TRUE(idle) << idle.error();
+    EXPECT_EQ(Ask("list"), "ok 0");
 }
