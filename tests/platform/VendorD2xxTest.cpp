@@ -5,6 +5,7 @@
 
 #include "platform/system/SharedLibrary.h"
 #include "platform/d2xx/vendor/VendorD2xx.h"
+#include "tests/support/Wait.h"
 
 using namespace FTDI;
 
@@ -34,7 +35,7 @@ protected:
     std::unique_ptr<D2xx> d2xx;
 };
 
-TEST_F(VendorD2xxLoaded, ListIsTerminatedAndKeepsToTheCallersArray) {
+TEST_F(VendorD2xxLoaded, ListsTheReadersAndCallsReachTheLibrary) {
     DWORD count = 0;
     ASSERT_EQ(d2xx->FT_CreateDeviceInfoList(&count), FT_OK);
     ASSERT_EQ(count, 2u);
@@ -43,31 +44,23 @@ TEST_F(VendorD2xxLoaded, ListIsTerminatedAndKeepsToTheCallersArray) {
     DWORD capacity = 1;
     ASSERT_EQ(d2xx->FT_GetDeviceInfoList(nodes, &capacity), FT_OK);
     EXPECT_EQ(capacity, 2u) << "the count says how many exist";
-    EXPECT_STREQ(nodes[0].SerialNumber, "ABCDEFGHIJKLMNO");
+    EXPECT_STREQ(nodes[0].SerialNumber, "ABCDEFGHIJKLMNO") << "a full field is cut to end in NUL";
     EXPECT_STREQ(nodes[0].Description, "TR-614 proximity");
-    EXPECT_EQ(static_cast<unsigned char>(nodes[1].SerialNumber[0]), 0x55) << "second node untouched";
-}
+    EXPECT_EQ(static_cast<unsigned char>(nodes[1].SerialNumber[0]), 0x55) << "no node beyond the caller's array";
 
-TEST_F(VendorD2xxLoaded, CallsReachTheLibraryAndOptionalOnesReportNotSupportedWhenAbsent) {
-    EXPECT_EQ(d2xx->FT_Rescan(), FT_NOT_SUPPORTED);
+    EXPECT_EQ(d2xx->FT_Rescan(), FT_NOT_SUPPORTED) << "optional and absent";
     EXPECT_EQ(d2xx->FT_Reload(0x0403, 0x6001), FT_OK);
     FT_HANDLE handle = nullptr;
     ASSERT_EQ(d2xx->FT_Open(1, &handle), FT_OK);
-    unsigned char area[16];
-    for (int i = 0; i < 16; ++i)
-        area[i] = static_cast<unsigned char>(i * 3);
+    unsigned char area[16] = {0x5B, 1, 2, 'A', 'B', 'C', 3, 4, 5, 6, 7, 8, 9, 10, 11, 0xFF}, back[16] = {};
     ASSERT_EQ(d2xx->FT_EE_UAWrite(handle, area, 16), FT_OK);
-    unsigned char back[16] = {};
-    DWORD got = 0;
+    DWORD got = 0, waiting = 0, written = 0;
     ASSERT_EQ(d2xx->FT_EE_UARead(handle, back, 16, &got), FT_OK);
     EXPECT_EQ(got, 16u);
     EXPECT_EQ(std::memcmp(area, back, 16), 0);
-    DWORD waiting = 0;
     EXPECT_EQ(d2xx->FT_GetQueueStatus(handle, &waiting), FT_OK);
     EXPECT_EQ(waiting, 7u);
-    const unsigned char beep[3] = {0x01, 0x2A, 0x31};
-    DWORD written = 0;
-    EXPECT_EQ(d2xx->FT_Write(handle, beep, 3, &written), FT_OK);
+    EXPECT_EQ(d2xx->FT_Write(handle, area, 3, &written), FT_OK);
     EXPECT_EQ(written, 3u);
     EXPECT_EQ(d2xx->FT_Close(handle), FT_OK);
 }
@@ -89,13 +82,8 @@ TEST_F(VendorD2xxLoaded, SetsTheLatencyTimerAndForwardsReceiveEventsUntilClosed)
     ASSERT_EQ(d2xx->FT_SetEventNotification(handle, FT_EVENT_RXCHAR, &signal), FT_OK);
     EXPECT_FALSE(signal.WaitFor(std::chrono::milliseconds(0), {}));
     // The bridging thread may not be waiting yet when the first event comes.
-    bool woken = false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!woken && std::chrono::steady_clock::now() < deadline) {
-        receive(1);
-        woken = signal.WaitFor(std::chrono::milliseconds(10), {});
-    }
-    EXPECT_TRUE(woken);
+    EXPECT_TRUE(vantix::test::WaitFor([&] { return receive(1), signal.WaitFor(std::chrono::milliseconds(10), {}); },
+                                      std::chrono::seconds(5), [] {}));
 
     EXPECT_EQ(d2xx->FT_Close(handle), FT_OK);
     signal.WaitFor(std::chrono::milliseconds(0), {});
