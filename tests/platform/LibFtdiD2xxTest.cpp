@@ -3,7 +3,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
-#include <functional>
 #include <mutex>
 #include <string>
 
@@ -19,11 +18,15 @@ using namespace std::chrono_literals;
 using vantix::test::WaitFor;
 
 // Plays the chip: each read waits up to one latency period for what the
-// test has "sent", then hands over at most what fits, or fails on request.
+// test has "sent", then hands over at most what fits, or fails once unplugged.
 class FakeChip {
 public:
-    void Send(const std::string& bytes) { Change([&] { pending_ += bytes; }); }
-    void Unplug() { Change([&] { unplugged_ = true; }); }
+    void Send(const std::string& bytes, bool unplug = false) {
+        std::lock_guard lock(mutex_);
+        pending_ += bytes;
+        unplugged_ = unplug;
+        arrived_.notify_all();
+    }
     int Read(std::uint8_t* buf, int size) {
         std::unique_lock lock(mutex_);
         arrived_.wait_for(lock, 2ms, [this] { return unplugged_ || !pending_.empty(); });
@@ -36,12 +39,6 @@ public:
     }
 
 private:
-    template <class F>
-    void Change(F change) {
-        std::lock_guard lock(mutex_);
-        change();
-        arrived_.notify_all();
-    }
     std::mutex mutex_;
     std::condition_variable arrived_;
     std::string pending_;
@@ -54,20 +51,14 @@ std::string TakeAll(ReceiveQueue& queue) {
     return std::string(out, out + n);
 }
 
-// A queue gathering from the fake chip, waking `signal`.
-struct ReceiveQueueOnAChip : ::testing::Test {
-    ReceiveQueueOnAChip() {
-        queue.SetSignal(&signal);
-        queue.Start();
-    }
-    FakeChip chip;
-    DataSignal signal;
-    ReceiveQueue queue{[this](std::uint8_t* buf, int size) { return chip.Read(buf, size); }};
-};
-
 } // namespace
 
-TEST_F(ReceiveQueueOnAChip, GathersInArrivalOrderAndWakesTheReader) {
+TEST(ReceiveQueue, GathersInArrivalOrderPausesWithoutLosingBytesAndReportsAnUnplug) {
+    FakeChip chip;
+    DataSignal signal;
+    ReceiveQueue queue([&](std::uint8_t* buf, int size) { return chip.Read(buf, size); });
+    queue.SetSignal(&signal);
+    queue.Start();
     chip.Send("\x02" "0123");
     EXPECT_TRUE(signal.WaitFor(5s, {})) << "woken by the delivery";
     ASSERT_TRUE(WaitFor([&] { return queue.Size() == 5; }));
@@ -80,23 +71,25 @@ TEST_F(ReceiveQueueOnAChip, GathersInArrivalOrderAndWakesTheReader) {
     ASSERT_TRUE(WaitFor([&] { return queue.Size() == 2 + 705; }));
     EXPECT_EQ(TakeAll(queue), "23" + std::string(700, 'x') + "END45");
     EXPECT_TRUE(queue.Healthy());
-}
-
-TEST_F(ReceiveQueueOnAChip, PausesWithoutLosingBytesAndReportsAnUnpluggedDevice) {
     {
         const ReceivePause pause(queue, true);
         chip.Send("AB"); // stays with the chip meanwhile
         EXPECT_EQ(queue.Size(), 0u);
     }
     ASSERT_TRUE(WaitFor([&] { return queue.Size() == 2; }));
-    chip.Unplug();
+    chip.Send("", true); // unplugged
     ASSERT_TRUE(WaitFor([&] { return !queue.Healthy(); }));
     EXPECT_EQ(TakeAll(queue), "AB") << "what came before stays readable";
     queue.Start(); // a failed source is not read again
     EXPECT_FALSE(queue.Healthy());
 }
 
-TEST(LibFtdiD2xx, WithoutReadersFindsNoneAndOpensNothing) {
+TEST(LibFtdiD2xx, RefusesABadBaudRateAndWithoutReadersOpensNothing) {
+    setenv("VANTIX_FTDI_BAUD", "96OO", 1);
+    const auto refused = CreateLibFtdiD2xx();
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("VANTIX_FTDI_BAUD"), std::string::npos);
+    unsetenv("VANTIX_FTDI_BAUD");
     const auto created = CreateLibFtdiD2xx();
     if (!created)
         GTEST_SKIP() << "no USB access here: " << created.error();
@@ -109,12 +102,4 @@ TEST(LibFtdiD2xx, WithoutReadersFindsNoneAndOpensNothing) {
     EXPECT_EQ(d2xx->FT_Open(0, &handle), FT_DEVICE_NOT_FOUND);
     DWORD waiting = 0;
     EXPECT_EQ(d2xx->FT_GetQueueStatus(handle, &waiting), FT_INVALID_HANDLE);
-}
-
-TEST(LibFtdiD2xx, RefusesABadBaudRate) {
-    setenv("VANTIX_FTDI_BAUD", "96OO", 1);
-    const auto refused = CreateLibFtdiD2xx();
-    ASSERT_FALSE(refused);
-    EXPECT_NE(refused.error().find("VANTIX_FTDI_BAUD"), std::string::npos);
-    unsetenv("VANTIX_FTDI_BAUD");
 }
