@@ -1,24 +1,17 @@
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
-
-#include <atomic>
 #include <filesystem>
 
 #include "settings/IniFile.h"
 #include "tests/support/TempDir.h"
 
-using namespace std::string_literals;
-using vantix::IniFile;
-using vantix::test::ReadFile;
-using vantix::test::TempDir;
-using vantix::test::WriteFile;
-
 #ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+
 namespace {
 // While set, every write() of this program takes at most one byte, as a
 // write to a slow or nearly full device may.
@@ -29,6 +22,12 @@ extern "C" ssize_t write(int fd, const void* data, size_t size) {
     return ::syscall(SYS_write, fd, data, shortWrites && size > 1 ? 1 : size);
 }
 #endif
+
+using namespace std::string_literals;
+using vantix::IniFile;
+using vantix::test::ReadFile;
+using vantix::test::TempDir;
+using vantix::test::WriteFile;
 
 namespace {
 
@@ -111,6 +110,19 @@ TEST_F(IniFileTest, ShortWritesAreContinuedUntilTheWholeFileIsWritten) {
     ASSERT_TRUE(written) << ini.LastWriteError();
     EXPECT_EQ(ReadFile(path), "[Settings]\r\nDelay=3\r\nConnStr=DSN=vantix\r\n");
 }
+
+TEST_F(IniFileTest, StaleTemporariesOfEndedWritersAreRemovedAtTheNextSave) {
+    WriteFile(path, "[Settings]\r\nDelay=3\r\n");
+    // Left by writers killed during a save; process 1 still runs and keeps its file.
+    WriteFile(path + ".tmp999999999", "x");
+    WriteFile(path + ".tmp1", "x");
+    WriteFile(dir.File("Other.ini.tmp999999999"), "x");
+    ASSERT_TRUE(ini.WriteInt("Settings", "Delay", 4));
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp999999999"));
+    EXPECT_TRUE(std::filesystem::exists(path + ".tmp1"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Other.ini.tmp999999999")));
+    EXPECT_EQ(ini.GetInt("Settings", "Delay", 0), 4);
+}
 #endif
 
 TEST_F(IniFileTest, RefusesWritesThatWouldCorruptTheFile) {
@@ -160,22 +172,6 @@ TEST_F(IniFileTest, AByteOrderMarkDoesNotHideTheFirstSection) {
     EXPECT_EQ(ini.GetInt("Settings", "Password", 0), 11);
     ASSERT_TRUE(ini.WriteInt("Settings", "Password", 12));
     EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF[Settings]\r\nPassword=12\r\n") << "kept, so a second mark stays a mark";
-}
-
-TEST_F(IniFileTest, StaleTemporariesOfEndedWritersAreRemovedAtTheNextSave) {
-#ifdef _WIN32
-    GTEST_SKIP() << "needs a process 1 that runs";
-#endif
-    WriteFile(path, "[Settings]\r\nDelay=3\r\n");
-    // Left by writers killed during a save; pid 1 still runs and keeps its file.
-    WriteFile(path + ".tmp999999999", "x");
-    WriteFile(path + ".tmp1", "x");
-    WriteFile(dir.File("Other.ini.tmp999999999"), "x");
-    ASSERT_TRUE(ini.WriteInt("Settings", "Delay", 4));
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp999999999"));
-    EXPECT_TRUE(std::filesystem::exists(path + ".tmp1"));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("Other.ini.tmp999999999")));
-    EXPECT_EQ(ini.GetInt("Settings", "Delay", 0), 4);
 }
 
 } // namespace

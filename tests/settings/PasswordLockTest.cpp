@@ -36,7 +36,7 @@ TEST(PasswordHashTest, IsZlibCrc32OfTheAnsiBytes) {
     EXPECT_EQ(ToWindows1252("\xE9t\xE9"), "\xE9t\xE9") << "bytes that are not UTF-8 pass through";
 }
 
-TEST_F(PasswordLockTest, StartsLockedAndUnlocksOnlyWithTheRightPassword) {
+TEST_F(PasswordLockTest, StartsLockedAndUnlocksOnlyWithTheRightNonEmptyPassword) {
     Store("vantix");
     EXPECT_TRUE(IsPasswordConfigured(config));
     EXPECT_FALSE(IsUnlocked());
@@ -51,17 +51,14 @@ TEST_F(PasswordLockTest, StartsLockedAndUnlocksOnlyWithTheRightPassword) {
     CheckPassword(config, "vantix", true);
     Lock();
     EXPECT_FALSE(IsUnlocked());
-}
-
-TEST_F(PasswordLockTest, AnEmptyPasswordNeverUnlocksNorIsSet) {
+    // An empty password never unlocks nor is set: its hash is the zero of no password.
+    EXPECT_FALSE(CheckPassword(config, "", true));
+    EXPECT_FALSE(SetPassword(config, ""));
+    EXPECT_FALSE(IsUnlocked());
+    EXPECT_TRUE(CheckPassword(config, "vantix", false));
     Configuration none(dir.File("None.ini"));
     EXPECT_FALSE(IsPasswordConfigured(none));
-    EXPECT_FALSE(CheckPassword(none, "", true)) << "the hash of nothing is the zero of no password";
-    Store("old");
-    EXPECT_FALSE(CheckPassword(config, "", true));
-    EXPECT_FALSE(SetPassword(config, "")) << "its hash is zero: no password";
-    EXPECT_FALSE(IsUnlocked());
-    EXPECT_TRUE(CheckPassword(config, "old", false));
+    EXPECT_FALSE(CheckPassword(none, "", true));
 }
 
 TEST_F(PasswordLockTest, SetPasswordWritesTheFileAtOnceAndUnlocksOrChangesNothing) {
