@@ -135,10 +135,6 @@ TEST_F(DesktopTest, StartupChoicesCreateMoveAndRemoveEntries) {
     const std::string entry = ReadFile(AutostartEntryPath(folders.currentUser));
     EXPECT_NE(entry.find("[Desktop Entry]\nType=Application\n"), std::string::npos);
     EXPECT_NE(entry.find("Exec=\"/opt/Vantix dir/vantix\"\n"), std::string::npos);
-    // The Exec key's quoting: special characters escaped twice, % doubled, no line break.
-    EXPECT_EQ(xdg::ExecArgument("/a b/$x\"%"), "\"/a b/\\\\$x\\\\\"%%\"");
-    EXPECT_EQ(xdg::ExecArgument("/a\\b"), "\"/a\\\\\\\\b\"");
-    EXPECT_EQ(xdg::ExecArgument("/a\nb"), "");
 
     EXPECT_TRUE(ApplyStartupChoice(folders, StartupAllUsers, exe).empty());
     EXPECT_TRUE(AllUsers() && !CurrentUser()) << "moved";
