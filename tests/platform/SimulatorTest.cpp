@@ -59,7 +59,7 @@ protected:
 
 } // namespace
 
-TEST(BridgeLine, HandsAFrameOverInPiecesAtTheLatencyTicks) {
+TEST(BridgeLine, HandsBytesOverAtTheLatencyTicksOrAsFullPackets) {
     const TimePoint t0{};
     BridgeLine line(t0); // ticks at 16, 32, ... ms
     line.Send(Bytes(std::string(21, 'F')), t0 + 5ms);
@@ -71,30 +71,24 @@ TEST(BridgeLine, HandsAFrameOverInPiecesAtTheLatencyTicks) {
     EXPECT_EQ(line.Readable(t0 + 31ms), 10u);
     EXPECT_EQ(line.Readable(t0 + 32ms), 21u);
     EXPECT_EQ(line.NextHandOver(), std::nullopt);
-    std::uint8_t out[32];
+    std::uint8_t out[128];
     EXPECT_EQ(line.Take(out, sizeof out, t0 + 32ms), 21u);
     EXPECT_EQ(line.Unread(), 0u);
-}
 
-TEST(BridgeLine, AFullPacketLeavesAtOnceAndTheTimerCanBeShortened) {
-    const TimePoint t0{};
-    BridgeLine line(t0);
     line.SetBaud(115200); // 86.8 us a byte
-    line.Send(Bytes(std::string(100, 'x')), t0);
-    EXPECT_EQ(line.Readable(t0 + 5ms), 0u);
-    EXPECT_EQ(line.Readable(t0 + 6ms), BridgeLine::PacketBytes) << "62 bytes are a full packet by 5.4 ms";
-    EXPECT_EQ(line.Readable(t0 + 15ms), BridgeLine::PacketBytes);
-    EXPECT_EQ(line.Readable(t0 + 16ms), 100u);
-
-    line.SetLatency(2, t0 + 20ms);
+    line.Send(Bytes(std::string(100, 'x')), t0 + 32ms);
+    EXPECT_EQ(line.Readable(t0 + 37ms), 0u);
+    EXPECT_EQ(line.Readable(t0 + 38ms), BridgeLine::PacketBytes) << "62 bytes are a full packet by 5.4 ms";
+    EXPECT_EQ(line.Readable(t0 + 48ms), 100u);
+    // A shorter timer hands over sooner; bytes delivered at once come behind
+    // those still on the line.
+    line.SetLatency(2, t0 + 52ms);
     line.SetBaud(9600);
-    line.Send(Bytes("abcdef"), t0 + 20ms);
-    EXPECT_EQ(line.Readable(t0 + 22ms), 100u + 1);
-    EXPECT_EQ(line.Readable(t0 + 24ms), 100u + 3);
-    // Bytes delivered at once come behind those still on the line.
+    line.Send(Bytes("abcdef"), t0 + 52ms);
+    EXPECT_EQ(line.Readable(t0 + 54ms), 100u + 1);
+    EXPECT_EQ(line.Readable(t0 + 56ms), 100u + 3);
     line.DeliverAtOnce(Bytes("XY"));
-    std::uint8_t out[128];
-    const std::size_t n = line.Take(out, sizeof out, t0 + 24ms);
+    const std::size_t n = line.Take(out, sizeof out, t0 + 56ms);
     EXPECT_EQ(std::string(out + 100, out + n), "abcdefXY");
 }
 
