@@ -130,27 +130,16 @@ TEST(SimCommands, FaultCommandsReachTheReader) {
     EXPECT_TRUE(sim.PluggedSerials().empty());
 }
 
-TEST(SimControlSession, AnOverlongLineOrRepliesLeftUnreadEndTheSessionWithTheReason) {
+// The limit on replies left unread is the sim_control fuzz target's invariant.
+TEST(SimControlSession, AnOverlongLineEndsTheSessionWithTheReasonBeforeItEnds) {
     SimulatedD2xx sim;
     SimCommands commands(sim);
     SimControlSession session(commands, {16, 1000});
     session.Receive("list\n" + std::string(17, 'a'));
-    EXPECT_EQ(session.Output(), "ok 0\nerror line too long (at most 16 bytes)\n") << "before the line ends";
+    EXPECT_EQ(session.Output(), "ok 0\nerror line too long (at most 16 bytes)\n");
     EXPECT_EQ(session.GetState(), State::Closing);
     session.Receive("\nplug X TR-614\n");
-
-    SimControlSession reader(commands, {1024, 20});
-    for (int i = 0; i < 50; ++i) {
-        reader.Receive("list\n");
-        reader.Sent(reader.Output().size());
-    }
-    EXPECT_EQ(reader.GetState(), State::Open) << "a client that reads its replies is never cut off";
-    SimControlSession flooder(commands, {1024, 20});
-    flooder.Receive("plug A TR-614\nplug B TR-614\nplug C TR-614\n");
-    EXPECT_EQ(flooder.Output(), "ok plugged A\nok plugged B\n"
-                                 "error too many replies waiting (read them before sending more commands)\n");
-    EXPECT_EQ(flooder.GetState(), State::Closing);
-    EXPECT_EQ(sim.PluggedSerials(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_TRUE(sim.PluggedSerials().empty()) << "nothing after the long line is carried out";
 }
 
 TEST_F(SimChannel, AChannelGoesWithItsServerAndAStaleOneIsReplaced) {
