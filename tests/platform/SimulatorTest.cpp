@@ -10,7 +10,6 @@
 #endif
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -29,14 +28,6 @@ using TimePoint = BridgeLine::TimePoint;
 namespace {
 
 BridgeLine::Bytes Bytes(const std::string& s) { return BridgeLine::Bytes(s.begin(), s.end()); }
-
-void SetEnv(const char* name, const std::string& value) {
-#if defined(_WIN32)
-    _putenv_s(name, value.c_str());
-#else
-    setenv(name, value.c_str(), 1);
-#endif
-}
 
 // A channel path in a fresh directory and, once started, a server on it.
 class SimChannel : public ::testing::Test {
@@ -176,15 +167,4 @@ TEST_F(SimChannel, AChannelGoesWithItsServerAndAStaleOneIsReplaced) {
     const auto idle = ConnectControl(path, std::chrono::seconds(10));
     ASSERT_TRUE(idle) << idle.error();
     EXPECT_EQ(Ask("list"), listed);
-}
-
-// The backend on a good list is what the end-to-end tests run.
-TEST_F(SimChannel, TheSimBackendRefusesABrokenReaderListNamingTheVariable) {
-    SetEnv("VANTIX_SIM_SOCKET", path);
-    SetEnv("VANTIX_SIM_READERS", "broken");
-    const auto refused = CreateD2xx(BackendSimulator);
-    ASSERT_FALSE(refused);
-    EXPECT_NE(refused.error().find("VANTIX_SIM_READERS"), std::string::npos) << refused.error();
-    SetEnv("VANTIX_SIM_READERS", "");
-    SetEnv("VANTIX_SIM_SOCKET", "");
 }
