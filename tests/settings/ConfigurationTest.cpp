@@ -53,19 +53,16 @@ TEST_F(ConfigurationTest, FlushSaysWhenAnyKindOfValueCouldNotBeWritten) {
     }
 }
 
-TEST_F(ConfigurationTest, KeysAreReadWithTheirDefaultsAndWrittenAtOnce) {
+TEST_F(ConfigurationTest, KeysAreReadWithTheirDefaultsClampedToTheirRangeAndWrittenAtOnce) {
     WriteFile(iniPath, "[Settings]\r\nDelay=20\r\n");
     EXPECT_EQ(config.Get(ini::Delay), 20);
-    EXPECT_EQ(config.Get(ini::BeepPause), 100);
+    EXPECT_EQ(config.Get(ini::BeepPause), 100) << "the key's default";
     EXPECT_EQ(config.Get(ini::SX, 640), 640) << "the caller's default";
     EXPECT_EQ(config.Get(ini::Language), "English");
     ASSERT_TRUE(config.Write(ini::FilePath, "/x/y.vtxreg"));
     EXPECT_EQ(IniFile(iniPath).GetString("dialogimportregs", "filepath", ""), "/x/y.vtxreg");
     WriteFile(iniPath, "[Settings]\r\nDelay=30\r\n");
     EXPECT_EQ(config.Get(ini::Delay), 30) << "only the cache holds values back";
-}
-
-TEST_F(ConfigurationTest, ValuesOutsideTheirRangeAreClampedWhenRead) {
     WriteFile(iniPath, "[Settings]\r\nBeepPause=2147483647\r\nDelay=-5\r\nSX=99999\r\nEY=-99999\r\n"
                        "DeviceSplitSize=-1\r\nRegSplitSize=0x7fffffff\r\n");
     EXPECT_EQ(config.Get(ini::BeepPause), 1000);

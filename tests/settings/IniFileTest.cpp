@@ -143,7 +143,7 @@ TEST_F(IniFileTest, AFileThatCannotBeReadIsNeverReplacedAndTheFailuresAreRecorde
     EXPECT_TRUE(ini.TakeFailedWrites().empty());
 }
 
-TEST_F(IniFileTest, DamagedFilesFallBackToDefaults) {
+TEST_F(IniFileTest, DamagedFilesFallBackToDefaultsAndAByteOrderMarkIsKept) {
     // No sections at all.
     WriteFile(path, "Password=5\r\nDelay=3\r\n");
     EXPECT_EQ(ini.GetInt("Settings", "Password", 0), 0);
@@ -154,9 +154,7 @@ TEST_F(IniFileTest, DamagedFilesFallBackToDefaults) {
     ASSERT_TRUE(ini.WriteInt("Settings", "Delay", 6));
     EXPECT_EQ(ini.GetInt("Settings", "Delay", 1), 6);
     // Binary garbage and broken lines are the ini fuzz target's.
-}
-
-TEST_F(IniFileTest, AByteOrderMarkDoesNotHideTheFirstSection) {
+    // A byte order mark does not hide the first section.
     WriteFile(path, "\xEF\xBB\xBF[Settings]\r\nPassword=11\r\n");
     EXPECT_EQ(ini.GetInt("Settings", "Password", 0), 11);
     ASSERT_TRUE(ini.WriteInt("Settings", "Password", 12));
