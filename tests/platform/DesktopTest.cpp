@@ -44,17 +44,15 @@ mode_t Mode(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
-TEST_F(DesktopTest, AWritableProgramDirectoryKeepsEverythingAndCreatesNothing) {
-    const FileLocations files = FileLocations::For(program.Path().string());
+TEST_F(DesktopTest, AWritableProgramDirectoryKeepsEverythingAnInstalledCopyUsesTheXdgDirectories) {
+    FileLocations files = FileLocations::For(program.Path().string());
     EXPECT_TRUE(files.portable);
     EXPECT_EQ(files.iniFile, dir + "Vantix.ini");
     EXPECT_EQ(files.dataDirectory, dir);
     EXPECT_EQ(files.moduleDirectories, std::vector<std::string>{dir});
     EXPECT_TRUE(files.CreateDirectories());
-    EXPECT_TRUE(fs::is_empty(program.Path()));
-}
+    EXPECT_TRUE(fs::is_empty(program.Path())) << "nothing is created in the portable layout";
 
-TEST_F(DesktopTest, AnInstalledCopyUsesTheUsersXdgDirectories) {
     // An installed tree: its module directory beside the program directory
     // tells it, even where the user may write (root).
     const std::string bin = dir + "usr/bin/";
@@ -62,7 +60,7 @@ TEST_F(DesktopTest, AnInstalledCopyUsesTheUsersXdgDirectories) {
     ASSERT_EQ(modules.rfind(dir + "usr/lib/", 0), 0u) << modules;
     fs::create_directories(bin);
     fs::create_directories(modules);
-    FileLocations files = FileLocations::For(bin);
+    files = FileLocations::For(bin);
     EXPECT_FALSE(files.portable);
     EXPECT_EQ(files.iniFile, h + "/.config/Vantix/Vantix.ini");
     EXPECT_EQ(files.dataDirectory, h + "/.local/share/Vantix/");
@@ -127,7 +125,7 @@ TEST_F(DesktopTest, AutostartFoldersFollowTheEnvironment) {
     EXPECT_EQ(AutostartFolders::FromEnvironment().allUsers, "/cfg/sys/autostart");
 }
 
-TEST_F(DesktopTest, StartupChoicesCreateMoveAndRemoveEntries) {
+TEST_F(DesktopTest, StartupChoicesCreateMoveAndRemoveEntriesButLeaveAnExistingOne) {
     EXPECT_EQ(CurrentStartupChoice(folders), StartupNever);
     EXPECT_TRUE(ApplyStartupChoice(folders, StartupCurrentUser, exe).empty());
     EXPECT_TRUE(CurrentUser() && !AllUsers());
@@ -142,11 +140,8 @@ TEST_F(DesktopTest, StartupChoicesCreateMoveAndRemoveEntries) {
     EXPECT_TRUE(ApplyStartupChoice(folders, StartupNever, exe).empty());
     EXPECT_FALSE(AllUsers() || CurrentUser());
     EXPECT_TRUE(ApplyStartupChoice(folders, 7, exe).empty()) << "anything else means never";
-}
 
-TEST_F(DesktopTest, AnExistingEntryIsLeftAsItIsAndAFileForAFolderFails) {
-    fs::create_directories(folders.currentUser);
-    fs::create_directories(folders.allUsers);
+    // An existing entry is left as it is; a file in place of a folder fails.
     WriteFile(AutostartEntryPath(folders.currentUser), "mine");
     WriteFile(AutostartEntryPath(folders.allUsers), "theirs");
     EXPECT_EQ(CurrentStartupChoice(folders), StartupAllUsers) << "both exist: all users shown";

@@ -116,10 +116,9 @@ FAKE_API void FakeReceive(int index) {
 
 FAKE_API unsigned char FakeLatency(int index) { return latency[index]; }
 
-#ifdef FAKE_OLD_VERSION
-FAKE_API FT_STATUS FAKE_CALL FT_GetLibraryVersion(DWORD* version) { return *version = 0x000404, 0; }
-#else
-FAKE_API FT_STATUS FAKE_CALL FT_GetLibraryVersion(DWORD* version) { return *version = 0x010428, 0; }
+#ifndef FAKE_VERSION
+#define FAKE_VERSION 0x010428
 #endif
+FAKE_API FT_STATUS FAKE_CALL FT_GetLibraryVersion(DWORD* version) { return *version = FAKE_VERSION, 0; }
 
 } // extern "C"

@@ -45,12 +45,6 @@ private:
     bool unplugged_ = false;
 };
 
-std::string TakeAll(ReceiveQueue& queue) {
-    std::uint8_t out[4096];
-    const std::size_t n = queue.Take(out, sizeof out);
-    return std::string(out, out + n);
-}
-
 } // namespace
 
 TEST(ReceiveQueue, GathersInArrivalOrderPausesWithoutLosingBytesAndReportsAnUnplug) {
@@ -59,6 +53,10 @@ TEST(ReceiveQueue, GathersInArrivalOrderPausesWithoutLosingBytesAndReportsAnUnpl
     ReceiveQueue queue([&](std::uint8_t* buf, int size) { return chip.Read(buf, size); });
     queue.SetSignal(&signal);
     queue.Start();
+    const auto takeAll = [&] {
+        std::uint8_t all[4096];
+        return std::string(all, all + queue.Take(all, sizeof all));
+    };
     chip.Send("\x02" "0123");
     EXPECT_TRUE(signal.WaitFor(5s, {})) << "woken by the delivery";
     ASSERT_TRUE(WaitFor([&] { return queue.Size() == 5; }));
@@ -69,7 +67,7 @@ TEST(ReceiveQueue, GathersInArrivalOrderPausesWithoutLosingBytesAndReportsAnUnpl
     chip.Send(std::string(700, 'x') + "END");
     chip.Send("45");
     ASSERT_TRUE(WaitFor([&] { return queue.Size() == 2 + 705; }));
-    EXPECT_EQ(TakeAll(queue), "23" + std::string(700, 'x') + "END45");
+    EXPECT_EQ(takeAll(), "23" + std::string(700, 'x') + "END45");
     EXPECT_TRUE(queue.Healthy());
     {
         const ReceivePause pause(queue, true);
@@ -79,7 +77,7 @@ TEST(ReceiveQueue, GathersInArrivalOrderPausesWithoutLosingBytesAndReportsAnUnpl
     ASSERT_TRUE(WaitFor([&] { return queue.Size() == 2; }));
     chip.Send("", true); // unplugged
     ASSERT_TRUE(WaitFor([&] { return !queue.Healthy(); }));
-    EXPECT_EQ(TakeAll(queue), "AB") << "what came before stays readable";
+    EXPECT_EQ(takeAll(), "AB") << "what came before stays readable";
     queue.Start(); // a failed source is not read again
     EXPECT_FALSE(queue.Healthy());
 }
