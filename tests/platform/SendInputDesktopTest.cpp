@@ -32,17 +32,12 @@ bool PumpUntil(Condition done) {
 }
 
 void SendKey(WORD key, DWORD flags = 0) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = flags;
+    INPUT input{INPUT_KEYBOARD, {}};
+    input.ki = {key, 0, flags, 0, 0};
     SendInput(1, &input, sizeof input);
 }
 
-void ToggleCapsLock() {
-    SendKey(VK_CAPITAL);
-    SendKey(VK_CAPITAL, KEYEVENTF_KEYUP);
-}
+void ToggleCapsLock() { SendKey(VK_CAPITAL); SendKey(VK_CAPITAL, KEYEVENTF_KEYUP); }
 
 bool CapsLockOn() { return GetKeyState(VK_CAPITAL) & 1; }
 

@@ -175,16 +175,7 @@ TEST(SendInputKeyboardOutput, ReleasesHeldModifiersForTheLineAndPressesThemAgain
     }
 }
 
-TEST(SendInputKeyboardOutput, TellsWhereTheKeysWouldGo) {
-    Fixture f;
-    EXPECT_EQ(f.output.Focus(), FocusTarget::OtherWindow);
-    f.input->foreground.process = f.input->OwnProcess();
-    EXPECT_EQ(f.output.Focus(), FocusTarget::OwnWindow);
-    f.input->foreground = {};
-    EXPECT_EQ(f.output.Focus(), FocusTarget::NoWindow);
-}
-
-TEST(SendInputKeyboardOutput, ReportsABlockedLineOnceAndStopsTypingIt) {
+TEST(SendInputKeyboardOutput, ReportsABlockedLineOnceAndTellsWhereTheKeysWouldGo) {
     Fixture f;
     f.input->held = {VK_LSHIFT};
     ASSERT_TRUE(f.output.BeginLine());
@@ -206,6 +197,12 @@ TEST(SendInputKeyboardOutput, ReportsABlockedLineOnceAndStopsTypingIt) {
     f.input->held.clear();
     EXPECT_EQ(f.TypeLine(U"a\x01"), "cannot type U+0001 (not a printable character)");
     EXPECT_EQ(f.input->Keys(), "+A -A");
+
+    EXPECT_EQ(f.output.Focus(), FocusTarget::OtherWindow);
+    f.input->foreground.process = f.input->OwnProcess();
+    EXPECT_EQ(f.output.Focus(), FocusTarget::OwnWindow);
+    f.input->foreground = {};
+    EXPECT_EQ(f.output.Focus(), FocusTarget::NoWindow);
 }
 
 TEST(SendInputKeyboardOutput, ClicksThePixelAskedForAcrossTheVirtualScreen) {
@@ -222,11 +219,8 @@ TEST(SendInputKeyboardOutput, ClicksThePixelAskedForAcrossTheVirtualScreen) {
     for (const auto& c : cases) {
         for (const bool swapped : {false, true}) {
             Fixture f;
-            f.input->metrics = {{SM_XVIRTUALSCREEN, c.left},
-                                {SM_YVIRTUALSCREEN, c.top},
-                                {SM_CXVIRTUALSCREEN, c.width},
-                                {SM_CYVIRTUALSCREEN, c.height},
-                                {SM_SWAPBUTTON, swapped}};
+            f.input->metrics = {{SM_XVIRTUALSCREEN, c.left}, {SM_YVIRTUALSCREEN, c.top}, {SM_CXVIRTUALSCREEN, c.width},
+                                {SM_CYVIRTUALSCREEN, c.height}, {SM_SWAPBUTTON, swapped}};
             f.output.ClickAt(c.x, c.y);
             ASSERT_EQ(f.input->sent.size(), 3u);
             const MOUSEINPUT& move = f.input->sent[0].mi;
