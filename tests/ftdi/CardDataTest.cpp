@@ -20,11 +20,9 @@ TEST(ProximityFrame, MediaIdAndFormats) {
     const std::string id = "F400000249541F01";
     EXPECT_EQ(MediaIdOf(id), "0249541F");
     EXPECT_EQ(MediaIdOf("f400000249541f01"), "0249541F");
-    EXPECT_EQ(FormatMediaId(id, 0), "0249541F");
-    EXPECT_EQ(FormatMediaId(id, 1), "00000249541F");
-    EXPECT_EQ(FormatMediaId(id, 2), "00000249541F01");
-    EXPECT_EQ(FormatMediaId(id, 3), id);
-    EXPECT_EQ(FormatMediaId(id, 7), id);
+    const std::string formats[] = {"0249541F", "00000249541F", "00000249541F01", id, id, id, id, id};
+    for (int format = 0; format < 8; ++format)
+        EXPECT_EQ(FormatMediaId(id, format), formats[format]) << format;
     EXPECT_EQ(FormatMediaId("f400000249541f01", 0), "0249541f"); // typed as sent
 }
 

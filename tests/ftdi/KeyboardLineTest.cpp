@@ -4,6 +4,7 @@
 #include <ctime>
 #include <iomanip>
 #include <sstream>
+#include <tuple>
 
 #include "ftdi/KeyboardLine.h"
 #include "ftdi/TextSender.h"
@@ -19,13 +20,6 @@ UserArea Proximity(const std::string& name, std::uint8_t id, int format, std::ar
                     sf[1], sf[2], sf[3], smask, DeviceTypeProximity);
 }
 
-std::u32string U32(const std::string& s) {
-    std::u32string out;
-    for (unsigned char c : s)
-        out += static_cast<char32_t>(c);
-    return out;
-}
-
 struct Typing : ::testing::Test {
     Typing() {
         settings.intercharacterDelay = 0;
@@ -39,12 +33,13 @@ struct Typing : ::testing::Test {
 
 } // namespace
 
-TEST_F(Typing, IdSpaceMediaIdEnter) {
-    const UserArea ua = Proximity("", 0x2A, 0, {KeyId, KeySpace, KeyEc, KeyEc}, 0x0C,
-                                  {KeyNewLine, KeyId, KeyId, KeyId}, 0x0E);
-    sender.TypeIdentifier(ua, "F400000249541F01");
-    EXPECT_EQ(keys.Typed(), U"2A 0249541F\n");
-    EXPECT_EQ(keys.Lines().size(), 1u);
+// Id, space, media ID, Enter; then eight-bit name bytes as Latin-1 characters.
+TEST_F(Typing, PrefixIdentifierAndSuffixMakeOneLine) {
+    sender.TypeIdentifier(Proximity("", 0x2A, 0, {KeyId, KeySpace, KeyEc, KeyEc}, 0x0C,
+                                    {KeyNewLine, KeyId, KeyId, KeyId}, 0x0E), "F400000249541F01");
+    EXPECT_EQ(keys.Lines(), std::vector<std::u32string>{U"2A 0249541F\n"});
+    sender.TypeIdentifier(Proximity("\xE9t\xE9", 0, 3, {KeyUB1, 1, 2, KeyNotUsed}, 0, {}, 0x0F), "F400000249541F01");
+    EXPECT_EQ(keys.Typed(), U"2A 0249541F\n\u00E9t\u00E9F400000249541F01");
 }
 
 TEST(KeyboardLine, EachKeyCodeTypesItsItem) {
@@ -71,25 +66,15 @@ TEST(KeyboardLine, Track2RecordsOfTwoTrackReadersUseTheHighMaskBits) {
 }
 
 TEST(KeyboardLine, TimestampReadsTheClockWhenMade) {
-    const UserArea ua = Proximity("", 0, 0, {}, 0, {}, 0);
     const std::time_t before = std::time(nullptr);
-    const std::string text = KeyText(KeyTimestamp, ua);
-    const std::time_t after = std::time(nullptr);
+    const std::string text = KeyText(KeyTimestamp, Proximity("", 0, 0, {}, 0, {}, 0));
     std::tm tm{};
     std::istringstream in(text);
-    in >> std::get_time(&tm, "%Y.%m.%d %H:%M:%S");
-    ASSERT_FALSE(in.fail()) << text;
+    ASSERT_FALSE((in >> std::get_time(&tm, "%Y.%m.%d %H:%M:%S")).fail()) << text;
     tm.tm_isdst = -1;
-    const std::time_t stamped = std::mktime(&tm);
-    EXPECT_GE(stamped, before);
-    EXPECT_LE(stamped, after);
     EXPECT_EQ(text.size(), 19u);
-}
-
-TEST_F(Typing, EightBitNameBytesAreTypedAsLatin1Characters) {
-    const UserArea ua = Proximity("\xE9t\xE9", 0, 3, {KeyUB1, 1, 2, KeyNotUsed}, 0, {}, 0x0F);
-    sender.TypeIdentifier(ua, "F400000249541F01");
-    EXPECT_EQ(keys.Typed(), U"\u00E9t\u00E9F400000249541F01");
+    EXPECT_GE(std::mktime(&tm), before) << text;
+    EXPECT_LE(std::mktime(&tm), std::time(nullptr)) << text;
 }
 
 TEST_F(Typing, MagneticRecordsAreFramedAndOnlySentToTheKeyboardWhenAsked) {
@@ -106,12 +91,9 @@ TEST_F(Typing, MagneticRecordsAreFramedAndOnlySentToTheKeyboardWhenAsked) {
 }
 
 TEST_F(Typing, ClicksComeBeforeAndAfterAndHappenWithoutAFocusedWindow) {
-    settings.clickBefore = 1;
-    settings.clickBeforeX = 10;
-    settings.clickBeforeY = 20;
-    settings.clickAfter = 1;
-    settings.clickAfterX = 30;
-    settings.clickAfterY = 40;
+    settings.clickBefore = settings.clickAfter = 1;
+    std::tie(settings.clickBeforeX, settings.clickBeforeY, settings.clickAfterX, settings.clickAfterY) =
+        std::tuple(10, 20, 30, 40);
     sender.TypeText("ab");
     keys.SetFocus(FocusTarget::NoWindow); // the clicks only
     sender.TypeText("cd");
@@ -127,7 +109,7 @@ TEST_F(Typing, EachCharacterIsFollowedByTheDelay) {
     const auto start = std::chrono::steady_clock::now();
     sender.SendText("123456789012");
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(12));
-    EXPECT_EQ(keys.Typed(), U32("123456789012"));
+    EXPECT_EQ(keys.Typed(), U"123456789012");
 }
 
 TEST_F(Typing, ProblemsAreReportedOncePerLineAndOncePerSpellOfTheOwnWindowHavingTheFocus) {

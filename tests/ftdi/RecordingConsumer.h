@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -19,21 +20,8 @@ using AnyMessage = std::variant<std::monostate, FTDI::MessageDeviceAdded, FTDI::
 struct Posted {
     unsigned number;
     std::uintptr_t wParam;
-    std::intptr_t lParam;
     AnyMessage message;
-
-    const std::string& Serial() const {
-        return std::visit(
-            [](const auto& m) -> const std::string& {
-                if constexpr (std::is_same_v<std::decay_t<decltype(m)>, std::monostate>) {
-                    static const std::string none;
-                    return none;
-                } else {
-                    return m.serialNumber;
-                }
-            },
-            message);
-    }
+    std::string serial; // of the message's reader
 };
 
 // A consumer that records every message and answers the unknown-device
@@ -44,12 +32,12 @@ public:
     ~RecordingConsumer() override { Stop(); }
 
     void PostToConsumer(unsigned number, std::uintptr_t wParam, std::intptr_t lParam) {
-        Posted posted{number, wParam, lParam, {}};
+        Posted posted{number, wParam, {}, {}};
         switch (number) {
-        case FTDI::MsgDeviceAdded: posted.message = Copy<FTDI::MessageDeviceAdded>(lParam); break;
-        case FTDI::MsgDeviceRemoved: posted.message = Copy<FTDI::MessageDeviceRemoved>(lParam); break;
-        case FTDI::MsgRegistration: posted.message = Copy<FTDI::MessageRegistration>(lParam); break;
-        case FTDI::MsgDeviceChanged: posted.message = Copy<FTDI::MessageDeviceChanged>(lParam); break;
+        case FTDI::MsgDeviceAdded: Keep<FTDI::MessageDeviceAdded>(posted, lParam); break;
+        case FTDI::MsgDeviceRemoved: Keep<FTDI::MessageDeviceRemoved>(posted, lParam); break;
+        case FTDI::MsgRegistration: Keep<FTDI::MessageRegistration>(posted, lParam); break;
+        case FTDI::MsgDeviceChanged: Keep<FTDI::MessageDeviceChanged>(posted, lParam); break;
         default: break;
         }
         if (onPost)
@@ -74,25 +62,14 @@ public:
         faults_.push_back(fault);
     }
 
-    std::vector<Posted> Messages() const {
-        std::lock_guard lock(mutex_);
-        return posted_;
-    }
+    std::vector<Posted> Messages() const { return Locked(posted_); }
     std::vector<Posted> Messages(unsigned number) const {
-        std::vector<Posted> out;
-        for (auto& p : Messages())
-            if (p.number == number)
-                out.push_back(p);
-        return out;
+        auto all = Messages();
+        std::erase_if(all, [&](const Posted& p) { return p.number != number; });
+        return all;
     }
-    std::vector<std::string> Questions() const {
-        std::lock_guard lock(mutex_);
-        return questions_;
-    }
-    std::vector<FTDI::DeviceFault> Faults() const {
-        std::lock_guard lock(mutex_);
-        return faults_;
-    }
+    std::vector<std::string> Questions() const { return Locked(questions_); }
+    std::vector<FTDI::DeviceFault> Faults() const { return Locked(faults_); }
     void Clear() {
         std::lock_guard lock(mutex_);
         posted_.clear();
@@ -103,10 +80,8 @@ public:
     bool WaitFor(unsigned number, std::size_t count, std::chrono::duration<Rep, Period> timeout) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, timeout, [&] {
-            std::size_t n = 0;
-            for (auto& p : posted_)
-                n += p.number == number;
-            return n >= count;
+            return std::size_t(std::count_if(posted_.begin(), posted_.end(),
+                                             [&](const Posted& p) { return p.number == number; })) >= count;
         });
     }
 
@@ -116,6 +91,18 @@ public:
     std::function<void(const Posted&)> onPost;
 
 private:
+    template <class M>
+    void Keep(Posted& posted, std::intptr_t slot) {
+        M message = Copy<M>(slot);
+        posted.serial = message.serialNumber;
+        posted.message = std::move(message);
+    }
+    template <class T>
+    T Locked(const T& field) const {
+        std::lock_guard lock(mutex_);
+        return field;
+    }
+
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Posted> posted_;

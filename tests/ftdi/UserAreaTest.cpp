@@ -105,13 +105,11 @@ TEST(UserAreaDecode, ByteZeroAndTheMasksMeanDifferentThingsByType) {
 }
 
 TEST(DetectDeviceType, FirstMatchingRuleWins) {
-    EXPECT_EQ(DetectDeviceType("TR-614 USB"), DeviceTypeProximity);
-    EXPECT_EQ(DetectDeviceType("TR-617"), DeviceTypeProximity);
-    EXPECT_EQ(DetectDeviceType("TR-613-2 / TR-617"), DeviceTypeProximity);
-    EXPECT_EQ(DetectDeviceType("TR-613-17"), DeviceTypeTrack1);
-    EXPECT_EQ(DetectDeviceType("x TR-613-2"), DeviceTypeTrack2);
-    EXPECT_EQ(DetectDeviceType("TR-613-3"), DeviceTypeTwoTracks);
-    EXPECT_EQ(DetectDeviceType("tr-614"), DeviceTypeNotUsed) << "case-sensitive";
-    EXPECT_EQ(DetectDeviceType("TR-613"), DeviceTypeNotUsed);
-    EXPECT_EQ(DetectDeviceType(""), DeviceTypeNotUsed);
+    const std::pair<const char*, int> cases[] = {
+        {"TR-614 USB", DeviceTypeProximity}, {"TR-617", DeviceTypeProximity},
+        {"TR-613-2 / TR-617", DeviceTypeProximity}, {"TR-613-17", DeviceTypeTrack1},
+        {"x TR-613-2", DeviceTypeTrack2}, {"TR-613-3", DeviceTypeTwoTracks},
+        {"tr-614", DeviceTypeNotUsed} /* case-sensitive */, {"TR-613", DeviceTypeNotUsed}, {"", DeviceTypeNotUsed}};
+    for (const auto& [description, type] : cases)
+        EXPECT_EQ(DetectDeviceType(description), type) << description;
 }

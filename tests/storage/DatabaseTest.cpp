@@ -75,7 +75,7 @@ protected:
 
 // --- the connection ------------------------------------------------------------
 
-TEST_P(Database, LiveCallsStoreTheRegistrationInTransactionsOnAReusedConnection) {
+TEST_P(Database, LiveCallsStoreTheRegistrationInTransactionsAndAFailureSaysWhy) {
     CADODatabase db;
     ASSERT_TRUE(db.Open(server().ConnectionString(), "", "")) << db.GetLastErrorText();
     const std::string call = LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call);
@@ -94,14 +94,9 @@ TEST_P(Database, LiveCallsStoreTheRegistrationInTransactionsOnAReusedConnection)
     ASSERT_TRUE(db.Execute(call));
     db.CommitTransaction();
     EXPECT_EQ(server().RowCount(), 2);
-    db.Close();
-    EXPECT_FALSE(db.IsOpen());
-}
 
-TEST_P(Database, FailingStatementRecordsTheErrorTextWithoutThePassword) {
-    CADODatabase db;
-    ASSERT_TRUE(db.Open(server().ConnectionString()));
-    // Neither server knows "exec".
+    // A failing statement records the error text without the password;
+    // neither server knows "exec".
     EXPECT_FALSE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Exec)));
     const std::string text = db.GetLastErrorText();
     EXPECT_THAT(text, StartsWith("Connection String = " + MaskPasswords(server().ConnectionString()) +
@@ -110,7 +105,10 @@ TEST_P(Database, FailingStatementRecordsTheErrorTextWithoutThePassword) {
                                             "[^\n]+\n\tSource = [^\n]+\n\tDescription = [^\n](.|\n)*\n"));
     EXPECT_THAT(text, testing::ContainsRegex("(Pwd|Password)=\\*\\*\\*;"));
     // The connection stays usable after a failed statement.
-    EXPECT_TRUE(db.Execute(LiveRegistrationCall(test::SampleRegistration(), CallSyntax::Call)));
+    EXPECT_TRUE(db.Execute(call));
+    EXPECT_EQ(server().RowCount(), 3);
+    db.Close();
+    EXPECT_FALSE(db.IsOpen());
 }
 
 TEST(DatabaseLink, FailedOpenRecordsTheDriverManagersErrorAndMasksThePassword) {
@@ -227,8 +225,7 @@ TEST_P(Import, CancelLeavesTheTableUnchanged) {
                                           Line("00000003", "2016-02-20 12:00:00"),
                                           2);
     EXPECT_EQ(result.outcome, ImportResult::Outcome::Cancelled);
-    EXPECT_TRUE(result.summary.empty());
-    EXPECT_TRUE(result.errorText.empty());
+    EXPECT_EQ(result.summary + result.errorText, "");
     EXPECT_EQ(server().RowCount(), 0);
 }
 
@@ -238,8 +235,7 @@ TEST_P(Import, FailedStatementKeepsAndCountsOnlyWhatWasCommitted) {
                                           Line("FAIL", "2016-02-20 12:00:00") +
                                           Line("00000004", "2016-02-20 13:00:00"));
     EXPECT_EQ(result.outcome, ImportResult::Outcome::Stopped);
-    EXPECT_THAT(result.errorText, HasSubstr("CADODataBase Error"));
-    EXPECT_THAT(result.errorText, HasSubstr("refused media id FAIL"));
+    EXPECT_THAT(result.errorText, testing::ContainsRegex("CADODataBase Error(.|\n)*refused media id FAIL"));
     EXPECT_EQ(result.summary, "Imported 2 of 3 registrations.");
     EXPECT_EQ(server().MediaIds(), "00000001,00000002");
 }

@@ -21,23 +21,20 @@ namespace {
 
 const std::string kHeaderLine = "MediaID,DateTime,Date,Time,ID,Code,Serial\r\n";
 
+// 2016-02-22 14:07 local time.
 std::time_t Feb22_2016() {
     std::tm t{};
-    t.tm_year = 2016 - 1900;
-    t.tm_mon = 1;
-    t.tm_mday = 22;
-    t.tm_hour = 14;
-    t.tm_min = 7;
-    t.tm_isdst = -1;
+    t.tm_year = 2016 - 1900, t.tm_mon = 1, t.tm_mday = 22, t.tm_hour = 14, t.tm_min = 7, t.tm_isdst = -1;
     return std::mktime(&t);
 }
 
-std::vector<std::string> ReadLines(const std::string& path) {
+std::vector<std::string> ReadLines(const std::string& path, std::size_t* overlong = nullptr) {
     RegFileReader reader;
     EXPECT_TRUE(reader.Open(path)) << reader.Error();
     std::vector<std::string> lines;
     std::string_view line;
     while (reader.NextLine(line)) lines.emplace_back(line);
+    if (overlong) *overlong = reader.Overlong();
     return lines;
 }
 
@@ -123,11 +120,8 @@ TEST(RegFile, WriteFailureIsReported) {
 TEST(RegFileReading, SplitsByPositionAndTestsTheDigitFields) {
     RegistrationFields f;
     ASSERT_TRUE(ParseRegistrationLine("0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001", f));
-    EXPECT_EQ(f.mediaId, "0249541F");
-    EXPECT_EQ(f.dateTime, "2016-02-22 14:07:00");
-    EXPECT_EQ(f.date, "2016-02-22");
-    EXPECT_EQ(f.id, "1");
-    EXPECT_EQ(f.code, "12");
+    EXPECT_EQ((std::vector<std::string_view>{f.mediaId, f.dateTime, f.date, f.id, f.code}),
+              (std::vector<std::string_view>{"0249541F", "2016-02-22 14:07:00", "2016-02-22", "1", "12"}));
     // Field 0 is not tested; fields are not trimmed; missing trailing fields are empty.
     ASSERT_TRUE(ParseRegistrationLine(" x y,2,3,,4,5", f));
     EXPECT_EQ(f.mediaId, " x y");
@@ -174,13 +168,9 @@ TEST(RegFileReading, LongLinesComeWholeAndTooLongOnesAreSkippedAndCounted) {
     const std::string longLine(RegFileReader::kMaxLineLength, 'x');
     const std::string tooLong(3 * RegFileReader::kMaxLineLength, 'y');
     WriteFile(path, "first\r\n" + longLine + "\r\n" + tooLong + "\r\nlast\r\n" + tooLong);
-    RegFileReader reader;
-    ASSERT_TRUE(reader.Open(path));
-    std::vector<std::string> lines;
-    std::string_view line;
-    while (reader.NextLine(line)) lines.emplace_back(line);
-    EXPECT_EQ(lines, (std::vector<std::string>{"first", longLine, "last"}));
-    EXPECT_EQ(reader.Overlong(), 2u);
+    std::size_t overlong = 0;
+    EXPECT_EQ(ReadLines(path, &overlong), (std::vector<std::string>{"first", longLine, "last"}));
+    EXPECT_EQ(overlong, 2u);
 }
 
 TEST(RegFileReading, AnsiTextBecomesUtf8) {
@@ -199,25 +189,17 @@ TEST(RegFileReading, ReaderBesideAnAppendingWriterSeesOnlyWholeLines) {
     });
     // Checked after the writer has ended, so a failure never leaves it running.
     std::vector<std::string> broken;
-    int passes = 0;
-    size_t lastSeen = 0;
+    std::size_t lastSeen = 0;
     bool shrank = false;
-    while (!done || passes == 0) {
-        ++passes;
-        RegFileReader reader;
-        if (!reader.Open(file.FileName())) break;
-        std::string_view line;
-        size_t seen = 0;
+    for (int pass = 0; !done || pass == 0; ++pass) {
+        const auto lines = ReadLines(file.FileName());
         RegistrationFields f;
-        while (reader.NextLine(line)) {
-            if (line.rfind("MediaID", 0) == 0) continue;
-            if (!ParseRegistrationLine(line, f) || !line.ends_with(",FT0001") ||
-                std::stoi(std::string(f.id)) + std::stoi(std::string(f.code)) != 255)
-                broken.emplace_back(line);
-            ++seen;
-        }
-        shrank = shrank || seen < lastSeen;
-        lastSeen = seen;
+        for (const std::string& line : lines)
+            if (line.rfind("MediaID", 0) != 0 && (!ParseRegistrationLine(line, f) || !line.ends_with(",FT0001") ||
+                                                  std::stoi(std::string(f.id)) + std::stoi(std::string(f.code)) != 255))
+                broken.push_back(line);
+        shrank = shrank || lines.size() < lastSeen;
+        lastSeen = lines.size();
     }
     writer.join();
     EXPECT_TRUE(broken.empty()) << broken.size() << " broken lines, first: " << broken.front();
