@@ -163,46 +163,29 @@ TEST_F(ProximityDialog, CodesWithoutAnItemShowAndWriteNotUsed) {
     EXPECT_EQ(written.bytes[13], 0x0C);
 }
 
-FTDI::UserArea TrackArea(int type, int omitSentinel, int storeToDatabase = 0) {
-    return FTDI::UserArea("MAG", 1, 2, 6, -1, 1, storeToDatabase, -1, omitSentinel, -1, 0, 1, FTDI::KeyId,
-                          FTDI::KeyComma, 0x0, FTDI::KeyNewLine, 12, 12, 12, 0x0E, type);
-}
-
-TEST(OneTrackDialog, TrackPreviewFollowsTheSentinelSwitch) {
+// A single-track reader always types and never registers, whatever its record says.
+TEST(OneTrackDialog, TrackPreviewFollowsTheSentinelSwitchAndTheReaderOnlyTypes) {
     const struct {
-        int type, omitSentinel;
+        int type, omitSentinel, keyboard, database;
         const char *shown, *switched;
-    } cases[] = {{FTDI::DeviceTypeTrack2, 0, ";DATA", "DATA"}, {FTDI::DeviceTypeTrack1, 1, "DATA", "%DATA"}};
+    } cases[] = {{FTDI::DeviceTypeTrack2, 0, 1, 0, ";DATA", "DATA"}, {FTDI::DeviceTypeTrack1, 1, 0, 1, "DATA", "%DATA"}};
     for (const auto& c : cases) {
         test::RecordingPrompter prompter;
         CD_Edit1Track dialog(nullptr, prompter);
-        dialog.FillFrom(TrackArea(c.type, c.omitSentinel), "S");
+        dialog.FillFrom(FTDI::UserArea("MAG", 1, 2, 6, -1, c.keyboard, c.database, -1, c.omitSentinel, -1, 0, 1,
+                                       FTDI::KeyId, FTDI::KeyComma, 0x0, FTDI::KeyNewLine, 12, 12, 12, 0x0E, c.type),
+                        "S");
         dialog.show();
         EXPECT_EQ(BoxText(&dialog, ids::kTrackBox), c.shown);
         Control<QCheckBox>(&dialog, ids::kSentinelSwitch)->click();
         EXPECT_EQ(BoxText(&dialog, ids::kTrackBox), c.switched);
-        EXPECT_EQ(dialog.BuildUserArea().omitSentinel, 1 - c.omitSentinel);
-        EXPECT_EQ(dialog.BuildUserArea().deviceType, c.type);
+        dialog.accept();
+        const FTDI::UserArea area = dialog.BuildUserArea();
+        EXPECT_EQ(area.omitSentinel, 1 - c.omitSentinel);
+        EXPECT_EQ(area.deviceType, c.type);
+        EXPECT_EQ((std::vector<int>{area.sendToKeyboard, area.storeToDatabase, area.mediaIdFormat}),
+                  (std::vector<int>{1, 0, -1}));
     }
-}
-
-TEST(OneTrackDialog, AlwaysTypesAndNeverRegisters) {
-    FTDI::UserArea stored = TrackArea(FTDI::DeviceTypeTrack1, 1, 1);
-    stored.sendToKeyboard = 0;
-    stored.Encode(FTDI::DeviceTypeTrack1);
-    test::RecordingPrompter prompter;
-    CD_Edit1Track dialog(nullptr, prompter);
-    dialog.FillFrom(stored, "S1");
-    dialog.show();
-    EXPECT_TRUE(Control<QCheckBox>(&dialog, ids::kKeyboardSwitch)->isChecked());
-    EXPECT_FALSE(Control<QCheckBox>(&dialog, ids::kKeyboardSwitch)->isEnabled());
-    EXPECT_FALSE(Control<QCheckBox>(&dialog, ids::kDatabaseSwitch)->isChecked());
-    EXPECT_FALSE(Control<QCheckBox>(&dialog, ids::kDatabaseSwitch)->isEnabled());
-    dialog.accept();
-    const FTDI::UserArea area = dialog.BuildUserArea();
-    EXPECT_EQ(area.sendToKeyboard, 1);
-    EXPECT_EQ(area.storeToDatabase, 0);
-    EXPECT_EQ(area.mediaIdFormat, -1);
 }
 
 // Both tracks, all sixteen switches on, both sentinels sent.
@@ -315,32 +298,25 @@ TEST(DialogRoundTrip, UneditedRecordComesBackUnchanged) {
     }
 }
 
-class DelayDialog : public ::testing::Test {
-protected:
-    // True when OK closed the dialog with `text` in the box.
-    bool Accepts(const QString& text) {
+// Storing an accepted value is followed through the frame (FrameTest).
+TEST(DelayDialog, AcceptsOneToFiveHundredOnlyAndCancelKeepsTheValue) {
+    test::RecordingPrompter prompter;
+    const auto accepts = [&prompter](const QString& text) { // OK closed the dialog
         CD_Delay dialog(nullptr, prompter);
         dialog.show();
         Control<QLineEdit>(&dialog, ids::kDelayBox)->setText(text);
         dialog.accept();
         return dialog.result() == QDialog::Accepted && !dialog.isVisible();
-    }
-    test::RecordingPrompter prompter;
-};
-
-TEST_F(DelayDialog, AcceptsOneToFiveHundredOnly) {
-    EXPECT_TRUE(Accepts("1"));
-    EXPECT_TRUE(Accepts("500"));
+    };
+    EXPECT_TRUE(accepts("1"));
+    EXPECT_TRUE(accepts("500"));
     EXPECT_TRUE(prompter.informed.isEmpty());
     for (const char* refused : {"0", "501", "-3", "abc"})
-        EXPECT_FALSE(Accepts(refused)) << refused;
+        EXPECT_FALSE(accepts(refused)) << refused;
     ASSERT_EQ(prompter.informed.size(), 4);
     EXPECT_EQ(prompter.informed[1], "Please enter an integer between 1 and 500.");
     EXPECT_EQ(prompter.informed[3], "Please enter a positive integer.");
-}
 
-// Storing an accepted value is followed through the frame (FrameTest).
-TEST_F(DelayDialog, EditDelayShowsTheValueAndKeepsItWhenCancelled) {
     FTDI::OutputSettings settings;
     settings.intercharacterDelay = 40;
     WhenModal<CD_Delay>([](CD_Delay* dialog) {
