@@ -292,7 +292,7 @@ TEST(DialogRoundTrip, UneditedRecordComesBackUnchanged) {
         dialog->accept();
         EXPECT_EQ(dialog->result(), QDialog::Accepted);
         const FTDI::UserArea built = dialog->BuildUserArea();
-        EXPECT_EQ(vantix::ToHex(built.bytes, 16), vantix::ToHex(s.bytes, 16));
+        EXPECT_EQ(ToHex(built.bytes, 16), ToHex(s.bytes, 16));
         EXPECT_EQ(built.deviceType, s.type);
         EXPECT_TRUE(prompter.informed.isEmpty());
     }
@@ -373,26 +373,22 @@ FTDI::DevData Device(int type) {
     return FTDI::DevData(nullptr, area, "TR-614");
 }
 
-class EditUserAreaTest : public ::testing::Test {
-protected:
-    EditUserAreaTest() {
-        clicks.clickBefore = 1;
-        clicks.clickBeforeX = 10;
-        clicks.clickBeforeY = 20;
-    }
-    void ExpectClicksUntouched() {
-        EXPECT_EQ((std::vector<int>{clicks.clickBefore, clicks.clickBeforeX, clicks.clickBeforeY, clicks.clickAfter}),
-                  (std::vector<int>{1, 10, 20, 0}));
-    }
-
+// An edit reaches the writer only through OK in the dialog of the reader's
+// type, and only the proximity dialog edits the clicks. An accepted edit
+// copies them: followed through the frame (FrameTest).
+TEST(EditUserArea, OnlyOkInTheTypesDialogWritesAndCancelLeavesTheClicks) {
     FTDI::OutputSettings clicks;
+    clicks.clickBefore = 1;
+    clicks.clickBeforeX = 10;
+    clicks.clickBeforeY = 20;
+    const auto clicksAsBefore = [&clicks] {
+        return std::vector<int>{clicks.clickBefore, clicks.clickBeforeX, clicks.clickBeforeY, clicks.clickAfter} ==
+               std::vector<int>{1, 10, 20, 0};
+    };
     test::RecordingPrompter prompter;
     std::optional<FTDI::UserArea> written;
-    UserAreaWriter write = [this](const FTDI::UserArea& area) { written = area; };
-};
+    const UserAreaWriter write = [&written](const FTDI::UserArea& area) { written = area; };
 
-// An accepted edit copies the clicks: followed through the frame (FrameTest).
-TEST_F(EditUserAreaTest, CancelAfterChangeLeavesTheClickSettings) {
     WhenModal<CD_Edit>([](CD_Edit* dialog) {
         WhenModal<CD_Mouse>([](CD_Mouse* mouse) {
             mouse->cursorPosition = [] { return QPoint(300, 400); };
@@ -407,25 +403,20 @@ TEST_F(EditUserAreaTest, CancelAfterChangeLeavesTheClickSettings) {
     });
     EXPECT_FALSE(EditUserArea(nullptr, "SER1", Device(0), clicks, write, prompter));
     EXPECT_FALSE(written);
-    ExpectClicksUntouched();
-}
+    EXPECT_TRUE(clicksAsBefore());
 
-TEST_F(EditUserAreaTest, EachTypeGetsItsDialog) {
+    FTDI::DevData unsupported = Device(0);
+    unsupported.deviceType = FTDI::DeviceTypeNotUsed;
+    EXPECT_FALSE(EditUserArea(nullptr, "SER9", unsupported, clicks, write, prompter));
+    EXPECT_EQ(prompter.errors, QStringList{"This type of device is not supported by application."});
+    EXPECT_FALSE(written);
+
     WhenModal<CD_Edit2Tracks>([](CD_Edit2Tracks* dialog) { dialog->accept(); });
     EXPECT_TRUE(EditUserArea(nullptr, "SER3", Device(3), clicks, write, prompter));
     ASSERT_TRUE(written);
     EXPECT_EQ(written->deviceType, 3);
-    const FTDI::UserArea expected = Device(3).userArea;
-    EXPECT_EQ(vantix::ToHex(written->bytes, 16), vantix::ToHex(expected.bytes, 16));
-    ExpectClicksUntouched(); // only the proximity dialog edits the clicks
-}
-
-TEST_F(EditUserAreaTest, UnsupportedTypeIsRefused) {
-    FTDI::DevData device = Device(0);
-    device.deviceType = FTDI::DeviceTypeNotUsed;
-    EXPECT_FALSE(EditUserArea(nullptr, "SER9", device, clicks, write, prompter));
-    EXPECT_EQ(prompter.errors, QStringList{"This type of device is not supported by application."});
-    EXPECT_FALSE(written);
+    EXPECT_EQ(ToHex(written->bytes, 16), ToHex(Device(3).userArea.bytes, 16));
+    EXPECT_TRUE(clicksAsBefore());
 }
 
 } // namespace
