@@ -60,6 +60,13 @@ protected:
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir.File("out")), ReadFile(dir.File("err"))};
     }
 
+    // Standard output of a run that must succeed.
+    std::string Ok(const std::string& args) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 0) << args << ": " << r.err;
+        return r.out;
+    }
+
     // A refusal: the status, one line on stderr, nothing on stdout.
     void ExpectRefused(const std::string& args, int status, const std::string& reason) {
         const Result r = Run(args);
@@ -83,17 +90,14 @@ protected:
 };
 
 TEST_F(Vantixctl, DecodesAndEncodesOffline) {
-    Result r = Run("ua decode " + Area + " 0");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
+    EXPECT_EQ(Ok("ua decode " + Area + " 0"),
               "name=ABC\nid=0x12\nec=0x34\nbeep=5\nprefixCode=8,7,9,11\nprefixMask=5\nsuffixCode=6,10,12,0\n"
               "suffixMask=10\nmediaIdFormat=2\nbothTracks=-1\nomitSentinel=-1\nsecondTrackBit=-1\n"
               "sendToKeyboard=1\nstoreToDatabase=1\nbytes=" + Area + "\ndeviceType=0\n");
-    r = Run("ua encode proximity name=ABC id=0x12 ec=52 beep=5 prefixCode=8,7,9,11 prefixMask=5 suffixCode=6,10,12,0 "
-            "suffixMask=10 mediaIdFormat=2 sendToKeyboard=1 storeToDatabase=1");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, Area + "\n");
-    EXPECT_EQ(Run("ua encode 3 bothTracks=1 secondTrackBit=1 prefixMask=0xF3").out, "8800002020202020200000F3000000FF\n");
+    EXPECT_EQ(Ok("ua encode proximity name=ABC id=0x12 ec=52 beep=5 prefixCode=8,7,9,11 prefixMask=5 "
+                 "suffixCode=6,10,12,0 suffixMask=10 mediaIdFormat=2 sendToKeyboard=1 storeToDatabase=1"),
+              Area + "\n");
+    EXPECT_EQ(Ok("ua encode 3 bothTracks=1 secondTrackBit=1 prefixMask=0xF3"), "8800002020202020200000F3000000FF\n");
 
     for (const auto& [args, status, reason] : std::initializer_list<std::tuple<std::string, int, std::string>>{
              {"ua decode 5B12 0", 1, "32 hex digits"},
@@ -112,25 +116,18 @@ TEST_F(Vantixctl, DecodesAndEncodesOffline) {
 
 TEST_F(Vantixctl, ListShowSetAgainstTheSimulator) {
     Serve("FT01|TR-614 Door|" + Area + ";X9|Some other bridge");
-    Result r = Run("sim plug FT02 TR-613-3 desk");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "ok plugged FT02\n");
+    EXPECT_EQ(Ok("sim plug FT02 TR-613-3 desk"), "ok plugged FT02\n");
+    const std::string listed = Ok("--backend sim list");
+    EXPECT_THAT(listed, HasSubstr("serial=FT01\ndescription=TR-614 Door\nname=ABC\n"));
+    EXPECT_THAT(listed, HasSubstr("\n\nserial=FT02\ndescription=TR-613-3 desk\n"));
+    EXPECT_THAT(listed, HasSubstr("deviceType=3\n"));
 
-    r = Run("--backend sim list");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_THAT(r.out, HasSubstr("serial=FT01\ndescription=TR-614 Door\nname=ABC\n"));
-    EXPECT_THAT(r.out, HasSubstr("\n\nserial=FT02\ndescription=TR-613-3 desk\n"));
-    EXPECT_THAT(r.out, HasSubstr("deviceType=3\n"));
-
-    r = Run("--backend sim set FT02 name=DESK bothTracks=1 prefixMask=0x21 beep=6");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_THAT(r.out, HasSubstr("name=DESK\n"));
+    EXPECT_THAT(Ok("--backend sim set FT02 name=DESK bothTracks=1 prefixMask=0x21 beep=6"), HasSubstr("name=DESK\n"));
     // The blank (0xFF) area changed only where asked; byte 15 stays 0xFF.
-    EXPECT_EQ(Run("sim ua FT02").out, "ok EFFFFF4445534B2020FFFF21FFFFFFFF\n");
-    r = Run("--backend sim show FT02");
-    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Ok("sim ua FT02"), "ok EFFFFF4445534B2020FFFF21FFFFFFFF\n");
+    const std::string shown = Ok("--backend sim show FT02");
     for (const char* field : {"name=DESK\n", "bothTracks=1\n", "prefixMask=33\n", "beep=6\n"})
-        EXPECT_THAT(r.out, HasSubstr(field));
+        EXPECT_THAT(shown, HasSubstr(field));
 
     // A refused set writes nothing.
     ExpectRefused("--backend sim set FT01 name=OK beep=9", 1, "beep takes 0..7");
@@ -205,13 +202,6 @@ mode_t Mode(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
-TEST_F(Vantixctl, PasswordStoresTheHashFromStdinKeepingTheRest) {
-    const std::string ini = dir.File("Vantix.ini");
-    WriteFile(ini, "; installed\r\n[Settings]\r\nDelay=5\r\nPassword=1\r\n");
-    ASSERT_EQ(Run("password --ini " + ini, "s3cret\r\n").status, 0);
-    EXPECT_EQ(ReadFile(ini), "; installed\r\n[Settings]\r\nDelay=5\r\nPassword=" + std::to_string(Crc("s3cret")) + "\r\n");
-}
-
 TEST_F(Vantixctl, PasswordCreatesAFirstIniForItsOwnerOnly) {
     const std::string ini = dir.File("Vantix.ini");
     const mode_t saved = ::umask(0);
@@ -229,13 +219,17 @@ TEST_F(Vantixctl, PasswordCreatesAFirstIniForItsOwnerOnly) {
     EXPECT_EQ(Mode(portableIni), 0600u);
 }
 
-TEST_F(Vantixctl, PasswordRefusesBadInput) {
+TEST_F(Vantixctl, PasswordRefusesBadInputAndOtherwiseStoresTheHashFromStdinKeepingTheRest) {
     const std::string ini = dir.File("Vantix.ini");
     EXPECT_EQ(Run("password --ini " + ini, "").status, 1);
     EXPECT_EQ(Run("password --ini " + ini, "\n").status, 1);
     EXPECT_EQ(Run("password --ini " + dir.File("missing/Vantix.ini"), "x\n").status, 1);
     EXPECT_EQ(Run("password --ini " + ini + " extra", "x\n").status, 2);
     EXPECT_FALSE(std::filesystem::exists(ini));
+
+    WriteFile(ini, "; installed\r\n[Settings]\r\nDelay=5\r\nPassword=1\r\n");
+    EXPECT_EQ(Run("password --ini " + ini, "s3cret\r\n").status, 0);
+    EXPECT_EQ(ReadFile(ini), "; installed\r\n[Settings]\r\nDelay=5\r\nPassword=" + std::to_string(Crc("s3cret")) + "\r\n");
 }
 
 class ImportCommand : public Vantixctl {
