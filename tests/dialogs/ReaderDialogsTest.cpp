@@ -113,16 +113,6 @@ TEST(NameCharacters, FirstDisallowedOne) {
     EXPECT_EQ(FirstDisallowedNameCharacter("@"), 0);
 }
 
-TEST_F(ProximityDialog, ASwitchedOffPrefixKeepsItsCodeAndSetsItsMaskBit) {
-    Open();
-    Control<QCheckBox>(&dialog, 1039)->click();
-    EXPECT_EQ(BoxText(&dialog, 1085), "NU");
-    EXPECT_FALSE(Control<QComboBox>(&dialog, 1036)->isEnabled());
-    const FTDI::UserArea area = Built();
-    EXPECT_EQ(area.prefixMask, 0x02);
-    EXPECT_EQ(area.prefixCode[1], 4);
-}
-
 // The default record's bytes and the clicks switched off are checked through
 // the frame (FrameTest); here: the question, its refusal, the click controls.
 TEST_F(ProximityDialog, DefaultAsksFirstAndSwitchesTheClicksOffKeepingTheirCoordinates) {
@@ -150,7 +140,8 @@ TEST_F(ProximityDialog, DefaultAsksFirstAndSwitchesTheClicksOffKeepingTheirCoord
     EXPECT_EQ(dialog.clickAfterX, 7);
 }
 
-TEST_F(ProximityDialog, CodesWithoutAnItemShowAndWriteNotUsed) {
+// A switched-off prefix keeps its code and sets its mask bit.
+TEST_F(ProximityDialog, CodesWithoutAnItemShowAndWriteNotUsedAndASwitchedOffPrefixKeepsItsCode) {
     FTDI::UserArea area = SampleArea();
     area.bytes[9] = 0xD3; // PF1 13, PF2 3
     area.bytes[13] = 0x0F; // SF3 0, SF4 15
@@ -158,9 +149,14 @@ TEST_F(ProximityDialog, CodesWithoutAnItemShowAndWriteNotUsed) {
     Open(area);
     EXPECT_EQ(Control<QComboBox>(&dialog, 1034)->currentIndex(), FTDI::KeyNotUsed);
     EXPECT_EQ(BoxText(&dialog, 1084), "NU");
+    Control<QCheckBox>(&dialog, 1039)->click(); // PF2 off
+    EXPECT_EQ(BoxText(&dialog, 1085), "NU");
+    EXPECT_FALSE(Control<QComboBox>(&dialog, 1036)->isEnabled());
     const FTDI::UserArea written = Built();
     EXPECT_EQ(written.bytes[9], 0xC3);
     EXPECT_EQ(written.bytes[13], 0x0C);
+    EXPECT_EQ(written.prefixMask, 0x02);
+    EXPECT_EQ(written.prefixCode[1], 3);
 }
 
 // A single-track reader always types and never registers, whatever its record says.

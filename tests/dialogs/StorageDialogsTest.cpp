@@ -32,8 +32,6 @@ using testing::HasSubstr;
 [[maybe_unused]] auto* const kServerEnvironment =
     ::testing::AddGlobalTestEnvironment(new test::PgServerEnvironment); // gtest owns it
 
-const TimeWindow kFebruary{"2016-02-01 00:00:00", "2016-02-29 23:59:59"};
-
 class ImportDialogForTest : public CD_ImportReg {
 public:
     explicit ImportDialogForTest(Configuration& config) : CD_ImportReg(config) {}
@@ -43,27 +41,8 @@ protected:
     void ShowFileError(const QString& text) override { errors << text; }
 };
 
-CD_Progress* VisibleProgress() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* progress = qobject_cast<CD_Progress*>(w); progress && progress->isVisible())
-            return progress;
-    return nullptr;
-}
-
 class StorageDialogs : public ::testing::Test {
 protected:
-    // A registration file of `lines` February lines for the shared server,
-    // emptied first.
-    ImportRequest February(int lines) {
-        std::string content;
-        for (int i = 0; i < lines; ++i)
-            content += "0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001\r\n";
-        const std::string file = dir_.File("Vantix-201602.vtxreg");
-        test::WriteFile(file, content);
-        test::PgServer::Shared().Clear();
-        return {file, kFebruary, test::PgServer::Shared().ConnectionString(), CallSyntax::Call};
-    }
-
     test::TempDir dir_;
     Configuration config_{dir_.File("Vantix.ini")};
 };
@@ -171,24 +150,29 @@ TEST_F(StorageDialogs, ImportDialogTrimsChecksAndRemembersThePathForTheNextImpor
 }
 
 TEST_F(StorageDialogs, ImportWithProgressDisablesTheOwnerAndCancelRollsBack) {
-    const ImportRequest request = February(300);
+    std::string lines;
+    for (int i = 0; i < 300; ++i)
+        lines += "0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001\r\n";
+    test::WriteFile(dir_.File("Vantix-201602.vtxreg"), lines);
+    test::PgServer::Shared().Clear();
+    ImportRequest request{dir_.File("Vantix-201602.vtxreg"), {"2016-02-01 00:00:00", "2016-02-29 23:59:59"},
+                          test::PgServer::Shared().ConnectionString(), CallSyntax::Call};
     QWidget owner;
     owner.show();
     bool ownerWasDisabled = false;
     QTimer::singleShot(0, [&] {
         ownerWasDisabled = !owner.isEnabled();
-        if (CD_Progress* progress = VisibleProgress())
-            QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<CD_Progress*>(w); progress && progress->isVisible())
+                QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
     });
-    const ImportResult result = RunImportWithProgress(&owner, request);
+    // What a cancel rolls back: DatabaseTest.
+    EXPECT_EQ(RunImportWithProgress(&owner, request).outcome, ImportResult::Outcome::Cancelled);
     EXPECT_TRUE(ownerWasDisabled);
     EXPECT_TRUE(owner.isEnabled());
-    EXPECT_EQ(result.outcome, ImportResult::Outcome::Cancelled); // what a cancel rolls back: DatabaseTest
 
-    ImportRequest unreachable = request;
-    unreachable.connectionString = "DSN=NoSuchSource;";
-    const ImportResult failed = RunImportWithProgress(&owner, unreachable);
-    EXPECT_EQ(failed.outcome, ImportResult::Outcome::Failed);
+    request.connectionString = "DSN=NoSuchSource;";
+    EXPECT_EQ(RunImportWithProgress(&owner, request).outcome, ImportResult::Outcome::Failed);
     EXPECT_TRUE(owner.isEnabled());
 }
 
