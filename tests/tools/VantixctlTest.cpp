@@ -54,9 +54,8 @@ protected:
     // `args` as the shell splits them, `input` on stdin.
     Result Run(const std::string& args, const std::string& input = {}) {
         WriteFile(dir.File("in"), input);
-        const int raw = std::system((Binary() + " " + args + " <" + dir.File("in") + " >" + dir.File("out") + " 2>" +
-                                     dir.File("err"))
-                                        .c_str());
+        const std::string redirected = " <" + dir.File("in") + " >" + dir.File("out") + " 2>" + dir.File("err");
+        const int raw = std::system((Binary() + " " + args + redirected).c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir.File("out")), ReadFile(dir.File("err"))};
     }
 
@@ -164,7 +163,7 @@ TEST_F(Vantixctl, WatchPrintsAndFilesAReadAndEndsOnSigterm) {
     ChildProcess watch({Binary(), "--backend", "sim", "watch", "--regfile", dir.Path().string()},
                        {{"VANTIX_SIM_READERS", "WJ1|TR-614 \"desk\"|" + ToHex(ua.bytes, 16)}}, log);
     ASSERT_TRUE(WaitFor([&] { return ReadFile(log).find("\"event\":\"added\"") != std::string::npos; }, 10s)) << ReadFile(log);
-    EXPECT_EQ(Run("sim card WJ1 F400000249541F01").status, 0);
+    Ok("sim card WJ1 F400000249541F01");
     ASSERT_TRUE(WaitFor([&] { return ReadFile(log).find("\"event\":\"registration\"") != std::string::npos; }, 10s))
         << ReadFile(log);
     watch.Signal(SIGTERM);
@@ -186,9 +185,7 @@ TEST_F(Vantixctl, WatchPrintsAndFilesAReadAndEndsOnSigterm) {
     EXPECT_THAT(filed, HasSubstr("\r\n0249541F,"));
     EXPECT_THAT(filed, HasSubstr(",3,4,WJ1\r\n"));
 
-    const Result regfile = Run("--backend sim watch --regfile " + dir.File("missing"));
-    EXPECT_EQ(regfile.status, 1);
-    EXPECT_THAT(regfile.err, HasSubstr("--regfile"));
+    ExpectRefused("--backend sim watch --regfile " + dir.File("missing"), 1, "--regfile");
     EXPECT_EQ(Run("--backend sim watch --bogus").status, 2);
     EXPECT_EQ(Run("--backend nonesuch watch").status, 1);
 }
