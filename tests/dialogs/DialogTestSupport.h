@@ -1,7 +1,6 @@
 #pragma once
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>

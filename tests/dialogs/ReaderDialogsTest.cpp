@@ -28,7 +28,6 @@ namespace {
 
 using test::BoxText;
 using test::Control;
-using test::WaitForEvents;
 using test::WhenModal;
 
 // A proximity reader named ABC, PF1..PF3 = UB4..UB6, SF1 = ID, SF2 = EC, all on.
@@ -53,7 +52,7 @@ protected:
     CD_Edit dialog{nullptr, prompter};
 };
 
-TEST_F(ProximityDialog, PreviewsFollowTheRecordTheTypedNameAndTheLists) {
+TEST_F(ProximityDialog, PreviewsFollowTheRecordTheTypedNameTheListsAndTheFormat) {
     Open();
     EXPECT_EQ(Control<QComboBox>(&dialog, ids::kBeepList)->currentText(), "3"); // beep 5: 8 - 5 beeps
     EXPECT_EQ(BoxText(&dialog, 1087), " ");
@@ -68,6 +67,14 @@ TEST_F(ProximityDialog, PreviewsFollowTheRecordTheTypedNameAndTheLists) {
     Control<QComboBox>(&dialog, ids::kEcList)->setCurrentIndex(10);
     EXPECT_EQ(BoxText(&dialog, 1088), "FF");
     EXPECT_EQ(BoxText(&dialog, 1089), "0A");
+    // The 14-digit format previews what it types: serial number and family code.
+    const char* previews[] = {"0249541F", "00000249541F", "00000249541F01", "F400000249541F01"};
+    for (int format = 0; format < 4; ++format) {
+        Control<QRadioButton>(&dialog, ids::kFirstFormatRadio + format)->click();
+        EXPECT_EQ(BoxText(&dialog, ids::kMediaIdBox), previews[format]);
+        EXPECT_EQ(BoxText(&dialog, ids::kFirstSentPart + format), previews[format]);
+        EXPECT_EQ(dialog.BuildUserArea().mediaIdFormat, format);
+    }
     EXPECT_TRUE(prompter.informed.isEmpty());
 }
 
@@ -99,41 +106,11 @@ TEST_F(ProximityDialog, PastedDisallowedCharactersGoOnePerChangeAndOkRemovesTheR
     EXPECT_EQ(dialog.BuildUserArea().Name(), "a");
 }
 
-TEST_F(ProximityDialog, AStoredNameIsNotCheckedWhenLeftAlone) {
-    Open(SampleArea("x#y"));
-    dialog.accept();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.BuildUserArea().Name(), "x#y");
-    EXPECT_TRUE(prompter.informed.isEmpty());
-}
-
 TEST(NameCharacters, FirstDisallowedOne) {
     EXPECT_EQ(FirstDisallowedNameCharacter("Az09 %*+,-./:\\_|"), -1);
     EXPECT_EQ(FirstDisallowedNameCharacter("ab;"), 2);
     EXPECT_EQ(FirstDisallowedNameCharacter(QString::fromUtf8("\xC3\xA9")), 0); // bytes of 128 and above
     EXPECT_EQ(FirstDisallowedNameCharacter("@"), 0);
-}
-
-TEST_F(ProximityDialog, ASwitchedOffPrefixKeepsItsCodeAndSetsItsMaskBit) {
-    Open();
-    Control<QCheckBox>(&dialog, 1039)->click();
-    EXPECT_EQ(BoxText(&dialog, 1085), "NU");
-    EXPECT_FALSE(Control<QComboBox>(&dialog, 1036)->isEnabled());
-    const FTDI::UserArea area = Built();
-    EXPECT_EQ(area.prefixMask, 0x02);
-    EXPECT_EQ(area.prefixCode[1], 4);
-}
-
-TEST_F(ProximityDialog, FormatRadiosShowTheSentDigits) {
-    Open();
-    // The 14-digit format previews what it types: serial number and family code.
-    const char* previews[] = {"0249541F", "00000249541F", "00000249541F01", "F400000249541F01"};
-    for (int format = 0; format < 4; ++format) {
-        Control<QRadioButton>(&dialog, ids::kFirstFormatRadio + format)->click();
-        EXPECT_EQ(BoxText(&dialog, ids::kMediaIdBox), previews[format]);
-        EXPECT_EQ(BoxText(&dialog, ids::kFirstSentPart + format), previews[format]);
-        EXPECT_EQ(dialog.BuildUserArea().mediaIdFormat, format);
-    }
 }
 
 // The default record's bytes and the clicks switched off are checked through
@@ -163,7 +140,8 @@ TEST_F(ProximityDialog, DefaultAsksFirstAndSwitchesTheClicksOffKeepingTheirCoord
     EXPECT_EQ(dialog.clickAfterX, 7);
 }
 
-TEST_F(ProximityDialog, CodesWithoutAnItemShowAndWriteNotUsed) {
+// A switched-off prefix keeps its code and sets its mask bit.
+TEST_F(ProximityDialog, CodesWithoutAnItemShowAndWriteNotUsedAndASwitchedOffPrefixKeepsItsCode) {
     FTDI::UserArea area = SampleArea();
     area.bytes[9] = 0xD3; // PF1 13, PF2 3
     area.bytes[13] = 0x0F; // SF3 0, SF4 15
@@ -171,51 +149,39 @@ TEST_F(ProximityDialog, CodesWithoutAnItemShowAndWriteNotUsed) {
     Open(area);
     EXPECT_EQ(Control<QComboBox>(&dialog, 1034)->currentIndex(), FTDI::KeyNotUsed);
     EXPECT_EQ(BoxText(&dialog, 1084), "NU");
+    Control<QCheckBox>(&dialog, 1039)->click(); // PF2 off
+    EXPECT_EQ(BoxText(&dialog, 1085), "NU");
+    EXPECT_FALSE(Control<QComboBox>(&dialog, 1036)->isEnabled());
     const FTDI::UserArea written = Built();
     EXPECT_EQ(written.bytes[9], 0xC3);
     EXPECT_EQ(written.bytes[13], 0x0C);
+    EXPECT_EQ(written.prefixMask, 0x02);
+    EXPECT_EQ(written.prefixCode[1], 3);
 }
 
-FTDI::UserArea TrackArea(int type, int omitSentinel, int storeToDatabase = 0) {
-    return FTDI::UserArea("MAG", 1, 2, 6, -1, 1, storeToDatabase, -1, omitSentinel, -1, 0, 1, FTDI::KeyId,
-                          FTDI::KeyComma, 0x0, FTDI::KeyNewLine, 12, 12, 12, 0x0E, type);
-}
-
-TEST(OneTrackDialog, TrackPreviewFollowsTheSentinelSwitch) {
+// A single-track reader always types and never registers, whatever its record says.
+TEST(OneTrackDialog, TrackPreviewFollowsTheSentinelSwitchAndTheReaderOnlyTypes) {
     const struct {
-        int type, omitSentinel;
+        int type, omitSentinel, keyboard, database;
         const char *shown, *switched;
-    } cases[] = {{FTDI::DeviceTypeTrack2, 0, ";DATA", "DATA"}, {FTDI::DeviceTypeTrack1, 1, "DATA", "%DATA"}};
+    } cases[] = {{FTDI::DeviceTypeTrack2, 0, 1, 0, ";DATA", "DATA"}, {FTDI::DeviceTypeTrack1, 1, 0, 1, "DATA", "%DATA"}};
     for (const auto& c : cases) {
         test::RecordingPrompter prompter;
         CD_Edit1Track dialog(nullptr, prompter);
-        dialog.FillFrom(TrackArea(c.type, c.omitSentinel), "S");
+        dialog.FillFrom(FTDI::UserArea("MAG", 1, 2, 6, -1, c.keyboard, c.database, -1, c.omitSentinel, -1, 0, 1,
+                                       FTDI::KeyId, FTDI::KeyComma, 0x0, FTDI::KeyNewLine, 12, 12, 12, 0x0E, c.type),
+                        "S");
         dialog.show();
         EXPECT_EQ(BoxText(&dialog, ids::kTrackBox), c.shown);
         Control<QCheckBox>(&dialog, ids::kSentinelSwitch)->click();
         EXPECT_EQ(BoxText(&dialog, ids::kTrackBox), c.switched);
-        EXPECT_EQ(dialog.BuildUserArea().omitSentinel, 1 - c.omitSentinel);
-        EXPECT_EQ(dialog.BuildUserArea().deviceType, c.type);
+        dialog.accept();
+        const FTDI::UserArea area = dialog.BuildUserArea();
+        EXPECT_EQ(area.omitSentinel, 1 - c.omitSentinel);
+        EXPECT_EQ(area.deviceType, c.type);
+        EXPECT_EQ((std::vector<int>{area.sendToKeyboard, area.storeToDatabase, area.mediaIdFormat}),
+                  (std::vector<int>{1, 0, -1}));
     }
-}
-
-TEST(OneTrackDialog, AlwaysTypesAndNeverRegisters) {
-    FTDI::UserArea stored = TrackArea(FTDI::DeviceTypeTrack1, 1, 1);
-    stored.sendToKeyboard = 0;
-    stored.Encode(FTDI::DeviceTypeTrack1);
-    test::RecordingPrompter prompter;
-    CD_Edit1Track dialog(nullptr, prompter);
-    dialog.FillFrom(stored, "S1");
-    dialog.show();
-    EXPECT_TRUE(Control<QCheckBox>(&dialog, ids::kKeyboardSwitch)->isChecked());
-    EXPECT_FALSE(Control<QCheckBox>(&dialog, ids::kKeyboardSwitch)->isEnabled());
-    EXPECT_FALSE(Control<QCheckBox>(&dialog, ids::kDatabaseSwitch)->isChecked());
-    EXPECT_FALSE(Control<QCheckBox>(&dialog, ids::kDatabaseSwitch)->isEnabled());
-    dialog.accept();
-    const FTDI::UserArea area = dialog.BuildUserArea();
-    EXPECT_EQ(area.sendToKeyboard, 1);
-    EXPECT_EQ(area.storeToDatabase, 0);
-    EXPECT_EQ(area.mediaIdFormat, -1);
 }
 
 // Both tracks, all sixteen switches on, both sentinels sent.
@@ -296,6 +262,7 @@ TEST(DialogRoundTrip, UneditedRecordComesBackUnchanged) {
         std::uint8_t bytes[16];
     } stored[] = {
         {"proximity 16 digits", 0, {0x6E, 1, 1, 'A', 'B', 'C', ' ', ' ', ' ', 0x00, 0x00, 0x0F, 0xB0, 0x00, 0x0E, 0xFF}},
+        {"proximity, a stored name typing would refuse", 0, {0x6E, 1, 1, 'x', '#', 'y', ' ', ' ', ' ', 0x00, 0x00, 0x0F, 0xB0, 0x00, 0x0E, 0xFF}},
         {"proximity 8 digits, database", 0, {0x13, 0xFF, 0x0A, 'Z', 'z', '1', '-', '_', '|', 0x01, 0x23, 0x05, 0x89, 0xAB, 0x0A, 0xFF}},
         {"track 1", 1, {0x26, 7, 8, 'T', 'R', 'K', '1', ' ', ' ', 0x67, 0x89, 0x03, 0xB0, 0x00, 0x0E, 0xFF}},
         {"track 2, sentinel sent", 2, {0x72, 0, 0, ' ', ' ', ' ', ' ', ' ', ' ', 0x45, 0x6C, 0x0C, 0xBC, 0xCC, 0x01, 0xFF}},
@@ -319,39 +286,33 @@ TEST(DialogRoundTrip, UneditedRecordComesBackUnchanged) {
         dialog->FillFrom(area, "RT");
         dialog->show();
         dialog->accept();
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
         const FTDI::UserArea built = dialog->BuildUserArea();
-        EXPECT_EQ(vantix::ToHex(built.bytes, 16), vantix::ToHex(s.bytes, 16));
+        EXPECT_EQ(ToHex(built.bytes, 16), ToHex(s.bytes, 16));
         EXPECT_EQ(built.deviceType, s.type);
         EXPECT_TRUE(prompter.informed.isEmpty());
     }
 }
 
-class DelayDialog : public ::testing::Test {
-protected:
-    // True when OK closed the dialog with `text` in the box.
-    bool Accepts(const QString& text) {
+// Storing an accepted value is followed through the frame (FrameTest).
+TEST(DelayDialog, AcceptsOneToFiveHundredOnlyAndCancelKeepsTheValue) {
+    test::RecordingPrompter prompter;
+    const auto accepts = [&prompter](const QString& text) { // OK closed the dialog
         CD_Delay dialog(nullptr, prompter);
         dialog.show();
         Control<QLineEdit>(&dialog, ids::kDelayBox)->setText(text);
         dialog.accept();
         return dialog.result() == QDialog::Accepted && !dialog.isVisible();
-    }
-    test::RecordingPrompter prompter;
-};
-
-TEST_F(DelayDialog, AcceptsOneToFiveHundredOnly) {
-    EXPECT_TRUE(Accepts("1"));
-    EXPECT_TRUE(Accepts("500"));
+    };
+    EXPECT_TRUE(accepts("1"));
+    EXPECT_TRUE(accepts("500"));
     EXPECT_TRUE(prompter.informed.isEmpty());
     for (const char* refused : {"0", "501", "-3", "abc"})
-        EXPECT_FALSE(Accepts(refused)) << refused;
+        EXPECT_FALSE(accepts(refused)) << refused;
     ASSERT_EQ(prompter.informed.size(), 4);
     EXPECT_EQ(prompter.informed[1], "Please enter an integer between 1 and 500.");
     EXPECT_EQ(prompter.informed[3], "Please enter a positive integer.");
-}
 
-// Storing an accepted value is followed through the frame (FrameTest).
-TEST_F(DelayDialog, EditDelayShowsTheValueAndKeepsItWhenCancelled) {
     FTDI::OutputSettings settings;
     settings.intercharacterDelay = 40;
     WhenModal<CD_Delay>([](CD_Delay* dialog) {
@@ -384,42 +345,11 @@ TEST(UnknownDeviceDialog, ShowsTheDeviceAndOnlyOkGivesTheChosenType) {
     }
 }
 
-class MouseDialog : public ::testing::Test {
-protected:
-    MouseDialog() {
-        dialog.cursorPosition = [this] { return cursor; };
-        dialog.x = 1;
-        dialog.y = 2;
-    }
-    QLabel* Live() { return Control<QLabel>(&dialog, ids::kMouseLive); }
-
-    QPoint cursor{100, 200};
+// The first click and capturing again, on a real desktop: DesktopTest.
+TEST(MouseDialog, TypedCoordinatesMustBeIntegers) {
     test::RecordingPrompter prompter;
-    CD_Mouse dialog{nullptr, prompter};
-};
-
-TEST_F(MouseDialog, FirstClickTakesTheCursorPositionAndCaptureRestarts) {
-    dialog.show();
-    EXPECT_TRUE(dialog.capturing);
-    EXPECT_FALSE(dialog.CaptureButton()->isEnabled());
-    EXPECT_TRUE(WaitForEvents([&] { return Live()->text() == "100, 200"; }));
-    EXPECT_EQ(Control<QLineEdit>(&dialog, ids::kMouseX)->text(), "1");
-
-    QTest::mouseClick(&dialog, Qt::LeftButton, {}, QPoint(3, 4)); // client coordinates do not count
-    EXPECT_FALSE(dialog.capturing);
-    EXPECT_EQ(dialog.x, 100);
-    EXPECT_EQ(dialog.y, 200);
-    EXPECT_EQ(Control<QLineEdit>(&dialog, ids::kMouseY)->text(), "200");
-    EXPECT_TRUE(dialog.CaptureButton()->isEnabled());
-
-    cursor = QPoint(7, 8);
-    dialog.CaptureButton()->click();
-    EXPECT_TRUE(dialog.capturing);
-    EXPECT_FALSE(dialog.CaptureButton()->isEnabled());
-    EXPECT_TRUE(WaitForEvents([&] { return Live()->text() == "7, 8"; }));
-}
-
-TEST_F(MouseDialog, TypedCoordinatesMustBeIntegers) {
+    CD_Mouse dialog(nullptr, prompter);
+    dialog.cursorPosition = [] { return QPoint(100, 200); };
     dialog.show();
     dialog.CaptureNow();
     Control<QLineEdit>(&dialog, ids::kMouseX)->setText("12x");
@@ -439,26 +369,22 @@ FTDI::DevData Device(int type) {
     return FTDI::DevData(nullptr, area, "TR-614");
 }
 
-class EditUserAreaTest : public ::testing::Test {
-protected:
-    EditUserAreaTest() {
-        clicks.clickBefore = 1;
-        clicks.clickBeforeX = 10;
-        clicks.clickBeforeY = 20;
-    }
-    void ExpectClicksUntouched() {
-        EXPECT_EQ((std::vector<int>{clicks.clickBefore, clicks.clickBeforeX, clicks.clickBeforeY, clicks.clickAfter}),
-                  (std::vector<int>{1, 10, 20, 0}));
-    }
-
+// An edit reaches the writer only through OK in the dialog of the reader's
+// type, and only the proximity dialog edits the clicks. An accepted edit
+// copies them: followed through the frame (FrameTest).
+TEST(EditUserArea, OnlyOkInTheTypesDialogWritesAndCancelLeavesTheClicks) {
     FTDI::OutputSettings clicks;
+    clicks.clickBefore = 1;
+    clicks.clickBeforeX = 10;
+    clicks.clickBeforeY = 20;
+    const auto clicksAsBefore = [&clicks] {
+        return std::vector<int>{clicks.clickBefore, clicks.clickBeforeX, clicks.clickBeforeY, clicks.clickAfter} ==
+               std::vector<int>{1, 10, 20, 0};
+    };
     test::RecordingPrompter prompter;
     std::optional<FTDI::UserArea> written;
-    UserAreaWriter write = [this](const FTDI::UserArea& area) { written = area; };
-};
+    const UserAreaWriter write = [&written](const FTDI::UserArea& area) { written = area; };
 
-// An accepted edit copies the clicks: followed through the frame (FrameTest).
-TEST_F(EditUserAreaTest, CancelAfterChangeLeavesTheClickSettings) {
     WhenModal<CD_Edit>([](CD_Edit* dialog) {
         WhenModal<CD_Mouse>([](CD_Mouse* mouse) {
             mouse->cursorPosition = [] { return QPoint(300, 400); };
@@ -473,25 +399,20 @@ TEST_F(EditUserAreaTest, CancelAfterChangeLeavesTheClickSettings) {
     });
     EXPECT_FALSE(EditUserArea(nullptr, "SER1", Device(0), clicks, write, prompter));
     EXPECT_FALSE(written);
-    ExpectClicksUntouched();
-}
+    EXPECT_TRUE(clicksAsBefore());
 
-TEST_F(EditUserAreaTest, EachTypeGetsItsDialog) {
+    FTDI::DevData unsupported = Device(0);
+    unsupported.deviceType = FTDI::DeviceTypeNotUsed;
+    EXPECT_FALSE(EditUserArea(nullptr, "SER9", unsupported, clicks, write, prompter));
+    EXPECT_EQ(prompter.errors, QStringList{"This type of device is not supported by application."});
+    EXPECT_FALSE(written);
+
     WhenModal<CD_Edit2Tracks>([](CD_Edit2Tracks* dialog) { dialog->accept(); });
     EXPECT_TRUE(EditUserArea(nullptr, "SER3", Device(3), clicks, write, prompter));
     ASSERT_TRUE(written);
     EXPECT_EQ(written->deviceType, 3);
-    const FTDI::UserArea expected = Device(3).userArea;
-    EXPECT_EQ(vantix::ToHex(written->bytes, 16), vantix::ToHex(expected.bytes, 16));
-    ExpectClicksUntouched(); // only the proximity dialog edits the clicks
-}
-
-TEST_F(EditUserAreaTest, UnsupportedTypeIsRefused) {
-    FTDI::DevData device = Device(0);
-    device.deviceType = FTDI::DeviceTypeNotUsed;
-    EXPECT_FALSE(EditUserArea(nullptr, "SER9", device, clicks, write, prompter));
-    EXPECT_EQ(prompter.errors, QStringList{"This type of device is not supported by application."});
-    EXPECT_FALSE(written);
+    EXPECT_EQ(ToHex(written->bytes, 16), ToHex(Device(3).userArea.bytes, 16));
+    EXPECT_TRUE(clicksAsBefore());
 }
 
 } // namespace

@@ -5,18 +5,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateEdit>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 
 #include "dialogs/CD_DatabaseMR.h"
 #include "dialogs/CD_ImportReg.h"
@@ -36,8 +32,6 @@ using testing::HasSubstr;
 [[maybe_unused]] auto* const kServerEnvironment =
     ::testing::AddGlobalTestEnvironment(new test::PgServerEnvironment); // gtest owns it
 
-const TimeWindow kFebruary{"2016-02-01 00:00:00", "2016-02-29 23:59:59"};
-
 class ImportDialogForTest : public CD_ImportReg {
 public:
     explicit ImportDialogForTest(Configuration& config) : CD_ImportReg(config) {}
@@ -47,27 +41,8 @@ protected:
     void ShowFileError(const QString& text) override { errors << text; }
 };
 
-CD_Progress* VisibleProgress() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* progress = qobject_cast<CD_Progress*>(w); progress && progress->isVisible())
-            return progress;
-    return nullptr;
-}
-
 class StorageDialogs : public ::testing::Test {
 protected:
-    // A registration file of `lines` February lines for the shared server,
-    // emptied first.
-    ImportRequest February(int lines) {
-        std::string content;
-        for (int i = 0; i < lines; ++i)
-            content += "0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001\r\n";
-        const std::string file = dir_.File("Vantix-201602.vtxreg");
-        test::WriteFile(file, content);
-        test::PgServer::Shared().Clear();
-        return {file, kFebruary, test::PgServer::Shared().ConnectionString(), CallSyntax::Call};
-    }
-
     test::TempDir dir_;
     Configuration config_{dir_.File("Vantix.ini")};
 };
@@ -127,6 +102,10 @@ TEST_F(StorageDialogs, BuilderListsDriversAndTestsTheConnectionWithTheDriversRea
     builder.Pairs()->item(1, 1)->setText("127.0.0.2x"); // Server
     EXPECT_FALSE(builder.TestConnection());
     EXPECT_THAT(builder.TestResult()->text().toStdString(), HasSubstr("CADODataBase Error"));
+    QTest::mouseClick(builder.findChild<QPushButton*>("addPair"), Qt::LeftButton); // a pair of the user's own
+    builder.Pairs()->item(builder.Pairs()->rowCount() - 1, 0)->setText("SSLmode");
+    builder.Pairs()->item(builder.Pairs()->rowCount() - 1, 1)->setText("disable");
+    EXPECT_THAT(builder.ConnectionString(), HasSubstr("SSLmode=disable"));
 
     // Nothing listens on port 1: the driver says the connection was refused.
     ConnectionStringDialog refused("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=vantix;", nullptr);
@@ -134,45 +113,7 @@ TEST_F(StorageDialogs, BuilderListsDriversAndTestsTheConnectionWithTheDriversRea
     EXPECT_THAT(refused.TestResult()->text().toStdString(), HasSubstr("refused"));
 }
 
-TEST_F(StorageDialogs, ANewPairRowIsInViewAndTabMovesFromKeyToValue) {
-    ConnectionStringDialog builder("Driver={PostgreSQL Unicode};Server=db;Port=5432;Database=vantix;UID=u;", nullptr);
-    builder.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&builder));
-    QTableWidget* pairs = builder.Pairs();
-    QTest::mouseClick(builder.findChild<QPushButton*>("addPair"), Qt::LeftButton);
-    const int row = pairs->rowCount() - 1;
-    EXPECT_TRUE(pairs->viewport()->rect().contains(pairs->visualItemRect(pairs->item(row, 1))))
-        << "the whole new row shows";
-
-    QPointer<QWidget> keyEditor = QApplication::focusWidget();
-    ASSERT_TRUE(qobject_cast<QLineEdit*>(keyEditor));
-    QTest::keyClicks(keyEditor, "SSLmode");
-    QTest::keyClick(keyEditor, Qt::Key_Tab);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return keyEditor.isNull(); }, 2000)) << "the key's editor closes";
-    QWidget* valueEditor = QApplication::focusWidget();
-    ASSERT_TRUE(qobject_cast<QLineEdit*>(valueEditor)) << "the value is edited next";
-    ASSERT_TRUE(pairs->isAncestorOf(valueEditor));
-    QTest::keyClicks(valueEditor, "disable");
-    QTest::keyClick(valueEditor, Qt::Key_Tab);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return pairs->item(row, 1)->text() == "disable"; }, 2000));
-    EXPECT_THAT(builder.ConnectionString(), HasSubstr("SSLmode=disable"));
-}
-
-TEST_F(StorageDialogs, ImportDialogOffersTheRememberedPathAndGivesTheWindowsBounds) {
-    config_.Write(ini::FilePath, "/remembered/Vantix-201602.vtxreg");
-    CD_ImportReg dialog(config_);
-    dialog.show();
-    EXPECT_EQ(dialog.PathEdit()->text(), "/remembered/Vantix-201602.vtxreg");
-    EXPECT_EQ(dialog.FromDateEdit()->date(), QDate::currentDate().addDays(-30));
-    dialog.fromDate = QDate(2016, 2, 1);
-    dialog.fromTime = QTime(0, 0, 0);
-    dialog.toDate = QDate(2016, 2, 22);
-    dialog.toTime = QTime(23, 59, 59);
-    EXPECT_EQ(dialog.From(), "2016-02-01 00:00:00");
-    EXPECT_EQ(dialog.To(), "2016-02-22 23:59:59");
-}
-
-TEST_F(StorageDialogs, ImportDialogTrimsChecksAndRemembersThePath) {
+TEST_F(StorageDialogs, ImportDialogTrimsChecksAndRemembersThePathForTheNextImport) {
     const std::string file = dir_.File("Vantix-201602.vtxreg");
     test::WriteFile(file, "");
     ImportDialogForTest dialog(config_);
@@ -195,47 +136,43 @@ TEST_F(StorageDialogs, ImportDialogTrimsChecksAndRemembersThePath) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.filePath.toStdString(), file);
     EXPECT_EQ(config_.Get(ini::FilePath), file);
-}
 
-TEST_F(StorageDialogs, TheFileBrowserStartsAtTheRememberedFileElseInTheProgramFolder) {
-    const std::filesystem::path month = dir_.Path() / "2016";
-    std::filesystem::create_directory(month);
-    auto browsedFolder = [this](const std::string& remembered) {
-        config_.Write(ini::FilePath, remembered);
-        CD_ImportReg dialog(config_);
-        dialog.show();
-        QString folder;
-        test::WhenModal<QFileDialog>([&folder](QFileDialog* browser) {
-            folder = browser->directory().absolutePath();
-            browser->reject();
-        });
-        QTest::mouseClick(dialog.findChild<QPushButton*>("browse"), Qt::LeftButton);
-        return folder.toStdString();
-    };
-    EXPECT_EQ(browsedFolder((month / "Vantix-201602.vtxreg").string()), month.string());
-    EXPECT_EQ(browsedFolder("/no/such/folder/Vantix-201602.vtxreg"), dir_.Path().string());
-    EXPECT_EQ(browsedFolder(""), dir_.Path().string());
+    // The next import offers it, and gives the chosen window's bounds.
+    CD_ImportReg next(config_);
+    next.show();
+    EXPECT_EQ(next.PathEdit()->text().toStdString(), file);
+    next.fromDate = QDate(2016, 2, 1);
+    next.fromTime = QTime(0, 0, 0);
+    next.toDate = QDate(2016, 2, 22);
+    next.toTime = QTime(23, 59, 59);
+    EXPECT_EQ(next.From(), "2016-02-01 00:00:00");
+    EXPECT_EQ(next.To(), "2016-02-22 23:59:59");
 }
 
 TEST_F(StorageDialogs, ImportWithProgressDisablesTheOwnerAndCancelRollsBack) {
-    const ImportRequest request = February(300);
+    std::string lines;
+    for (int i = 0; i < 300; ++i)
+        lines += "0249541F,2016-02-22 14:07:00,2016-02-22,14:07:00,1,12,FT0001\r\n";
+    test::WriteFile(dir_.File("Vantix-201602.vtxreg"), lines);
+    test::PgServer::Shared().Clear();
+    ImportRequest request{dir_.File("Vantix-201602.vtxreg"), {"2016-02-01 00:00:00", "2016-02-29 23:59:59"},
+                          test::PgServer::Shared().ConnectionString(), CallSyntax::Call};
     QWidget owner;
     owner.show();
     bool ownerWasDisabled = false;
     QTimer::singleShot(0, [&] {
         ownerWasDisabled = !owner.isEnabled();
-        if (CD_Progress* progress = VisibleProgress())
-            QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<CD_Progress*>(w); progress && progress->isVisible())
+                QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
     });
-    const ImportResult result = RunImportWithProgress(&owner, request);
+    // What a cancel rolls back: DatabaseTest.
+    EXPECT_EQ(RunImportWithProgress(&owner, request).outcome, ImportResult::Outcome::Cancelled);
     EXPECT_TRUE(ownerWasDisabled);
     EXPECT_TRUE(owner.isEnabled());
-    EXPECT_EQ(result.outcome, ImportResult::Outcome::Cancelled); // what a cancel rolls back: DatabaseTest
 
-    ImportRequest unreachable = request;
-    unreachable.connectionString = "DSN=NoSuchSource;";
-    const ImportResult failed = RunImportWithProgress(&owner, unreachable);
-    EXPECT_EQ(failed.outcome, ImportResult::Outcome::Failed);
+    request.connectionString = "DSN=NoSuchSource;";
+    EXPECT_EQ(RunImportWithProgress(&owner, request).outcome, ImportResult::Outcome::Failed);
     EXPECT_TRUE(owner.isEnabled());
 }
 

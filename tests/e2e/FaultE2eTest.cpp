@@ -6,8 +6,6 @@
 // refuses it while the program holds its file open for writing.) Nothing read may be lost, and nothing may wait.
 #include <gtest/gtest.h>
 
-#include <gtest/gtest.h>
-
 #include <sys/mount.h>
 
 #include <algorithm>

@@ -4,16 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <X11/XKBlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -21,6 +14,7 @@
 #include "platform/d2xx/sim/SimulatedD2xx.h"
 #include "platform/input/x11/WindowOwner.h"
 #include "platform/input/x11/X11KeyboardOutput.h"
+#include "tests/e2e/RunningProgram.h"
 #include "tests/ftdi/RecordingConsumer.h"
 #include "tests/support/KeyWindow.h"
 #include "tests/support/XServer.h"
@@ -36,52 +30,6 @@ std::u32string U32(const std::string& latin1) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(latin1.data());
     return {bytes, bytes + latin1.size()};
 }
-
-// Another client of the same display: the user's keyboard as XTEST and XKB
-// requests, and the questions the test asks the server.
-class OtherClient {
-public:
-    explicit OtherClient(const std::string& display) : x_(XOpenDisplay(display.c_str()), XCloseDisplay) {
-        if (!x_) throw std::runtime_error("cannot open " + display);
-    }
-
-    // Sends a request and waits until the server has carried it out.
-    template <class Request>
-    void Do(Request request) {
-        request(d_);
-        XSync(d_, False);
-    }
-    void Key(KeySym keysym, bool down) {
-        Do([&](Display* d) { XTestFakeKeyEvent(d, XKeysymToKeycode(d, keysym), down, CurrentTime); });
-    }
-    bool IsDown(KeySym keysym) {
-        char keys[32];
-        XQueryKeymap(d_, keys);
-        const ::KeyCode code = XKeysymToKeycode(d_, keysym);
-        return keys[code / 8] & (1 << (code % 8));
-    }
-    unsigned LockedModifiers() {
-        XkbStateRec state;
-        XkbGetState(d_, XkbUseCoreKbd, &state);
-        return state.locked_mods;
-    }
-    // Gives every key code without symbols one, so none is spare.
-    void FillSpareCodes() {
-        int min = 0, max = 0, width = 0;
-        XDisplayKeycodes(d_, &min, &max);
-        KeySym* map = XGetKeyboardMapping(d_, static_cast<::KeyCode>(min), max - min + 1, &width);
-        KeySym filler = XK_F35;
-        for (KeySym* syms = map; syms < map + (max - min + 1) * width; syms += width)
-            if (std::all_of(syms, syms + width, [](KeySym k) { return k == NoSymbol; }))
-                XChangeKeyboardMapping(d_, min + static_cast<int>((syms - map) / width), 1, &filler, 1);
-        XFree(map);
-        XSync(d_, False);
-    }
-
-private:
-    std::unique_ptr<Display, int (*)(Display*)> x_;
-    Display* const d_ = x_.get();
-};
 
 // Runs setxkbmap on the display; true when it succeeded.
 bool SetLayout(const std::string& display, const std::string& layout) {
@@ -112,7 +60,7 @@ protected:
 
     vantix::test::XServer server;
     vantix::test::KeyWindow window{server.Display()};
-    OtherClient user{server.Display()};
+    vantix::test::XClient user{server.Display()};
     OutputSettings settings;
     X11KeyboardOutput keyboard{server.Display()};
     TextSender sender{keyboard, settings};

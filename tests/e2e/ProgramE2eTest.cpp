@@ -6,10 +6,6 @@
 // directory (e2e-artifacts/).
 #include <gtest/gtest.h>
 
-#include <X11/Xlib.h>
-
-#include <algorithm>
-#include <memory>
 #include <thread>
 
 #include "tests/e2e/RunningProgram.h"
@@ -18,46 +14,6 @@
 namespace {
 
 using namespace vantix::test;
-
-// What the test asks the X server directly.
-class XQuery {
-public:
-    explicit XQuery(const std::string& display) : x_(XOpenDisplay(display.c_str()), XCloseDisplay) {
-        if (!x_) throw std::runtime_error("cannot open " + display);
-    }
-
-    bool TrayOwned() { return XGetSelectionOwner(dpy_, XInternAtom(dpy_, "_NET_SYSTEM_TRAY_S0", False)) != 0; }
-    // Key presses that reach the window from now on are seen here too.
-    void WatchKeys(Window window) {
-        XSelectInput(dpy_, window, KeyPressMask);
-        XSync(dpy_, False);
-    }
-    int KeyPresses() {
-        XSync(dpy_, False);
-        int presses = 0;
-        for (XEvent event; XPending(dpy_);) {
-            XNextEvent(dpy_, &event);
-            presses += event.type == KeyPress;
-        }
-        return presses;
-    }
-    // What the window manager's close button would send.
-    void SendDeleteWindow(Window window) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(dpy_, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy_, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(dpy_, window, False, NoEventMask, &event);
-        XSync(dpy_, False);
-    }
-
-private:
-    std::unique_ptr<Display, int (*)(Display*)> x_;
-    Display* const dpy_ = x_.get();
-};
 
 std::optional<Window> FindWindow(const std::string& xdotoolArgs) {
     const std::string id = Output("xdotool search " + xdotoolArgs + " 2>/dev/null | head -1");
@@ -89,7 +45,7 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
 
     XServer server;
     const std::string display = server.Display();
-    XQuery x(display);
+    XClient x(display);
     setenv("DISPLAY", display.c_str(), 1); // for the X tools the test runs itself
     TempDir work;
     const std::string log = work.File("processes.log");

@@ -1,15 +1,22 @@
 // The real vantix binary, run the way a user runs it: copied into a program
 // directory of its own with a password set, on an X display, its readers
-// simulated and driven through `vantixctl sim`.
+// simulated and driven through `vantixctl sim`; and another client of that
+// display, for the user's keyboard and window manager.
 #pragma once
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -120,6 +127,78 @@ private:
     std::string serial_, socket_, log_;
     std::optional<ChildProcess> process_;
     int exitStatus_ = -1;
+};
+
+// Another client of the same display: the user's keyboard and window manager
+// as XTEST, XKB and client-message requests, and the questions the tests ask
+// the server.
+class XClient {
+public:
+    explicit XClient(const std::string& display) : x_(XOpenDisplay(display.c_str()), XCloseDisplay) {
+        if (!x_) throw std::runtime_error("cannot open " + display);
+    }
+
+    // Sends a request and waits until the server has carried it out.
+    template <class Request>
+    void Do(Request request) {
+        request(d_);
+        XSync(d_, False);
+    }
+    void Key(KeySym keysym, bool down) {
+        Do([&](Display* d) { XTestFakeKeyEvent(d, XKeysymToKeycode(d, keysym), down, CurrentTime); });
+    }
+    bool IsDown(KeySym keysym) {
+        char keys[32];
+        XQueryKeymap(d_, keys);
+        const ::KeyCode code = XKeysymToKeycode(d_, keysym);
+        return keys[code / 8] & (1 << (code % 8));
+    }
+    unsigned LockedModifiers() {
+        XkbStateRec state;
+        XkbGetState(d_, XkbUseCoreKbd, &state);
+        return state.locked_mods;
+    }
+    // Gives every key code without symbols one, so none is spare.
+    void FillSpareCodes() {
+        int min = 0, max = 0, width = 0;
+        XDisplayKeycodes(d_, &min, &max);
+        KeySym* map = XGetKeyboardMapping(d_, static_cast<::KeyCode>(min), max - min + 1, &width);
+        KeySym filler = XK_F35;
+        for (KeySym* syms = map; syms < map + (max - min + 1) * width; syms += width)
+            if (std::all_of(syms, syms + width, [](KeySym k) { return k == NoSymbol; }))
+                XChangeKeyboardMapping(d_, min + static_cast<int>((syms - map) / width), 1, &filler, 1);
+        XFree(map);
+        XSync(d_, False);
+    }
+    bool TrayOwned() { return XGetSelectionOwner(d_, XInternAtom(d_, "_NET_SYSTEM_TRAY_S0", False)) != 0; }
+    // Key presses that reach the window from now on are counted by KeyPresses.
+    void WatchKeys(Window window) {
+        Do([&](Display* d) { XSelectInput(d, window, KeyPressMask); });
+    }
+    int KeyPresses() {
+        XSync(d_, False);
+        int presses = 0;
+        for (XEvent event; XPending(d_);) {
+            XNextEvent(d_, &event);
+            presses += event.type == KeyPress;
+        }
+        return presses;
+    }
+    // What the window manager's close button would send.
+    void SendDeleteWindow(Window window) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(d_, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(d_, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        Do([&](Display* d) { XSendEvent(d, window, False, NoEventMask, &event); });
+    }
+
+private:
+    std::unique_ptr<Display, int (*)(Display*)> x_;
+    Display* const d_ = x_.get();
 };
 
 } // namespace vantix::test
