@@ -2,7 +2,6 @@
 // window manager and a tray host.
 #include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 #include <QWindow>
 #include <cstdlib>
@@ -42,16 +41,8 @@ TEST(OnADesktop, MouseCaptureTakesTheFirstClickOutsideTheDialog) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.capturing; }, 5000)) << "the click went past the dialog";
     EXPECT_EQ(dialog.x, 20);
     EXPECT_EQ(dialog.y, 900);
-    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << "a new capture is the dialog's own (ReaderDialogsTest)";
 
-    // Capture again: the next click is taken too.
-    dialog.CaptureButton()->click();
-    ASSERT_TRUE(x.MovePointer(30, 950));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return live->text() == "30, 950"; }, 5000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QWidget::mouseGrabber() == &dialog; }, 5000));
-    ASSERT_TRUE(x.ClickLeft());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.capturing; }, 5000));
-    EXPECT_EQ(dialog.y, 950);
     dialog.reject();
 }
 

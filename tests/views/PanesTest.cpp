@@ -7,12 +7,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "ftdi/Messages.h"
+#include "tests/storage/SampleRegistration.h"
 #include "tests/support/QtWait.h"
 #include "views/CV_Device.h"
 #include "views/CV_Log2.h"
 #include "views/CV_Registrations.h"
-#include "views/PaneLayout.h"
 
 using namespace vantix;
 
@@ -20,16 +19,9 @@ namespace {
 
 FTDI::DevData Reader(const char* name, int beep, int keyboard = 1, int database = 1, int id = 1, int ec = 1,
                      const char* description = "Proximity Reader") {
-    FTDI::DevData device;
-    std::snprintf(device.userArea.name, sizeof device.userArea.name, "%s", name);
-    device.userArea.beep = beep;
-    device.userArea.sendToKeyboard = keyboard;
-    device.userArea.storeToDatabase = database;
-    device.userArea.id = static_cast<std::uint8_t>(id);
-    device.userArea.ec = static_cast<std::uint8_t>(ec);
-    device.deviceType = 0;
-    device.description = description;
-    return device;
+    const FTDI::UserArea area(name, id, ec, beep, 0, keyboard, database, -1, -1, -1, 0, 1, 2, 3, 0x0F, 11, 12, 12,
+                              12, 0x0E, 0);
+    return FTDI::DevData(nullptr, area, description);
 }
 
 QStringList Row(const ListPane& pane, int row) {
@@ -104,48 +96,23 @@ TEST(DeviceView, ContextMenuOnlyWithASelectedRowEnterAndDoubleClickAskForEdit) {
     EXPECT_EQ(buzz.count(), 1);
 }
 
-TEST(RegistrationView, KeepsTheLast301InArrivalOrder) {
-    CV_Registrations view;
-    FTDI::MessageRegistration r;
-    r.serialNumber = "FT9";
-    r.idText = "12";
-    r.ecText = "3";
-    r.dateTime = "2026-12-06 10:00:00";
-    for (int i = 0; i < 1000; ++i) {
-        r.mediaId = QString::number(90000000 + i).toStdString();
-        view.AddRegistration(r);
-    }
-    ASSERT_EQ(view.RowCount(), 301);
-    EXPECT_EQ(view.Text(0, 0), "90000699");
-    EXPECT_EQ(Row(view, 300), (QStringList{"90000999", "2026-12-06 10:00:00", "12", "3", "FT9"}));
-}
+// The window keeps only the newest rows of each list, in arrival order.
+TEST(ListViews, RegistrationsKeepTheLast301AndTheLogTheLast300WithTimeAndSymbol) {
+    CV_Registrations registrations;
+    for (int i = 0; i < 1000; ++i)
+        registrations.AddRegistration(test::SampleRegistration(std::to_string(90000000 + i), 12, 3));
+    ASSERT_EQ(registrations.RowCount(), 301);
+    EXPECT_EQ(registrations.Text(0, 0), "90000699");
+    EXPECT_EQ(Row(registrations, 300), (QStringList{"90000999", "2016-02-22 14:07:00", "12", "3", "FT0001"}));
 
-TEST(LogView, KeepsTheLast300WithTimeAndSymbol) {
-    CV_Log2 view;
+    CV_Log2 log;
     for (int i = 0; i < 400; ++i)
-        view.AddLog(QString("line %1").arg(i), i % 3);
-    ASSERT_EQ(view.RowCount(), 300);
-    EXPECT_EQ(view.Text(0, 1), "line 100");
-    EXPECT_EQ(view.Text(299, 1), "line 399");
-    EXPECT_EQ(view.ImageOf(299), 399 % 3);
-    EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$)").match(view.Text(299, 0)).hasMatch());
-    view.AddLog(130, LogWarning);
-    EXPECT_EQ(view.Text(299, 1), "Serial number");
-    view.AddLog("no symbol", 7);
-    EXPECT_TRUE(view.topLevelItem(299)->icon(0).isNull());
-}
-
-// A never-shown layout giving back its heights is checked where the frame
-// writes them (FrameTest, AppStartTest).
-TEST(PaneLayout, UpperPanesKeepTheirHeightsAndTheLogTakesTheRest) {
-    PaneLayout layout({90, 170});
-    layout.resize(540, 500);
-    layout.show();
-    const int logBefore = layout.Log().height();
-    layout.resize(540, 700);
-    EXPECT_EQ(layout.Devices().height(), 90);
-    EXPECT_EQ(layout.Registrations().height(), 170);
-    EXPECT_EQ(layout.Log().height(), logBefore + 200);
-    EXPECT_EQ(layout.CurrentSizes().deviceHeight, 90);
-    EXPECT_EQ(layout.CurrentSizes().registrationHeight, 170);
+        log.AddLog(QString("line %1").arg(i), i % 3);
+    ASSERT_EQ(log.RowCount(), 300);
+    EXPECT_EQ(log.Text(0, 1), "line 100");
+    EXPECT_EQ(log.Text(299, 1), "line 399");
+    EXPECT_EQ(log.ImageOf(299), 399 % 3);
+    EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$)").match(log.Text(299, 0)).hasMatch());
+    log.AddLog(130, LogWarning);
+    EXPECT_EQ(log.Text(299, 1), "Serial number");
 }

@@ -1,12 +1,10 @@
 // Puts the program's tray icon up on $DISPLAY and prints, every 100 ms, one
-// line "tray <host available> <width>x<height>+<x>+<y>" about its icon, and
-// "cmd <id>" for every command the tray asks for, so a test can follow what
-// the tray host does with it. Any line on stdin ends it.
+// line "tray <host available> <width>x<height>+<x>+<y>" about its icon, so a
+// test can follow what the tray host does with it.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 
-#include "core/Ids.h"
 #include "views/CSystemTray.h"
 #include "views/Resources.h"
 
@@ -14,11 +12,6 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     vantix::CSystemTray tray;
     tray.Create("Vantix", QIcon(vantix::ResourcePath(vantix::ResTrayIcon)));
-    tray.SetDefaultMenuItem(vantix::cmd::kRestore, false);
-    QObject::connect(&tray, &vantix::CSystemTray::commandRequested, [](int id) {
-        std::printf("cmd %d\n", id);
-        std::fflush(stdout);
-    });
     QTimer report;
     QObject::connect(&report, &QTimer::timeout, [&] {
         const QRect g = tray.Icon().geometry();
