@@ -6,7 +6,7 @@
 // directory (e2e-artifacts/).
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <utility>
 
 #include "tests/e2e/RunningProgram.h"
 #include "tests/support/XServer.h"
@@ -33,6 +33,17 @@ std::optional<std::pair<int, int>> TrayIconCentre() {
 }
 
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+// Waits until two screen captures in a row are the same: windows have been
+// painted and the popup has stopped sliding. Nothing is asserted on the
+// screenshots, so a screen that never settles only makes a blurred picture.
+void WaitForTheScreenToSettle() {
+    std::string last;
+    WaitFor([&] {
+        const std::string now = Output("import -window root -strip png:- | md5sum");
+        return std::exchange(last, now) == now;
+    }, 5s);
+}
 
 } // namespace
 
@@ -115,15 +126,13 @@ TEST(WholeProgram, ACardReadIsTypedAndFiledWhileTheProgramLivesInTheTray) {
     EXPECT_EQ(vantix.Sim("card FT01 00000249541F01"), "ok card F400000249541F01");
     EXPECT_TRUE(WaitFor([&] { return filed(2); }, 10s)) << vantix.RegFile();
     EXPECT_EQ(x.KeyPresses(), 0) << "card data typed into the program's own window";
-    // The screenshots are artifacts for a person to look at; nothing is
-    // asserted on them, so a pause for painting is all they need.
-    std::this_thread::sleep_for(500ms);
+    WaitForTheScreenToSettle();
     EXPECT_TRUE(Shell("import -window root " + (artifacts / "main-window.png").string()));
 
     // The close box hides it again and says the program is still active.
     x.SendDeleteWindow(*mainWindow);
     ASSERT_TRUE(WaitFor([&] { return !FindWindow("--onlyvisible --name '^Vantix$'"); }, 5s)) << "hidden to the tray";
-    std::this_thread::sleep_for(600ms); // lets the popup slide in for the screenshot
+    WaitForTheScreenToSettle();
     EXPECT_TRUE(Shell("import -window root " + (artifacts / "notifier.png").string()));
     EXPECT_TRUE(vantix.Running());
 
